@@ -1,0 +1,1 @@
+# Native (Linux) build: window-free units only.

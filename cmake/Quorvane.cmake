@@ -1,0 +1,40 @@
+# Helpers shared by the project's CMake files.
+
+# qv_library(name folder deps...): a static library of every source in folder.
+# A folder without sources yet makes no target.
+function(qv_library name folder)
+    file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+    if(NOT _src)
+        return()
+    endif()
+    add_library(${name} STATIC ${_src})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    set(_deps)
+    foreach(d ${ARGN})
+        if(TARGET ${d} OR NOT d MATCHES "^qv")
+            list(APPEND _deps ${d})
+        endif()
+    endforeach()
+    target_link_libraries(${name} PUBLIC ${_deps})
+endfunction()
+
+# qv_gtest(name folder [SERIAL] LIBS deps...): one test executable of every
+# source in tests/folder, registered as one ctest entry (Wine starts cost time).
+function(qv_gtest name folder)
+    cmake_parse_arguments(A "SERIAL" "TIMEOUT" "LIBS" ${ARGN})
+    file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${folder}/*.cpp)
+    if(NOT _src)
+        return()
+    endif()
+    add_executable(${name} ${_src})
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+    target_link_libraries(${name} PRIVATE ${A_LIBS} gmock gtest_main)
+    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+    if(NOT A_TIMEOUT)
+        set(A_TIMEOUT 300)
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${A_TIMEOUT})
+    if(A_SERIAL)
+        set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
+    endif()
+endfunction()

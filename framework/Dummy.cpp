@@ -1,0 +1,1 @@
+int qv_dummy;

@@ -1,0 +1,38 @@
+# Display helpers, sourced by run.sh and test.sh.
+
+# Starts a private Xvfb and exports DISPLAY; the server ends with the calling script.
+qv_start_xvfb() {
+    local fdfile
+    fdfile=$(mktemp)
+    Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$fdfile" >/dev/null 2>&1 &
+    QV_XVFB_PID=$!
+    local i
+    for i in $(seq 1 100); do
+        [ -s "$fdfile" ] && break
+        sleep 0.1
+    done
+    if [ ! -s "$fdfile" ]; then
+        echo "Xvfb did not start" >&2
+        rm -f "$fdfile"
+        return 1
+    fi
+    export DISPLAY=":$(head -n1 "$fdfile")"
+    rm -f "$fdfile"
+}
+
+qv_stop_xvfb() {
+    [ -n "$QV_XVFB_PID" ] && kill "$QV_XVFB_PID" 2>/dev/null || true
+}
+
+# One persistent wineserver for the whole run; its output must not hold our pipes open.
+# Wine's helper processes (services, the desktop's explorer) are started here with
+# their output detached: started from a test they would inherit ctest's pipes and
+# keep the test "running" until the time limit.
+qv_start_wineserver() {
+    wineserver -p >/dev/null 2>&1 </dev/null
+    wine cmd /c exit >/dev/null 2>&1 </dev/null
+}
+
+qv_stop_wineserver() {
+    wineserver -k >/dev/null 2>&1 || true
+}
