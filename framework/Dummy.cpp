@@ -1,1 +1,0 @@
-int qv_dummy;
