@@ -1,0 +1,306 @@
+// Controls and windowed controls. Every window the framework creates goes through
+// one static window procedure, which finds the control of the handle and calls its
+// virtual WndProc; the base WndProc ends in DefaultHandler (the native procedure).
+#pragma once
+
+#include "framework/Classes.h"
+#include "framework/Graphics.h"
+
+#include <memory>
+#include <vector>
+
+namespace qv {
+
+class TWinControl;
+class TCustomForm;
+
+enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+
+// Key and mouse-button modifiers of an event.
+enum TShiftStateFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };
+using TShiftState = unsigned;
+TShiftState KeysToShiftState(WPARAM keys);
+TShiftState KeyDataToShiftState(LPARAM keyData);
+
+using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
+using TKeyEvent = std::function<void(TObject* sender, WORD& key, TShiftState shift)>;
+using TKeyPressEvent = std::function<void(TObject* sender, wchar_t& key)>;
+using TContextPopupEvent = std::function<void(TObject* sender, POINT mousePos, bool& handled)>;
+
+enum TControlStyleFlag : unsigned {
+    csOpaque = 1,          // paints its whole client area itself
+    csReflector = 2,       // receives notifications reflected from its parent
+    csClickEvents = 4,
+    csDoubleClicks = 8,
+};
+
+class TControl : public TComponent {
+    friend class TWinControl;
+
+public:
+    explicit TControl(TComponent* owner);
+    ~TControl() override;
+
+    TWinControl* Parent() const { return parent_; }
+    virtual void SetParent(TWinControl* parent);
+
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+    void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+    void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+    void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+    RECT BoundsRect() const { return Bounds(left_, top_, width_, height_); }
+    virtual void SetBounds(int left, int top, int width, int height);
+    virtual RECT ClientRect() const { return Rect(0, 0, width_, height_); }
+    int ClientWidth() const { return qv::Width(ClientRect()); }
+    int ClientHeight() const { return qv::Height(ClientRect()); }
+    POINT ClientToScreen(POINT p) const;
+    POINT ScreenToClient(POINT p) const;
+
+    bool Visible() const { return visible_; }
+    virtual void SetVisible(bool value);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    bool Enabled() const { return enabled_; }
+    virtual void SetEnabled(bool value);
+
+    TFont& Font() { return font_; }
+    bool ParentFont() const { return parentFont_; }
+    void SetParentFont(bool value);
+    TColor Color() const { return color_; }
+    void SetColor(TColor value);
+
+    // The window text: a button's caption, an edit's contents, a form's title.
+    virtual std::wstring Text() const;
+    virtual void SetText(const std::wstring& value);
+    std::wstring Caption() const { return Text(); }
+    void SetCaption(const std::wstring& value) { SetText(value); }
+
+    TAlign Align() const { return align_; }
+    void SetAlign(TAlign value);
+
+    unsigned ControlStyle() const { return controlStyle_; }
+    void SetControlStyle(unsigned value) { controlStyle_ = value; }
+
+    // Popup menu shown on a context-menu request (a TPopupMenu component).
+    TComponent* PopupMenuComponent() const { return popupMenu_; }
+
+    virtual void Invalidate() {}
+    virtual void Update() {}
+    void Repaint() { Invalidate(); Update(); }
+
+    // Sends a message straight to this control's WndProc (no window needed).
+    LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    virtual void WndProc(TMessage& message);
+    virtual void DefaultHandler(TMessage& message);
+
+    // The form this control sits on, or nullptr.
+    TCustomForm* GetParentForm() const;
+
+    TNotifyEvent OnClick;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TContextPopupEvent OnContextPopup;
+
+    virtual void Click();
+
+protected:
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    // A context menu was asked for at mousePos (client coordinates, (-1, -1) from the keyboard).
+    virtual void DoContextPopup(POINT mousePos, bool& handled);
+    virtual void ChangeScale() {}
+    virtual void FontChanged();
+    virtual void ColorChanged();
+    virtual void EnabledChanged();
+    virtual void TextChanged() {}
+    virtual void VisibleChanged() {}
+    virtual void BoundsChanged() {}
+
+    bool syncingFont_ = false;
+    TComponent* popupMenu_ = nullptr;
+
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    std::wstring text_;
+
+private:
+    TWinControl* parent_ = nullptr;
+    bool visible_ = true;
+    bool enabled_ = true;
+    TFont font_;
+    bool parentFont_ = true;
+    TColor color_ = clBtnFace;
+    TAlign align_ = TAlign::alNone;
+    unsigned controlStyle_ = csClickEvents | csDoubleClicks;
+};
+
+// What a windowed control asks CreateWindowEx for.
+struct TCreateParams {
+    std::wstring Caption;
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    int X = 0, Y = 0, Width = 0, Height = 0;
+    HWND WndParent = nullptr;
+    // The framework's own class name; SysClassName is the native class it is built on (if any).
+    std::wstring WinClassName;
+    std::wstring SysClassName;
+    UINT ClassStyle = CS_DBLCLKS;
+    HBRUSH Background = nullptr;
+};
+
+class TWinControl : public TControl {
+public:
+    explicit TWinControl(TComponent* owner);
+    ~TWinControl() override;
+
+    HWND Handle();
+    bool HandleAllocated() const { return handle_ != nullptr; }
+    void HandleNeeded();
+    // Destroys and creates the window again (a style that only creation can set changed).
+    void RecreateWnd();
+
+    int ControlCount() const { return static_cast<int>(controls_.size()); }
+    TControl* Control(int index) const { return controls_[index]; }
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control);
+
+    int TabOrder() const;
+    void SetTabOrder(int value);
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool value);
+    // The windowed children in tab order.
+    const std::vector<TWinControl*>& TabList() const { return tabList_; }
+
+    // A stable child-window identifier (GWLP_ID); 0 lets the framework choose.
+    int ControlId() const { return controlId_; }
+    void SetControlId(int id) { controlId_ = id; }
+
+    bool CanFocus() const;
+    virtual void SetFocus();
+    bool Focused() const;
+
+    void SetBounds(int left, int top, int width, int height) override;
+    RECT ClientRect() const override;
+    void SetVisible(bool value) override;
+    void SetEnabled(bool value) override;
+    std::wstring Text() const override;
+    void SetText(const std::wstring& value) override;
+
+    void Invalidate() override;
+    void Update() override;
+
+    void WndProc(TMessage& message) override;
+    void DefaultHandler(TMessage& message) override;
+
+    // Lays the aligned children out inside the client area.
+    void Realign();
+
+    // The control of a window created by the framework, or nullptr.
+    static TWinControl* FindControl(HWND wnd);
+
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    TKeyPressEvent OnKeyPress;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+
+protected:
+    virtual void CreateParams(TCreateParams& params);
+    virtual void CreateWnd();
+    virtual void CreateWindowHandle(const TCreateParams& params);
+    virtual void DestroyWnd();
+    // Called once the window exists (children not yet created).
+    virtual void CreateHandle();
+    virtual void AlignControls(RECT& rect);
+    virtual void PaintWindow(HDC dc);
+    // Key handling, true when the key was consumed.
+    virtual bool DoKeyDown(WORD& key, TShiftState shift);
+    virtual bool DoKeyPress(wchar_t& key);
+    virtual void KeyDown(WORD& key, TShiftState shift);
+    virtual void KeyUp(WORD& key, TShiftState shift);
+    virtual void KeyPress(wchar_t& key);
+    void FontChanged() override;
+    void ColorChanged() override;
+    void EnabledChanged() override;
+    void BoundsChanged() override;
+
+    // Sends the notification to every child control.
+    void NotifyControls(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+
+    // Background brush for WM_ERASEBKGND and reflected colour requests.
+    HBRUSH BackgroundBrush();
+    bool defaultEraseBackground_ = false;
+
+private:
+    friend LRESULT CALLBACK FrameworkWndProc(HWND, UINT, WPARAM, LPARAM);
+    void Attach(HWND wnd);
+    void Detach();
+    void UpdateTabOrderZ();
+    bool ReflectToChild(TMessage& message);
+    void UpdateBoundsFromWindow();
+
+    HWND handle_ = nullptr;
+    WNDPROC defWndProc_ = nullptr;
+    std::vector<TControl*> controls_;
+    std::vector<TWinControl*> tabList_;
+    bool tabStop_ = false;
+    int controlId_ = 0;
+    bool recreating_ = false;
+    bool settingBounds_ = false;
+    TBrush background_;
+};
+
+// A windowed control that draws itself on a canvas in Paint.
+class TControlCanvas;
+
+class TCustomControl : public TWinControl {
+public:
+    explicit TCustomControl(TComponent* owner);
+    ~TCustomControl() override;
+
+    TCanvas& Canvas();
+
+    void WndProc(TMessage& message) override;
+
+protected:
+    virtual void Paint() {}
+    void PaintWindow(HDC dc) override;
+
+private:
+    std::unique_ptr<TControlCanvas> canvas_;
+};
+
+// A canvas bound to a control: the window's device context, or one given for a paint.
+class TControlCanvas : public TCanvas {
+public:
+    TControlCanvas() = default;
+    ~TControlCanvas() override;
+    TWinControl* Control() const { return control_; }
+    void SetControl(TWinControl* control);
+    // Gives back a context obtained with GetDC; one set from outside is just forgotten.
+    void FreeHandle();
+    // Draw on dc (a paint or owner-draw context) until FreeHandle.
+    void BindDC(HDC dc);
+
+protected:
+    void CreateHandle() override;
+
+private:
+    TWinControl* control_ = nullptr;
+    HDC ownDC_ = nullptr;
+};
+
+// A hidden window whose messages go to a callback (timers, broadcast system messages).
+// The callback sets the result; it calls DefWindowProcW itself where the default is wanted.
+HWND AllocateHWnd(std::function<void(TMessage&)> method);
+void DeallocateHWnd(HWND wnd);
+
+} // namespace qv

@@ -1,0 +1,682 @@
+#include "framework/Forms.h"
+
+#include "framework/Exceptions.h"
+#include "framework/StdCtrls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace qv {
+
+TApplication* Application = new TApplication();
+TScreen* Screen = new TScreen();
+
+namespace detail {
+
+void HandleException()
+{
+    std::exception_ptr error = std::current_exception();
+    if (Application)
+        Application->HandleException(error);
+}
+
+HCURSOR CursorOverride()
+{
+    return Screen ? Screen->CursorHandle() : nullptr;
+}
+
+} // namespace detail
+
+namespace {
+
+// Every windowed descendant of a control, depth first in tab order.
+void CollectTabOrder(TWinControl* parent, std::vector<TWinControl*>& out)
+{
+    for (TWinControl* c : parent->TabList()) {
+        out.push_back(c);
+        CollectTabOrder(c, out);
+    }
+}
+
+void Broadcast(TWinControl* parent, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        TControl* c = parent->Control(i);
+        c->Perform(msg, wParam, lParam);
+        if (auto w = dynamic_cast<TWinControl*>(c))
+            Broadcast(w, msg, wParam, lParam);
+    }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner)
+{
+    TControl::SetVisible(false);
+    SetColor(clBtnFace);
+}
+
+TCustomForm::~TCustomForm()
+{
+    if (OnDestroy) {
+        try {
+            OnDestroy(this);
+        } catch (...) {
+            detail::HandleException();
+        }
+    }
+}
+
+void TCustomForm::AfterConstruction()
+{
+    if (created_)
+        return;
+    created_ = true;
+    if (OnCreate)
+        OnCreate(this);
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle value)
+{
+    if (value == borderStyle_)
+        return;
+    borderStyle_ = value;
+    RecreateWnd();
+}
+
+void TCustomForm::SetBorderIcons(unsigned value)
+{
+    if (value == borderIcons_)
+        return;
+    borderIcons_ = value;
+    RecreateWnd();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle value)
+{
+    if (value == formStyle_)
+        return;
+    formStyle_ = value;
+    if (HandleAllocated())
+        SetWindowPos(Handle(), value == TFormStyle::fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TCustomForm::CreateParams(TCreateParams& p)
+{
+    TWinControl::CreateParams(p);
+    p.WinClassName = L"QvForm";
+    p.ClassStyle = CS_DBLCLKS;
+    p.Style = WS_CLIPCHILDREN;
+    p.ExStyle = WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE;
+    switch (borderStyle_) {
+    case TFormBorderStyle::bsNone:
+        p.Style |= WS_POPUP;
+        break;
+    case TFormBorderStyle::bsSingle:
+        p.Style |= WS_CAPTION;
+        break;
+    case TFormBorderStyle::bsSizeable:
+        p.Style |= WS_CAPTION | WS_THICKFRAME;
+        break;
+    case TFormBorderStyle::bsDialog:
+        p.Style |= WS_CAPTION;
+        p.ExStyle |= WS_EX_DLGMODALFRAME;
+        break;
+    }
+    if (borderStyle_ != TFormBorderStyle::bsNone && (borderIcons_ & biSystemMenu)) {
+        p.Style |= WS_SYSMENU;
+        if (borderStyle_ != TFormBorderStyle::bsDialog) {
+            if (borderIcons_ & biMinimize)
+                p.Style |= WS_MINIMIZEBOX;
+            if (borderIcons_ & biMaximize)
+                p.Style |= WS_MAXIMIZEBOX;
+        }
+    }
+    if (!Enabled())
+        p.Style |= WS_DISABLED;
+    if (formStyle_ == TFormStyle::fsStayOnTop)
+        p.ExStyle |= WS_EX_TOPMOST;
+    // A secondary form stays above the main form and has no taskbar button of its own.
+    p.WndParent = nullptr;
+    if (Application && Application->MainForm() && Application->MainForm() != this
+        && Application->MainForm()->HandleAllocated())
+        p.WndParent = Application->MainForm()->Handle();
+    if (clientWidth_ > 0 || clientHeight_ > 0) {
+        RECT r = Rect(0, 0, clientWidth_, clientHeight_);
+        AdjustWindowRectEx(&r, p.Style, FALSE, p.ExStyle);
+        p.Width = r.right - r.left;
+        p.Height = r.bottom - r.top;
+    }
+}
+
+void TCustomForm::CreateHandle()
+{
+    ApplyClientSize();
+}
+
+void TCustomForm::SetClientSize(int width, int height)
+{
+    clientWidth_ = width;
+    clientHeight_ = height;
+    if (HandleAllocated()) {
+        ApplyClientSize();
+        return;
+    }
+    TCreateParams p;
+    // Without a window the frame is computed from the style the window will get.
+    TCustomForm::CreateParams(p);
+    TControl::SetBounds(Left(), Top(), p.Width, p.Height);
+}
+
+void TCustomForm::ApplyClientSize()
+{
+    if (!HandleAllocated() || (clientWidth_ <= 0 && clientHeight_ <= 0))
+        return;
+    RECT wr, cr;
+    GetWindowRect(Handle(), &wr);
+    GetClientRect(Handle(), &cr);
+    int w = clientWidth_ + (wr.right - wr.left) - cr.right;
+    int h = clientHeight_ + (wr.bottom - wr.top) - cr.bottom;
+    SetBounds(Left(), Top(), w, h);
+}
+
+RECT TCustomForm::ClientRect() const
+{
+    if (HandleAllocated())
+        return TWinControl::ClientRect();
+    return Rect(0, 0, clientWidth_, clientHeight_);
+}
+
+void TCustomForm::CenterOnScreen()
+{
+    SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
+}
+
+void TCustomForm::DoShow()
+{
+    if (OnShow)
+        OnShow(this);
+}
+
+void TCustomForm::DoHide()
+{
+    if (OnHide)
+        OnHide(this);
+}
+
+void TCustomForm::SetVisible(bool value)
+{
+    if (value == Visible())
+        return;
+    TControl::SetVisible(value);
+    ShowWindowNow(value);
+}
+
+void TCustomForm::ShowWindowNow(bool show)
+{
+    if (show) {
+        HandleNeeded();
+        DoShow();
+        if (position_ == TPosition::poScreenCenter)
+            CenterOnScreen();
+        ShowWindow(Handle(), SW_SHOWNORMAL);
+        SetForegroundWindow(Handle());
+        if (activeControl_ && activeControl_->CanFocus()) {
+            FocusControl(activeControl_);
+        } else {
+            std::vector<TWinControl*> order;
+            CollectTabOrder(this, order);
+            for (TWinControl* c : order) {
+                if (c->TabStop() && c->CanFocus()) {
+                    FocusControl(c);
+                    break;
+                }
+            }
+        }
+    } else {
+        DoHide();
+        if (HandleAllocated())
+            ShowWindow(Handle(), SW_HIDE);
+    }
+}
+
+void TCustomForm::SetActiveControl(TWinControl* control)
+{
+    activeControl_ = control;
+    if (control && Visible() && HandleAllocated() && control->CanFocus())
+        FocusControl(control);
+}
+
+void TCustomForm::FocusControl(TWinControl* control)
+{
+    if (!control || !control->CanFocus())
+        return;
+    activeControl_ = control;
+    ::SetFocus(control->Handle());
+}
+
+void TCustomForm::SetFocusedControl(TWinControl* control)
+{
+    if (control == focusedControl_)
+        return;
+    TWinControl* previous = focusedControl_;
+    focusedControl_ = control;
+    activeControl_ = control;
+    if (previous)
+        previous->RemoveFreeNotification(this);
+    if (control)
+        control->FreeNotification(this);
+    if (previous && previous->OnExit)
+        previous->OnExit(previous);
+    Broadcast(this, CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(control));
+    if (control && control->OnEnter)
+        control->OnEnter(control);
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation)
+{
+    TWinControl::Notification(component, operation);
+    if (operation == TOperation::opRemove) {
+        if (component == activeControl_)
+            activeControl_ = nullptr;
+        if (component == focusedControl_)
+            focusedControl_ = nullptr;
+    }
+}
+
+TButton* TCustomForm::DefaultButton() const
+{
+    std::vector<TWinControl*> order;
+    CollectTabOrder(const_cast<TCustomForm*>(this), order);
+    if (auto b = dynamic_cast<TButton*>(focusedControl_))
+        return b;
+    for (TWinControl* c : order)
+        if (auto b = dynamic_cast<TButton*>(c); b && b->Default())
+            return b;
+    return nullptr;
+}
+
+TButton* TCustomForm::CancelButton() const
+{
+    std::vector<TWinControl*> order;
+    CollectTabOrder(const_cast<TCustomForm*>(this), order);
+    for (TWinControl* c : order)
+        if (auto b = dynamic_cast<TButton*>(c); b && b->Cancel())
+            return b;
+    return nullptr;
+}
+
+bool TCustomForm::DoKeyDown(WORD& key, TShiftState shift)
+{
+    KeyDown(key, shift);
+    return key == 0;
+}
+
+bool TCustomForm::DoKeyPress(wchar_t& key)
+{
+    KeyPress(key);
+    return key == 0;
+}
+
+bool TCustomForm::CloseQuery()
+{
+    bool canClose = true;
+    if (OnCloseQuery)
+        OnCloseQuery(this, canClose);
+    return canClose;
+}
+
+void TCustomForm::Close()
+{
+    if (modal_) {
+        modalResult_ = mrCancel;
+        return;
+    }
+    if (!CloseQuery())
+        return;
+    TCloseAction action = TCloseAction::caHide;
+    if (OnClose)
+        OnClose(this, action);
+    if (action == TCloseAction::caNone)
+        return;
+    if (Application && Application->MainForm() == this)
+        Application->Terminate();
+    else if (action == TCloseAction::caHide)
+        Hide();
+}
+
+int TCustomForm::ShowModal()
+{
+    if (Visible() || modal_)
+        throw Exception(L"Cannot make a visible window modal");
+    if (GetCapture())
+        SendMessageW(GetCapture(), WM_CANCELMODE, 0, 0);
+    ReleaseCapture();
+    HWND activeBefore = GetActiveWindow();
+    HandleNeeded();
+
+    // Every other window of the application waits while the form is up.
+    struct Disabler {
+        HWND self;
+        std::vector<HWND> windows;
+    } disabler{Handle(), {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND wnd, LPARAM lp) -> BOOL {
+            auto d = reinterpret_cast<Disabler*>(lp);
+            if (wnd != d->self && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
+                EnableWindow(wnd, FALSE);
+                d->windows.push_back(wnd);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&disabler));
+    auto restore = [&] {
+        for (HWND wnd : disabler.windows)
+            if (IsWindow(wnd))
+                EnableWindow(wnd, TRUE);
+        if (activeBefore && IsWindow(activeBefore))
+            SetActiveWindow(activeBefore);
+    };
+
+    modal_ = true;
+    modalResult_ = mrNone;
+    try {
+        Show();
+        do {
+            Application->HandleMessage();
+            if (Application->Terminated()) {
+                modalResult_ = mrCancel;
+            } else if (modalResult_ != mrNone) {
+                // A button or Close asked to end; the form may still refuse.
+                TCloseAction action = TCloseAction::caHide;
+                if (!CloseQuery())
+                    action = TCloseAction::caNone;
+                else if (OnClose)
+                    OnClose(this, action);
+                if (action == TCloseAction::caNone)
+                    modalResult_ = mrNone;
+            }
+        } while (modalResult_ == mrNone);
+    } catch (...) {
+        modal_ = false;
+        // Enable the other windows before this one disappears, so activation has somewhere to go.
+        restore();
+        Hide();
+        throw;
+    }
+    modal_ = false;
+    restore();
+    Hide();
+    return modalResult_;
+}
+
+void TCustomForm::WndProc(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_CLOSE:
+        Close();
+        m.Result = 0;
+        return;
+    case WM_ACTIVATE:
+        if (LOWORD(m.WParam) != WA_INACTIVE && !HIWORD(m.WParam)) {
+            if (OnActivate)
+                OnActivate(this);
+            if (activeControl_ && activeControl_->CanFocus())
+                ::SetFocus(activeControl_->Handle());
+            else
+                TWinControl::WndProc(m);
+            m.Result = 0;
+            return;
+        }
+        break;
+    case WM_COMMAND:
+        // The dialog manager's Enter and Escape (IsDialogMessage) arrive as IDOK / IDCANCEL.
+        if (m.LParam == 0 && HIWORD(m.WParam) == 0 && (LOWORD(m.WParam) == IDOK || LOWORD(m.WParam) == IDCANCEL)) {
+            TButton* b = LOWORD(m.WParam) == IDOK ? DefaultButton() : CancelButton();
+            if (b && b->Enabled() && b->Visible())
+                b->Click();
+            m.Result = 0;
+            return;
+        }
+        break;
+    case WM_SYSCOLORCHANGE:
+        Broadcast(this, CM_SYSCOLORCHANGE, 0, 0);
+        break;
+    default:
+        break;
+    }
+    TWinControl::WndProc(m);
+}
+
+// ---------------------------------------------------------------------------
+
+TApplication::TApplication() : TComponent(nullptr)
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring name = path;
+    if (auto slash = name.find_last_of(L"\\/"); slash != std::wstring::npos)
+        name = name.substr(slash + 1);
+    if (auto dot = name.rfind(L'.'); dot != std::wstring::npos)
+        name = name.substr(0, dot);
+    title_ = name;
+}
+
+TApplication::~TApplication() = default;
+
+void TApplication::Initialize()
+{
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove) {
+        if (component == mainForm_)
+            mainForm_ = nullptr;
+        if (component == mouseControl_)
+            mouseControl_ = nullptr;
+    }
+}
+
+void TApplication::Run()
+{
+    if (mainForm_)
+        mainForm_->Show();
+    while (!terminated_) {
+        try {
+            HandleMessage();
+        } catch (...) {
+            HandleException(std::current_exception());
+        }
+    }
+}
+
+void TApplication::Terminate()
+{
+    if (!terminated_) {
+        terminated_ = true;
+        PostQuitMessage(0);
+    }
+}
+
+bool TApplication::IsDialogKey(MSG& msg)
+{
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST)
+        return false;
+    HWND active = GetActiveWindow();
+    auto form = dynamic_cast<TCustomForm*>(TWinControl::FindControl(active));
+    if (!form)
+        return false;
+    return IsDialogMessageW(active, &msg) != 0;
+}
+
+bool TApplication::ProcessMessage(MSG& msg)
+{
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        return false;
+    if (msg.message == WM_QUIT) {
+        terminated_ = true;
+        return true;
+    }
+    if (!IsDialogKey(msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+void TApplication::ProcessMessages()
+{
+    MSG msg;
+    while (ProcessMessage(msg)) {
+    }
+}
+
+void TApplication::HandleMessage()
+{
+    MSG msg;
+    if (!ProcessMessage(msg)) {
+        TrackMouse();
+        WaitMessage();
+    }
+}
+
+// The control under the mouse gets CM_MOUSEENTER, the one it left CM_MOUSELEAVE.
+void TApplication::TrackMouse()
+{
+    POINT p;
+    TControl* now = nullptr;
+    if (GetCursorPos(&p)) {
+        HWND wnd = WindowFromPoint(p);
+        DWORD pid = 0;
+        if (wnd && GetWindowThreadProcessId(wnd, &pid) == GetCurrentThreadId()) {
+            for (HWND w = wnd; w && !now; w = GetParent(w))
+                now = TWinControl::FindControl(w);
+        }
+    }
+    if (now == mouseControl_)
+        return;
+    TControl* old = mouseControl_;
+    if (old)
+        old->RemoveFreeNotification(this);
+    mouseControl_ = now;
+    if (now)
+        now->FreeNotification(this);
+    if (old)
+        old->Perform(CM_MOUSELEAVE);
+    if (now && mouseControl_ == now)
+        now->Perform(CM_MOUSEENTER);
+}
+
+std::wstring TApplication::MessageOf(const std::exception_ptr& error)
+{
+    try {
+        if (error)
+            std::rethrow_exception(error);
+    } catch (const Exception& e) {
+        return e.Message();
+    } catch (const std::exception& e) {
+        std::string s = e.what();
+        int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), static_cast<int>(s.size()), nullptr, 0);
+        std::wstring w(static_cast<size_t>(n), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, s.c_str(), static_cast<int>(s.size()), w.data(), n);
+        return w;
+    } catch (...) {
+    }
+    return L"Unknown error";
+}
+
+void TApplication::HandleException(const std::exception_ptr& error)
+{
+    if (OnException) {
+        OnException(this, error);
+        return;
+    }
+    ShowException(MessageOf(error));
+}
+
+void TApplication::ShowException(const std::wstring& message)
+{
+    std::wstring text = message;
+    if (!text.empty() && text.back() > L'.')
+        text += L'.';
+    ShowMessageBox(text, title_, MB_OK | MB_ICONSTOP);
+}
+
+HWND TApplication::ActiveWindowHandle() const
+{
+    HWND active = GetActiveWindow();
+    if (active && IsWindowVisible(active))
+        return active;
+    if (mainForm_ && mainForm_->HandleAllocated() && mainForm_->Visible())
+        return mainForm_->Handle();
+    return nullptr;
+}
+
+int TApplication::ShowMessageBox(const std::wstring& text, const std::wstring& caption, UINT flags)
+{
+    return MessageBoxW(ActiveWindowHandle(), text.c_str(), caption.c_str(), flags);
+}
+
+// ---------------------------------------------------------------------------
+
+TScreen::TScreen() : TComponent(nullptr) {}
+
+int TScreen::Width() const { return GetSystemMetrics(SM_CXSCREEN); }
+int TScreen::Height() const { return GetSystemMetrics(SM_CYSCREEN); }
+
+RECT TScreen::WorkAreaRect() const
+{
+    RECT r{0, 0, Width(), Height()};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+    return r;
+}
+
+HCURSOR TScreen::CursorHandle() const
+{
+    switch (cursor_) {
+    case crHourGlass:
+        return LoadCursorW(nullptr, IDC_WAIT);
+    case crArrow:
+        return LoadCursorW(nullptr, IDC_ARROW);
+    default:
+        return nullptr;
+    }
+}
+
+void TScreen::SetCursor(TCursor value)
+{
+    if (value == cursor_)
+        return;
+    cursor_ = value;
+    if (value != crDefault) {
+        ::SetCursor(CursorHandle());
+        return;
+    }
+    // Let the window under the mouse choose its cursor again.
+    POINT p;
+    if (GetCursorPos(&p)) {
+        HWND wnd = WindowFromPoint(p);
+        if (wnd && GetWindowThreadProcessId(wnd, nullptr) == GetCurrentThreadId()) {
+            LRESULT hit = SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y));
+            SendMessageW(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(hit, WM_MOUSEMOVE));
+            return;
+        }
+    }
+    ::SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+}
+
+TCustomForm* TScreen::ActiveForm() const
+{
+    return dynamic_cast<TCustomForm*>(TWinControl::FindControl(GetActiveWindow()));
+}
+
+} // namespace qv

@@ -1,0 +1,299 @@
+#include "framework/StdCtrls.h"
+
+#include "framework/Forms.h"
+
+#include <algorithm>
+
+namespace qv {
+
+TButton::TButton(TComponent* owner) : TWinControl(owner)
+{
+    SetTabStop(true);
+    SetBounds(0, 0, 75, 25);
+    SetControlStyle(ControlStyle() | csReflector);
+}
+
+void TButton::CreateParams(TCreateParams& p)
+{
+    TWinControl::CreateParams(p);
+    p.WinClassName = L"QvButton";
+    p.SysClassName = L"BUTTON";
+    p.Style |= (active_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    defaultEraseBackground_ = true;
+}
+
+void TButton::SetDefault(bool value)
+{
+    if (value == default_)
+        return;
+    default_ = value;
+    if (HandleAllocated()) {
+        TCustomForm* form = GetParentForm();
+        // With no button focused the default button is the active one.
+        bool focusedButton = form && dynamic_cast<TButton*>(form->ActiveControl()) && form->ActiveControl()->Focused();
+        if (!focusedButton)
+            Perform(CM_FOCUSCHANGED, 0, 0);
+    }
+}
+
+void TButton::SetButtonStyle(bool isDefault)
+{
+    if (!HandleAllocated())
+        return;
+    LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE) & 0x0F;
+    if (style != BS_PUSHBUTTON && style != BS_DEFPUSHBUTTON)
+        return;
+    SendMessageW(Handle(), BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+void TButton::Click()
+{
+    if (modalResult_ != 0)
+        if (TCustomForm* form = GetParentForm())
+            form->SetModalResult(modalResult_);
+    TWinControl::Click();
+}
+
+void TButton::WndProc(TMessage& m)
+{
+    switch (m.Msg) {
+    case CN_COMMAND:
+        if (HIWORD(m.WParam) == BN_CLICKED)
+            Click();
+        return;
+    case CM_FOCUSCHANGED: {
+        auto focused = reinterpret_cast<TWinControl*>(m.LParam);
+        bool active = focused ? focused == this : default_;
+        if (!focused || !dynamic_cast<TButton*>(focused))
+            active = default_;
+        else
+            active = focused == this;
+        if (active != active_) {
+            active_ = active;
+            SetButtonStyle(active);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    TWinControl::WndProc(m);
+}
+
+// ---------------------------------------------------------------------------
+
+TEdit::TEdit(TComponent* owner) : TWinControl(owner)
+{
+    SetTabStop(true);
+    SetColor(clWindow);
+    SetBounds(0, 0, 121, 21);
+    defaultEraseBackground_ = true;
+}
+
+void TEdit::CreateParams(TCreateParams& p)
+{
+    TWinControl::CreateParams(p);
+    p.WinClassName = L"QvEdit";
+    p.SysClassName = L"EDIT";
+    p.Style |= ES_AUTOHSCROLL | (readOnly_ ? ES_READONLY : 0);
+    p.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TEdit::SetReadOnly(bool value)
+{
+    readOnly_ = value;
+    if (HandleAllocated())
+        SendMessageW(Handle(), EM_SETREADONLY, value, 0);
+}
+
+void TEdit::SetMaxLength(int value)
+{
+    maxLength_ = value;
+    if (HandleAllocated())
+        SendMessageW(Handle(), EM_LIMITTEXT, value, 0);
+}
+
+void TEdit::SelectAll()
+{
+    if (HandleAllocated())
+        SendMessageW(Handle(), EM_SETSEL, 0, -1);
+}
+
+void TEdit::WndProc(TMessage& m)
+{
+    if (m.Msg == CN_COMMAND) {
+        if (HIWORD(m.WParam) == EN_CHANGE && OnChange)
+            OnChange(this);
+        return;
+    }
+    TWinControl::WndProc(m);
+}
+
+// ---------------------------------------------------------------------------
+
+TMemo::TMemo(TComponent* owner) : TWinControl(owner)
+{
+    SetTabStop(true);
+    SetColor(clWindow);
+    SetBounds(0, 0, 185, 89);
+    defaultEraseBackground_ = true;
+    lines_.OnChange = [this](TObject*) { LinesChanged(); };
+}
+
+void TMemo::CreateParams(TCreateParams& p)
+{
+    TWinControl::CreateParams(p);
+    p.WinClassName = L"QvMemo";
+    p.SysClassName = L"EDIT";
+    p.Caption.clear();
+    p.Style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | (readOnly_ ? ES_READONLY : 0);
+    p.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TMemo::CreateHandle()
+{
+    LinesChanged();
+}
+
+void TMemo::LinesChanged()
+{
+    if (!HandleAllocated() || updating_)
+        return;
+    std::wstring text = lines_.Text();
+    // The last line needs no line end of its own in the window.
+    if (text.size() >= 2)
+        text.resize(text.size() - 2);
+    SetWindowTextW(Handle(), text.c_str());
+}
+
+void TMemo::SetReadOnly(bool value)
+{
+    readOnly_ = value;
+    if (HandleAllocated())
+        SendMessageW(Handle(), EM_SETREADONLY, value, 0);
+}
+
+void TMemo::WndProc(TMessage& m)
+{
+    if (m.Msg == CN_COMMAND) {
+        if (HIWORD(m.WParam) == EN_CHANGE) {
+            updating_ = true;
+            lines_.SetText(Text());
+            updating_ = false;
+        }
+        return;
+    }
+    if (m.Msg == CN_CTLCOLORSTATIC || m.Msg == CN_CTLCOLOREDIT) {
+        // A read-only edit asks for the static colours; the memo keeps its own.
+        HDC dc = reinterpret_cast<HDC>(m.WParam);
+        SetTextColor(dc, ColorToRGB(Font().Color()));
+        SetBkColor(dc, ColorToRGB(Color()));
+        m.Result = reinterpret_cast<LRESULT>(BackgroundBrush());
+        return;
+    }
+    TWinControl::WndProc(m);
+}
+
+// ---------------------------------------------------------------------------
+
+TComboBox::TComboBox(TComponent* owner) : TWinControl(owner)
+{
+    SetTabStop(true);
+    SetColor(clWindow);
+    SetBounds(0, 0, 145, 21);
+    defaultEraseBackground_ = true;
+    items_.OnChange = [this](TObject*) { ItemsChanged(); };
+}
+
+void TComboBox::CreateParams(TCreateParams& p)
+{
+    TWinControl::CreateParams(p);
+    p.WinClassName = L"QvComboBox";
+    p.SysClassName = L"COMBOBOX";
+    p.Caption.clear();
+    p.Style |= CBS_DROPDOWNLIST | WS_VSCROLL;
+    // The window's height includes the dropped-down list.
+    p.Height = Height() + std::max(dropDownCount_, 1) * 16 + 2;
+}
+
+void TComboBox::CreateHandle()
+{
+    // The closed box keeps the designed height: the selection field is the rest after its frame.
+    SendMessageW(Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(Height() - 6, 1));
+    ItemsChanged();
+}
+
+void TComboBox::SetBounds(int left, int top, int width, int height)
+{
+    TControl::SetBounds(left, top, width, height);
+    if (HandleAllocated())
+        SetWindowPos(Handle(), nullptr, left, top, width, height + std::max(dropDownCount_, 1) * 16 + 2,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TComboBox::ItemsChanged()
+{
+    if (itemIndex_ >= items_.Count())
+        itemIndex_ = -1;
+    if (!HandleAllocated())
+        return;
+    SendMessageW(Handle(), CB_RESETCONTENT, 0, 0);
+    for (const auto& s : items_.Items())
+        SendMessageW(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+    SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
+}
+
+int TComboBox::ItemIndex() const
+{
+    if (HandleAllocated())
+        return static_cast<int>(SendMessageW(const_cast<TComboBox*>(this)->Handle(), CB_GETCURSEL, 0, 0));
+    return itemIndex_;
+}
+
+void TComboBox::SetItemIndex(int index)
+{
+    if (index < -1 || index >= items_.Count())
+        index = -1;
+    itemIndex_ = index;
+    if (HandleAllocated())
+        SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+std::wstring TComboBox::Text() const
+{
+    int i = ItemIndex();
+    return i >= 0 && i < items_.Count() ? items_[i] : std::wstring();
+}
+
+void TComboBox::SetText(const std::wstring& value)
+{
+    int index = -1;
+    for (int i = 0; i < items_.Count(); ++i)
+        if (items_[i] == value) {
+            index = i;
+            break;
+        }
+    SetItemIndex(index);
+}
+
+void TComboBox::WndProc(TMessage& m)
+{
+    if (m.Msg == CN_COMMAND) {
+        if (HIWORD(m.WParam) == CBN_SELCHANGE) {
+            itemIndex_ = ItemIndex();
+            if (OnChange)
+                OnChange(this);
+        }
+        return;
+    }
+    if (m.Msg == WM_SIZE || m.Msg == WM_WINDOWPOSCHANGED) {
+        // The native combo box reports its closed height; keep the designed one.
+        int h = Height();
+        TWinControl::WndProc(m);
+        TControl::SetBounds(Left(), Top(), Width(), h);
+        return;
+    }
+    TWinControl::WndProc(m);
+}
+
+} // namespace qv
