@@ -65,7 +65,7 @@ ScriptResult RunScript(HWND owner, IScriptHost& host);
 // The dump goes to a temporary file first and replaces the configuration file
 // only when the network shell succeeded and wrote something; a failed capture
 // leaves an earlier file untouched. onListChanged (the list rebuild) is called
-// after a capture that ran, before the outcome is shown. Returns whether the
+// after every capture that ran, once the outcome is shown. Returns whether the
 // configuration was saved. Raises EInOutError when the script cannot be
 // written (nothing was run then, and no busy cursor was shown).
 bool CaptureConfig(std::wstring name, HWND owner, IScriptHost& host,
@@ -76,8 +76,10 @@ bool CaptureConfig(std::wstring name, HWND owner, IScriptHost& host,
 // CaptureConfig does.
 bool ApplyConfig(std::wstring name, HWND owner, IScriptHost& host);
 
-// Deletes temporary capture files that a copy of the program which is no
-// longer running left behind; those of running copies stay.
+// Deletes temporary capture files ("~qvdump-<process id>-<process start time,
+// 16 hex digits>-<n>.tmp" in ProgramDir) that a copy of the program which no
+// longer runs left behind; those of running copies stay. Called by every
+// capture.
 void RemoveStaleCaptureFiles();
 
 } // namespace qv::core

@@ -208,8 +208,7 @@ TEST_F(Runner, UnwritableScriptRaisesTheInputOutputErrorBeforeAnythingRuns)
         CaptureConfig(L"x", nullptr, host_, [&] { ++rebuilt; });
         ADD_FAILURE() << "no error";
     } catch (const qv::EInOutError& e) {
-        EXPECT_EQ(qv::EInOutError::MessageFor(e.ErrorCode()), e.Message());
-        EXPECT_TRUE(e.Message() == L"File access denied" || e.Message().rfind(L"I/O error ", 0) == 0) << e.what();
+        EXPECT_EQ(L"File access denied", e.Message());
     }
     EXPECT_THROW(ApplyConfig(L"x", nullptr, host_), qv::EInOutError);
     EXPECT_TRUE(host_.events.empty());
