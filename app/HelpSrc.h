@@ -1,0 +1,29 @@
+// The help window: a fixed explanation of the program.
+#pragma once
+
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
+
+#include <string>
+#include <vector>
+
+namespace qv::app {
+
+using THelpMemo = TMemo;
+using THelpButton = TButton;
+
+class THelp : public TForm {
+public:
+    explicit THelp(TComponent* owner);
+
+    THelpMemo* cxMemo1;
+    THelpButton* cxButton1;
+};
+
+// The help text, one memo line each.
+const std::vector<std::wstring>& HelpLines();
+
+// Shows the help window modally and destroys it afterwards.
+void ShowHelp();
+
+} // namespace qv::app

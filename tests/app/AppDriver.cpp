@@ -1,0 +1,367 @@
+#include "AppDriver.h"
+
+#include "app/ControlIds.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace qvtest {
+
+namespace {
+
+std::wstring ModuleDir()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring s = path;
+    return s.substr(0, s.find_last_of(L"\\/") + 1);
+}
+
+void RemoveTree(const std::wstring& dir)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir + L"*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring n = fd.cFileName;
+            if (n == L"." || n == L"..")
+                continue;
+            std::wstring p = dir + n;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(p + L"\\");
+            else {
+                SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(p.c_str());
+            }
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+
+} // namespace
+
+bool WaitUntil(const std::function<bool()>& cond, int timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (cond())
+            return true;
+        if (static_cast<int>(GetTickCount() - start) > timeoutMs)
+            return cond();
+        Sleep(20);
+    }
+}
+
+std::wstring WindowText(HWND wnd)
+{
+    wchar_t buf[1024] = {};
+    DWORD_PTR got = 0;
+    if (!SendMessageTimeoutW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, &got))
+        return L"<no answer>";
+    return std::wstring(buf, got);
+}
+
+HWND ChildById(HWND parent, int id)
+{
+    struct Search {
+        int id;
+        HWND found;
+    } s{id, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND w, LPARAM lp) -> BOOL {
+            auto s = reinterpret_cast<Search*>(lp);
+            if (GetDlgCtrlID(w) == s->id) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+std::wstring AppDriver::BuildDir() { return ModuleDir() + L"..\\"; }
+
+AppDriver::AppDriver()
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static int counter = 0;
+    dir_ = std::wstring(temp) + L"qvapp" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter)
+        + L"\\";
+    RemoveTree(dir_);
+    CreateDirectoryW(dir_.c_str(), nullptr);
+}
+
+AppDriver::~AppDriver()
+{
+    Kill();
+    RemoveTree(dir_);
+}
+
+void AppDriver::SetEnv(const std::wstring& name, const std::wstring& value) { env_.emplace_back(name, value); }
+
+void AppDriver::Start()
+{
+    std::wstring build = BuildDir();
+    if (!CopyFileW((build + L"app\\Quorvane.exe").c_str(), (dir_ + L"Quorvane.exe").c_str(), FALSE)
+        || !CopyFileW((build + L"tools\\netsh\\NetSH.exe").c_str(), (dir_ + L"NetSH.exe").c_str(), FALSE))
+        throw std::runtime_error("the program or the stand-in network shell is not built");
+
+    // The child inherits this process's environment, with the state file and the extras.
+    std::vector<std::pair<std::wstring, std::wstring>> saved;
+    auto set = [&](const std::wstring& n, const std::wstring& v) {
+        wchar_t old[4096];
+        DWORD len = GetEnvironmentVariableW(n.c_str(), old, 4096);
+        saved.emplace_back(n, len ? std::wstring(old, len) : std::wstring(L"\x01"));
+        SetEnvironmentVariableW(n.c_str(), v.c_str());
+    };
+    set(L"QUORVANE_NETSTATE", StateFile());
+    for (auto& [n, v] : env_)
+        set(n, v);
+
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    std::wstring cmd = L"\"" + dir_ + L"Quorvane.exe\"";
+    BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir_.c_str(), &si, &pi_);
+    for (auto it = saved.rbegin(); it != saved.rend(); ++it)
+        SetEnvironmentVariableW(it->first.c_str(), it->second == L"\x01" ? nullptr : it->second.c_str());
+    if (!ok)
+        throw std::runtime_error("cannot start Quorvane.exe");
+    WaitForInputIdle(pi_.hProcess, 10000);
+}
+
+bool AppDriver::Running() const
+{
+    return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+int AppDriver::WaitExit(int timeoutMs)
+{
+    if (!pi_.hProcess)
+        return -1;
+    if (WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+void AppDriver::Kill()
+{
+    if (pi_.hProcess) {
+        if (Running()) {
+            TerminateProcess(pi_.hProcess, 1);
+            WaitForSingleObject(pi_.hProcess, 10000);
+        }
+        CloseHandle(pi_.hProcess);
+        CloseHandle(pi_.hThread);
+        pi_ = PROCESS_INFORMATION{};
+    }
+}
+
+std::vector<HWND> AppDriver::VisibleWindows() const
+{
+    struct Search {
+        DWORD pid;
+        std::vector<HWND> found;
+    } s{pi_.dwProcessId, {}};
+    EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+            auto s = reinterpret_cast<Search*>(lp);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == s->pid && IsWindowVisible(w))
+                s->found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND AppDriver::FindWindowNow(const std::wstring& caption) const
+{
+    for (HWND w : VisibleWindows())
+        if (WindowText(w) == caption)
+            return w;
+    return nullptr;
+}
+
+HWND AppDriver::WaitWindow(const std::wstring& caption, int timeoutMs) const
+{
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindWindowNow(caption)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+bool AppDriver::WaitWindowGone(const std::wstring& caption, int timeoutMs) const
+{
+    return WaitUntil([&] { return FindWindowNow(caption) == nullptr; }, timeoutMs);
+}
+
+HWND AppDriver::StartPastHelp()
+{
+    Start();
+    HWND help = WaitWindow(L"帮助说明");
+    if (!help)
+        throw std::runtime_error("the help window did not appear");
+    Click(ChildById(help, qv::app::idHelpOKBT));
+    return Main();
+}
+
+std::wstring AppDriver::Status() const
+{
+    HWND main = Main(0);
+    if (!main)
+        return L"<no main window>";
+    return WindowText(ChildById(main, qv::app::idStatusBar));
+}
+
+::testing::AssertionResult AppDriver::WaitStatus(const std::wstring& text, int timeoutMs) const
+{
+    if (WaitUntil([&] { return Status() == text; }, timeoutMs))
+        return ::testing::AssertionSuccess();
+    std::wstring now = Status();
+    int n = WideCharToMultiByte(CP_UTF8, 0, now.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, now.c_str(), -1, utf8.data(), n, nullptr, nullptr);
+    return ::testing::AssertionFailure() << "the status bar shows \"" << utf8.c_str() << "\"";
+}
+
+HWND AppDriver::Main(int timeoutMs) const
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND w : VisibleWindows())
+                if (ChildById(w, qv::app::idStatusBar) && WindowText(w) == L"Quorvane")
+                    return (found = w) != nullptr;
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+void AppDriver::Click(HWND button)
+{
+    if (!button)
+        throw std::runtime_error("no such button");
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+void AppDriver::SetText(HWND control, const std::wstring& text)
+{
+    DWORD_PTR r = 0;
+    SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, &r);
+}
+
+void AppDriver::AnswerName(const std::wstring& text, bool ok)
+{
+    HWND dialog = WaitWindow(L"设置文件名称");
+    if (!dialog)
+        throw std::runtime_error("the name dialog did not appear");
+    if (ok) {
+        SetText(ChildById(dialog, qv::app::idNameEdit), text);
+        Click(ChildById(dialog, qv::app::idOKBT));
+    } else {
+        Click(ChildById(dialog, qv::app::idCanceBT));
+    }
+    WaitWindowGone(L"设置文件名称");
+}
+
+void AppDriver::SaveAs(const std::wstring& name)
+{
+    Click(ChildById(Main(), qv::app::idSaveBT));
+    AnswerName(name);
+}
+
+bool AppDriver::FileExists(const std::wstring& name) const
+{
+    return GetFileAttributesW((dir_ + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string AppDriver::ReadFile(const std::wstring& name) const
+{
+    HANDLE h = CreateFileW((dir_ + name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return {};
+    std::string data;
+    char buf[4096];
+    DWORD got = 0;
+    while (::ReadFile(h, buf, sizeof(buf), &got, nullptr) && got > 0)
+        data.append(buf, got);
+    CloseHandle(h);
+    return data;
+}
+
+void AppDriver::WriteFile(const std::wstring& name, const std::string& bytes) const
+{
+    HANDLE h = CreateFileW((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot write a test file");
+    DWORD put = 0;
+    ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+    CloseHandle(h);
+}
+
+std::vector<std::wstring> AppDriver::ConfigNames() const
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir_ + L"*.NCF").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::wstring n = fd.cFileName;
+        names.push_back(n.size() >= 4 ? n.substr(0, n.size() - 4) : std::wstring());
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return names;
+}
+
+std::string AppDriver::RunNetSH(const std::wstring& arguments, DWORD* exitCode) const
+{
+    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    CreatePipe(&readEnd, &writeEnd, &sa, 0);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd;
+    si.hStdError = writeEnd;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    std::wstring exe = dir_ + L"NetSH.exe";
+    if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES)
+        CopyFileW((BuildDir() + L"tools\\netsh\\NetSH.exe").c_str(), exe.c_str(), FALSE);
+    std::wstring cmd = L"\"" + exe + L"\" " + arguments;
+    SetEnvironmentVariableW(L"QUORVANE_NETSTATE", StateFile().c_str());
+    PROCESS_INFORMATION pi{};
+    BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, dir_.c_str(),
+                             &si, &pi);
+    SetEnvironmentVariableW(L"QUORVANE_NETSTATE", nullptr);
+    CloseHandle(writeEnd);
+    std::string out;
+    if (ok) {
+        char buf[4096];
+        DWORD got = 0;
+        while (::ReadFile(readEnd, buf, sizeof(buf), &got, nullptr) && got > 0)
+            out.append(buf, got);
+        WaitForSingleObject(pi.hProcess, 30000);
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        if (exitCode)
+            *exitCode = code;
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    CloseHandle(readEnd);
+    return out;
+}
+
+} // namespace qvtest

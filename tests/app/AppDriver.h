@@ -1,0 +1,88 @@
+// Drives the real Quorvane.exe as a user would: starts it in a fresh directory with
+// the stand-in network shell, finds its windows by caption and its controls by their
+// stable identifiers, clicks, types and reads back texts.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qvtest {
+
+// Polls cond until it holds or timeoutMs passes.
+bool WaitUntil(const std::function<bool()>& cond, int timeoutMs = 15000);
+
+std::wstring WindowText(HWND wnd);
+
+class AppDriver {
+public:
+    AppDriver();
+    ~AppDriver();
+    AppDriver(const AppDriver&) = delete;
+    AppDriver& operator=(const AppDriver&) = delete;
+
+    // The program's directory (ProgramDir), with a trailing backslash.
+    const std::wstring& Dir() const { return dir_; }
+    std::wstring StateFile() const { return dir_ + L"netstate.txt"; }
+
+    // Extra environment for the program (for example QUORVANE_NETSH_FAIL).
+    void SetEnv(const std::wstring& name, const std::wstring& value);
+
+    void Start();
+    bool Running() const;
+    // Waits for the process to end; its exit code, or -1 after the time limit.
+    int WaitExit(int timeoutMs = 15000);
+    void Kill();
+
+    // A visible top-level window of the program with this caption, or nullptr after the time limit.
+    HWND WaitWindow(const std::wstring& caption, int timeoutMs = 15000) const;
+    HWND FindWindowNow(const std::wstring& caption) const;
+    // Waits until no visible window of the program has this caption.
+    bool WaitWindowGone(const std::wstring& caption, int timeoutMs = 15000) const;
+    std::vector<HWND> VisibleWindows() const;
+
+    // Main window and the name dialog, once they are up.
+    // The main window: captioned "Quorvane" and holding the status bar (message boxes share the caption).
+    HWND Main(int timeoutMs = 15000) const;
+    // The first start of an empty directory shows the help window first; closes it.
+    HWND StartPastHelp();
+
+    std::wstring Status() const;
+    // Waits until the status bar shows text; on failure says what it shows instead.
+    ::testing::AssertionResult WaitStatus(const std::wstring& text, int timeoutMs = 20000) const;
+
+    // Presses a button without waiting for what it starts (a modal dialog, a script).
+    static void Click(HWND button);
+    static void SetText(HWND control, const std::wstring& text);
+    static bool Enabled(HWND control) { return IsWindowEnabled(control) != 0; }
+
+    // Save through the name dialog; waits for the dialog and types the name.
+    void SaveAs(const std::wstring& name);
+    // Answers the name dialog: OK with text, or Cancel.
+    void AnswerName(const std::wstring& text, bool ok = true);
+
+    // Files in the program's directory.
+    bool FileExists(const std::wstring& name) const;
+    std::string ReadFile(const std::wstring& name) const;
+    void WriteFile(const std::wstring& name, const std::string& bytes) const;
+    // Names that a wildcard search for *.NCF returns, in its order, without the extension.
+    std::vector<std::wstring> ConfigNames() const;
+
+    // Runs the stand-in network shell in the program's directory; stdout's bytes.
+    std::string RunNetSH(const std::wstring& arguments, DWORD* exitCode = nullptr) const;
+
+    static std::wstring BuildDir();
+
+private:
+    std::wstring dir_;
+    std::vector<std::pair<std::wstring, std::wstring>> env_;
+    PROCESS_INFORMATION pi_{};
+};
+
+HWND ChildById(HWND parent, int id);
+
+} // namespace qvtest
