@@ -817,6 +817,13 @@ void TWinControl::WndProc(TMessage& m)
             return;
         }
         break;
+    case WM_GETFONT:
+        // Windows of the framework's own classes have no native procedure that keeps a font.
+        if (defWndProc_ == DefWindowProcW) {
+            m.Result = reinterpret_cast<LRESULT>(Font().Handle());
+            return;
+        }
+        break;
     case WM_SETFOCUS:
         if (TCustomForm* form = GetParentForm(); form && form != this)
             form->SetFocusedControl(this);

@@ -106,10 +106,11 @@ inline int Height(const RECT& r) { return r.bottom - r.top; }
 inline bool IsRectEmptyR(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 inline RECT Inflated(RECT r, int dx, int dy) { r.left -= dx; r.top -= dy; r.right += dx; r.bottom += dy; return r; }
 inline RECT Offsetted(RECT r, int dx, int dy) { r.left += dx; r.right += dx; r.top += dy; r.bottom += dy; return r; }
+} // namespace qv
+
+// Found by argument-dependent lookup: RECT and POINT live in the global namespace.
 inline bool operator==(const RECT& a, const RECT& b)
 {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 inline bool operator==(const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; }
-
-} // namespace qv

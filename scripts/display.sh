@@ -36,3 +36,13 @@ qv_start_wineserver() {
 qv_stop_wineserver() {
     wineserver -k >/dev/null 2>&1 || true
 }
+
+# Whether Wine leaves its windows to a window manager. A private Xvfb has none, and
+# Wine would wait two seconds for it at every hidden window; the user's desktop has one.
+qv_set_window_manager() {
+    if [ "$1" = yes ]; then
+        wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
+    else
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    fi
+}

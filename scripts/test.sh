@@ -7,6 +7,7 @@ set -e
 qv_start_xvfb
 qv_start_wineserver
 trap 'qv_stop_wineserver; qv_stop_xvfb' EXIT
+qv_set_window_manager no
 
 qv_say "running the tests (display $DISPLAY)"
 cd "$QV_BUILD"
