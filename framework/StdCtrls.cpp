@@ -237,10 +237,19 @@ void TComboBox::ItemsChanged()
         itemIndex_ = -1;
     if (!HandleAllocated())
         return;
-    SendMessageW(Handle(), CB_RESETCONTENT, 0, 0);
+    HWND wnd = Handle();
+    SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(wnd, CB_RESETCONTENT, 0, 0);
+    size_t chars = 0;
     for (const auto& s : items_.Items())
-        SendMessageW(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
-    SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
+        chars += s.size() + 1;
+    // One allocation for the whole list instead of one per item.
+    SendMessageW(wnd, CB_INITSTORAGE, items_.Count(), static_cast<LPARAM>(chars * sizeof(wchar_t)));
+    for (const auto& s : items_.Items())
+        SendMessageW(wnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+    SendMessageW(wnd, CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
+    SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(wnd, nullptr, TRUE);
 }
 
 int TComboBox::ItemIndex() const

@@ -46,7 +46,7 @@ qv_build() {
         echo "the build failed; the whole log is $log" >&2
         return 1
     fi
-    grep -iE 'warning|error' "$log" | head -n 40 || true
+    grep -E 'warning:|error:' "$log" | head -n 40 || true
 }
 
 qv_prepare_prefix() {

@@ -1,0 +1,143 @@
+// Start-up time of Quorvane: from process start until its main window is shown and
+// painted, with 10 and with 10,000 saved configurations, next to a minimal Win32
+// window program started and awaited the same way in the same run.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring ModuleDir()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring s = path;
+    return s.substr(0, s.find_last_of(L"\\/") + 1);
+}
+
+double Now()
+{
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
+}
+
+struct Found {
+    DWORD pid;
+    const wchar_t* caption;
+    HWND wnd;
+};
+
+HWND FindShownWindow(DWORD pid, const wchar_t* caption)
+{
+    Found f{pid, caption, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+            auto f = reinterpret_cast<Found*>(lp);
+            DWORD p = 0;
+            GetWindowThreadProcessId(w, &p);
+            wchar_t text[64] = {};
+            if (p == f->pid && IsWindowVisible(w) && GetWindowTextW(w, text, 64) && wcscmp(text, f->caption) == 0) {
+                f->wnd = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&f));
+    return f.wnd;
+}
+
+// Shown and painted: visible, its queue has come round (so WM_PAINT was dispatched),
+// and nothing of it waits to be painted.
+bool Painted(HWND wnd)
+{
+    DWORD_PTR r = 0;
+    if (!SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &r))
+        return false;
+    if (GetUpdateRect(wnd, nullptr, FALSE))
+        return false;
+    for (HWND c = GetWindow(wnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (GetUpdateRect(c, nullptr, FALSE))
+            return false;
+    return true;
+}
+
+double TimeStart(const std::wstring& exe, const std::wstring& dir, const wchar_t* caption)
+{
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = L"\"" + exe + L"\"";
+    double start = Now();
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+        return -1;
+    double elapsed = -1;
+    for (;;) {
+        HWND w = FindShownWindow(pi.dwProcessId, caption);
+        if (w && Painted(w)) {
+            elapsed = Now() - start;
+            break;
+        }
+        if (Now() - start > 120000)
+            break;
+        Sleep(1);
+    }
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return elapsed;
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void MakeConfigs(const std::wstring& dir, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        std::wstring path = dir + L"配置" + std::to_wstring(i) + L".NCF";
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        const char text[] = "pushd interface ip\r\npopd\r\n";
+        DWORD put = 0;
+        WriteFile(h, text, sizeof(text) - 1, &put, nullptr);
+        CloseHandle(h);
+    }
+}
+
+} // namespace
+
+int wmain()
+{
+    const std::wstring build = ModuleDir() + L"..\\";
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const int runs = 5;
+
+    std::wstring minimal = build + L"bench\\MinimalWindow.exe";
+    std::vector<double> base;
+    for (int i = 0; i < runs; ++i)
+        base.push_back(TimeStart(minimal, temp, L"Minimal"));
+    double baseMs = Median(base);
+    std::printf("minimal window program: %8.1f ms (median of %d)\n", baseMs, runs);
+
+    for (int count : {10, 10000}) {
+        std::wstring dir = std::wstring(temp) + L"qvstart" + std::to_wstring(count) + L"\\";
+        CreateDirectoryW(dir.c_str(), nullptr);
+        CopyFileW((build + L"app\\Quorvane.exe").c_str(), (dir + L"Quorvane.exe").c_str(), FALSE);
+        MakeConfigs(dir, count);
+        std::vector<double> t;
+        for (int i = 0; i < runs; ++i)
+            t.push_back(TimeStart(dir + L"Quorvane.exe", dir, L"Quorvane"));
+        double ms = Median(t);
+        std::printf("Quorvane, %5d configurations: %8.1f ms (median of %d), %.2f x the minimal program\n", count, ms,
+                    runs, baseMs > 0 ? ms / baseMs : 0.0);
+    }
+    return 0;
+}
