@@ -50,14 +50,19 @@ qv_build() {
 }
 
 qv_prepare_prefix() {
-    if [ ! -f "$WINEPREFIX/.quorvane-ready" ]; then
+    local stamp
+    stamp=$(md5sum < "$QV_ROOT/scripts/prefix.reg" | cut -d' ' -f1)
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
         qv_say "preparing the Wine prefix $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
+    fi
+    # The settings are written again whenever they change.
+    if [ "$(cat "$WINEPREFIX/.quorvane-ready" 2>/dev/null)" != "$stamp" ]; then
         wine regedit /S "Z:$(echo "$QV_ROOT/scripts/prefix.reg" | tr / '\\')" >/dev/null 2>&1
         wineserver -w
-        touch "$WINEPREFIX/.quorvane-ready"
+        echo "$stamp" > "$WINEPREFIX/.quorvane-ready"
     fi
 }
 
