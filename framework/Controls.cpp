@@ -1039,12 +1039,12 @@ namespace {
 
 LRESULT CALLBACK UtilWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    auto method = reinterpret_cast<std::function<void(TMessage&)>*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    auto method = reinterpret_cast<std::function<void(HWND, TMessage&)>*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
     if (!method)
         return DefWindowProcW(wnd, msg, wParam, lParam);
     TMessage m{msg, wParam, lParam, 0};
     try {
-        (*method)(m);
+        (*method)(wnd, m);
     } catch (...) {
         detail::HandleException();
     }
@@ -1056,6 +1056,11 @@ const wchar_t kUtilClass[] = L"QvUtilWindow";
 } // namespace
 
 HWND AllocateHWnd(std::function<void(TMessage&)> method)
+{
+    return AllocateHWnd([method = std::move(method)](HWND, TMessage& m) { method(m); });
+}
+
+HWND AllocateHWnd(std::function<void(HWND, TMessage&)> method)
 {
     HINSTANCE inst = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
@@ -1075,7 +1080,7 @@ HWND AllocateHWnd(std::function<void(TMessage&)> method)
     if (!wnd)
         throw Exception(L"Cannot create a hidden window (" + std::to_wstring(GetLastError()) + L")");
     SetWindowLongPtrW(wnd, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(new std::function<void(TMessage&)>(std::move(method))));
+                      reinterpret_cast<LONG_PTR>(new std::function<void(HWND, TMessage&)>(std::move(method))));
     return wnd;
 }
 
@@ -1083,7 +1088,7 @@ void DeallocateHWnd(HWND wnd)
 {
     if (!wnd)
         return;
-    auto method = reinterpret_cast<std::function<void(TMessage&)>*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    auto method = reinterpret_cast<std::function<void(HWND, TMessage&)>*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
     SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
     DestroyWindow(wnd);
     delete method;

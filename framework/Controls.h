@@ -301,6 +301,8 @@ private:
 // A hidden window whose messages go to a callback (timers, broadcast system messages).
 // The callback sets the result; it calls DefWindowProcW itself where the default is wanted.
 HWND AllocateHWnd(std::function<void(TMessage&)> method);
+// The same, for a callback that needs the window (to call DefWindowProcW with it).
+HWND AllocateHWnd(std::function<void(HWND, TMessage&)> method);
 void DeallocateHWnd(HWND wnd);
 
 } // namespace qv

@@ -221,9 +221,9 @@ TEST_F(Controls, MemoShowsItsLinesAndKeepsThemReadOnly)
 TEST_F(Controls, HiddenWindowGetsItsMessages)
 {
     std::vector<UINT> got;
-    HWND wnd = AllocateHWnd([&](TMessage& m) {
+    HWND wnd = AllocateHWnd([&](HWND self, TMessage& m) {
         got.push_back(m.Msg);
-        m.Result = DefWindowProcW(nullptr, m.Msg, m.WParam, m.LParam);
+        m.Result = DefWindowProcW(self, m.Msg, m.WParam, m.LParam);
     });
     SendMessageW(wnd, WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_NE(got.end(), std::find(got.begin(), got.end(), WM_SYSCOLORCHANGE));
