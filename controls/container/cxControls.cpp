@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-namespace cx {
-
 namespace {
 
 struct Tracked {
@@ -118,4 +116,3 @@ bool ShowPopupMenu(qv::TComponent* popupMenu, int x, int y)
     return false;
 }
 
-} // namespace cx

@@ -5,8 +5,6 @@
 #include "framework/Controls.h"
 #include "framework/Menus.h"
 
-namespace cx {
-
 // Told once when the mouse has left the rectangle it was tracked over.
 class IcxMouseTrackingCaller {
 public:
@@ -39,4 +37,3 @@ bool IsPopupMenu(qv::TComponent* component);
 // framework popup menu is shown only when its AutoPopup is set.
 bool ShowPopupMenu(qv::TComponent* popupMenu, int x, int y);
 
-} // namespace cx
