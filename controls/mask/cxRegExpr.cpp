@@ -164,7 +164,8 @@ TcxString PrintSymbol(TcxChar c, bool inClass)
         return cxT("\\r");
     if (c == ' ' || c < 0x20) {
         static const char hex[] = "0123456789ABCDEF";
-        TcxString s = cxT("\\x");
+        // Four digits, so that a following digit is not read as part of it.
+        TcxString s = cxT("\\x00");
         s += static_cast<TcxChar>(hex[(c >> 4) & 15]);
         s += static_cast<TcxChar>(hex[c & 15]);
         return s;
@@ -555,7 +556,7 @@ int TcxRegExprParserAlts::Depth() const
 }
 
 TcxRegExprParserBlockItem::TcxRegExprParserBlockItem(std::shared_ptr<const TcxRegExprParserAlts> alts)
-    : alts_(std::move(alts)), canBeEmpty_(alts_->CanBeEmpty()), size_(alts_->Size()), depth_(alts_->Depth() + 1)
+    : alts_(std::move(alts)), canBeEmpty_(alts_->CanBeEmpty()), size_(alts_->Size() + 1), depth_(alts_->Depth() + 1)
 {
 }
 
@@ -1190,6 +1191,10 @@ std::unique_ptr<TcxRegExprParserItem> TcxRegExpr::ParseBlock(const TcxLexem& ope
         blocks_[number].Status = TBlockStatus::Failed;
         return nullptr;
     }
+    if (!Reserve(open, 1, 0)) {
+        blocks_[number].Status = TBlockStatus::Failed;
+        return nullptr;
+    }
     blocks_[number].Status = TBlockStatus::Closed;
     blocks_[number].Alts = alts;
     return std::make_unique<TcxRegExprParserBlockItem>(std::move(alts));
@@ -1242,7 +1247,7 @@ std::unique_ptr<TcxRegExprParserItem> TcxRegExpr::ParseReference(const TcxLexem&
     const TBlock& block = blocks_[number - 1];
     if (block.Status == TBlockStatus::Failed)
         return nullptr;
-    if (!Reserve(lexem, block.Alts->Size(), block.Alts->Depth() + 1))
+    if (!Reserve(lexem, block.Alts->Size() + 1, block.Alts->Depth() + 1))
         return nullptr;
     return std::make_unique<TcxRegExprParserBlockItem>(block.Alts->Clone());
 }
@@ -1268,7 +1273,7 @@ void TcxRegExpr::ParseQuantifiers(std::unique_ptr<TcxRegExprParserItem>& item)
             continue;
         }
         if (wrap) {
-            if (!Reserve(lexem, 0, item->Depth() + 1))
+            if (!Reserve(lexem, 1, item->Depth() + 1))
                 continue;
             auto alt = std::make_unique<TcxRegExprParserAlt>();
             alt->Add(std::move(item));
@@ -1318,8 +1323,11 @@ void TcxRegExpr::ApplyCount(std::unique_ptr<TcxRegExprParserItem>& item, const T
     }
     const long long optional = unbounded ? 0 : m - n;
     const long long copies = n + (unbounded ? 1 : optional);
-    // The chain of optional copies nests one group per copy.
-    if (!Reserve(lexem, item->Size() * std::max(0LL, copies - 1), item->Depth() + static_cast<int>(std::min<long long>(optional, MaxDepth)) + 1))
+    // The copies, a group per optional copy (nested one in the other) and the
+    // group around them all; an empty group counts too, or "(a{0}){1000}"
+    // nested a few times would grow without bound.
+    const long long items = item->Size() * std::max(0LL, copies - 1) + optional + 1;
+    if (!Reserve(lexem, items, item->Depth() + static_cast<int>(std::min<long long>(optional, MaxDepth)) + 1))
         return;
 
     // Every copy is a clone of the item; the item itself is then dropped (a

@@ -313,7 +313,8 @@ public:
     virtual bool CanBeEmpty() const = 0;
     virtual std::unique_ptr<TcxRegExprParserItem> Clone() const = 0;
     virtual TcxString Print() const = 0;
-    // Character items inside, and nesting depth (1 for a character item).
+    // Items inside, the item itself included (character items and groups),
+    // and nesting depth (1 for a character item).
     virtual int Size() const = 0;
     virtual int Depth() const = 0;
 
@@ -505,7 +506,7 @@ public:
     int ActiveStateCount() const;
 
     // Limits that keep a small expression from growing without bound through
-    // counts and references.
+    // counts and references: items of the tree (groups included) and depth.
     static constexpr int MaxItems = 50000;
     static constexpr int MaxDepth = 1000;
 
