@@ -78,6 +78,9 @@ protected:
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 
+// Horizontal placement of a text.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
 class TFont : public TPersistentGraphic {
 public:
     TFont();
