@@ -358,12 +358,12 @@ void RunDifferential(unsigned seed, int expressions, bool caseInsensitive)
 
 TEST(RegExprDifferential, AgreesWithStdRegex)
 {
-    RunDifferential(20240611u, 700, false);
+    RunDifferential(20240611u, 2000, false);
 }
 
 TEST(RegExprDifferential, AgreesWithStdRegexIgnoringCase)
 {
-    RunDifferential(977u, 250, true);
+    RunDifferential(977u, 600, true);
 }
 
 TEST(RegExprDifferential, GeneratedExpressionsMatchTheirOwnSamples)
