@@ -5,6 +5,11 @@
 
 namespace qv {
 
+// Where a button's glyph sits against its caption.
+enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+// How many images a glyph bitmap holds side by side (1..4): normal, disabled, pressed, down.
+using TNumGlyphs = int;
+
 class TButton : public TWinControl {
 public:
     explicit TButton(TComponent* owner);
