@@ -381,10 +381,23 @@ TColor cxGetLightColor(COLORREF face, COLORREF highlight, COLORREF window, std::
 
 namespace {
 
+// Getting the screen's context costs more than painting a button, and the answer
+// depends only on the colour (the screen's depth aside), so the last few are kept.
 TColor NearestScreenColor(TColor color)
 {
+    struct Entry {
+        TColor in = clNone, out = clNone;
+    };
+    static Entry recent[4];
+    static int next = 0;
+    for (const Entry& e : recent)
+        if (e.in == color)
+            return e.out;
     TWindowDC screen(nullptr);
-    return GetNearestColor(screen.Get(), color);
+    const TColor nearest = GetNearestColor(screen.Get(), color);
+    recent[next] = {color, nearest};
+    next = (next + 1) % 4;
+    return nearest;
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "controls/lookandfeel/cxLookAndFeels.h"
 
+#include "controls/lookandfeel/cxLookAndFeelPainters.h"
+#include "controls/lookandfeel/dxUxTheme.h"
+
 #include "framework/Controls.h"
 #include "framework/Exceptions.h"
 
@@ -281,6 +284,20 @@ void TcxLookAndFeel::Assign(const TPersistent* Source)
     if (masterChanges)
         InternalSetMaster(master);
     CheckChanged();
+}
+
+TcxLookAndFeelPainterClass TcxLookAndFeel::GetPainter() const
+{
+    if (NativeStyle() && AreVisualStylesAvailable()) {
+        // The themed painter answers here; it is not built yet, and visual styles
+        // are reported unavailable until it is, so the kind decides.
+    }
+    switch (Kind()) {
+    case lfFlat: return TcxFlatLookAndFeelPainter::Instance();
+    case lfStandard: return TcxStandardLookAndFeelPainter::Instance();
+    case lfUltraFlat: break;
+    }
+    return TcxUltraFlatLookAndFeelPainter::Instance();
 }
 
 bool TcxLookAndFeel::IsController(ILookAndFeelListener* AListener) const

@@ -99,6 +99,10 @@ public:
     // other source is the framework's "cannot assign" error.
     void Assign(const qv::TPersistent* Source) override;
 
+    // The painter to draw with: the painter of the kind (the themed painter, when
+    // NativeStyle is set and visual styles can be used, once it exists).
+    TcxLookAndFeelPainterClass GetPainter() const;
+
     // The effective values.
     TcxLookAndFeelKind Kind() const { return currentKind_; }
     bool NativeStyle() const { return currentNativeStyle_; }

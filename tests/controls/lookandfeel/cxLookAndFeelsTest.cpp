@@ -1,3 +1,4 @@
+#include "controls/lookandfeel/cxLookAndFeelPainters.h"
 #include "controls/lookandfeel/cxLookAndFeels.h"
 #include "controls/lookandfeel/LookAndFeelTestSupport.h"
 
@@ -377,7 +378,9 @@ TEST_F(LookAndFeel, HiddenWindowGoesWithTheLastNotifierAndTheRootWithShutDown)
     TcxSystemPaletteChangedListener* listener = TcxSystemPaletteChangedListener::Instance();
     ASSERT_NE(nullptr, listener);
     const HWND wnd = listener->WindowHandle();
-    // Only the process-wide owners of notifiers are left.
+    // The process-wide owners of notifiers: the painters' images and the root.
+    FinalizeLookAndFeelPainters();
+    EXPECT_TRUE(listener->PrimaryNotifiers().empty());
     ASSERT_EQ(1u, listener->Notifiers().size()) << "the root's";
 
     auto lf = std::make_unique<TcxLookAndFeel>(nullptr);
@@ -399,6 +402,7 @@ TEST_F(LookAndFeel, HiddenWindowGoesWithTheLastNotifierAndTheRootWithShutDown)
     EXPECT_FALSE(IsWindow(wnd));
 
     InitializeLookAndFeels();
+    InitializeLookAndFeelPainters();
     ASSERT_NE(nullptr, RootLookAndFeel());
     ASSERT_NE(nullptr, TcxSystemPaletteChangedListener::Instance());
     EXPECT_TRUE(IsWindow(TcxSystemPaletteChangedListener::Instance()->WindowHandle()));

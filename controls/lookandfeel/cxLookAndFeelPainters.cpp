@@ -1,0 +1,1495 @@
+#include "controls/lookandfeel/cxLookAndFeelPainters.h"
+
+#include <algorithm>
+
+using namespace qv;
+
+namespace {
+
+RECT Shrunk(const RECT& r, int n) { return Inflated(r, -n, -n); }
+
+// A filled triangle with its outline, both in one colour.
+void DrawTriangle(TcxCanvas& c, POINT p0, POINT p1, POINT p2, TColor color)
+{
+    c.SetBrushColor(color);
+    c.Pen().SetStyle(TPenStyle::psSolid);
+    c.Pen().SetWidth(1);
+    c.Pen().SetColor(color);
+    c.Polygon({p0, p1, p2});
+}
+
+void DrawLine(TcxCanvas& c, int x0, int y0, int x1, int y1, TColor color)
+{
+    c.Pen().SetStyle(TPenStyle::psSolid);
+    c.Pen().SetWidth(1);
+    c.Pen().SetColor(color);
+    c.MoveTo(x0, y0);
+    c.LineTo(x1, y1);
+}
+
+// A plus (collapsed) or minus (expanded) sign centred in r, its strokes a pixel or
+// two short of r's edges.
+void DrawExpandSign(TcxCanvas& c, const RECT& r, bool expanded, TColor color)
+{
+    const int cx = (r.left + r.right - 1) / 2, cy = (r.top + r.bottom - 1) / 2;
+    const int half = std::max(0, (std::min(Width(r), Height(r)) - 3) / 2);
+    c.FillRect(Rect(cx - half, cy, cx + half + 1, cy + 1), color);
+    if (!expanded)
+        c.FillRect(Rect(cx, cy - half, cx + 1, cy + half + 1), color);
+}
+
+// The header sort triangle as an outline: the edges facing up and left in the
+// dark colour, the others in the light one (with both the same, a flat outline).
+void DrawSortMark(TcxCanvas& c, const RECT& r, bool ascending, TColor light, TColor dark)
+{
+    const int w = Width(r), h = Height(r);
+    if (w <= 0 || h <= 0)
+        return;
+    const int left = r.left, right = r.right - 1, top = r.top, bottom = r.bottom - 1;
+    const int mid = (left + right) / 2;
+    if (ascending) {
+        DrawLine(c, mid, top, left, bottom, dark);
+        DrawLine(c, left, bottom, right + 1, bottom, light);
+        DrawLine(c, mid, top, right, bottom, light);
+        c.SetPixelColor(right, bottom, light);
+    } else {
+        DrawLine(c, left, top, right + 1, top, dark);
+        DrawLine(c, left, top, mid, bottom, dark);
+        DrawLine(c, right, top, mid, bottom, light);
+        c.SetPixelColor(mid, bottom, light);
+    }
+}
+
+// The rectangle of the given size centred in r.
+RECT Centered(const RECT& r, int w, int h)
+{
+    const int x = (r.left + r.right - w) / 2, y = (r.top + r.bottom - h) / 2;
+    return Bounds(x, y, w, h);
+}
+
+// Draws the bitmap leaving out its bottom-left pixel's colour (the background of
+// the unit's pictures). Blits from the bitmap's own canvas: the bitmap stays
+// selected there and cannot be selected into a second context.
+void DrawTransparentBitmap(TcxCanvas& c, TBitmap& bitmap, int x, int y)
+{
+    if (bitmap.Empty())
+        return;
+    const COLORREF key = bitmap.PixelAt(0, bitmap.Height() - 1);
+    TransparentBlt(c.Handle(), x, y, bitmap.Width(), bitmap.Height(), bitmap.Canvas().Handle(), 0, 0,
+                   bitmap.Width(), bitmap.Height(), key);
+}
+
+void PaintText(TcxCanvas& c, const RECT& r, const std::wstring& text, TFont* font, TColor color,
+              TcxTextFlags flags)
+{
+    if (text.empty())
+        return;
+    if (font)
+        c.Font().Assign(*font);
+    c.Font().SetColor(color);
+    c.Brush().SetStyle(TBrushStyle::bsClear);
+    c.DrawCaption(text, r, flags);
+    c.Brush().SetStyle(TBrushStyle::bsSolid);
+}
+
+TcxTextFlags CellTextFlags(TAlignment horz, TcxAlignmentVert vert, bool multiLine, bool endEllipsis)
+{
+    TcxTextFlags flags = cxAlignmentsToTextFlags(horz, vert);
+    flags |= multiLine ? tfWordBreak : tfSingleLine;
+    if (endEllipsis)
+        flags |= tfShowEndEllipsis;
+    return flags;
+}
+
+} // namespace
+
+// ===========================================================================
+// TcxCustomLookAndFeelPainter
+
+const TcxCustomLookAndFeelPainter* TcxCustomLookAndFeelPainter::Instance()
+{
+    static const TcxCustomLookAndFeelPainter instance;
+    return &instance;
+}
+
+void TcxCustomLookAndFeelPainter::CalculateArrowPoints(RECT R, POINT& P0, POINT& P1, POINT& P2,
+                                                       TcxArrowDirection AArrowDirection, bool AProportional)
+{
+    if (AProportional) {
+        const int d = Width(R) - Height(R);
+        if (d > 0)
+            R = Inflated(R, -(d / 2), 0);
+        else if (d < 0)
+            R = Inflated(R, 0, d / 2);
+    }
+    int w, h;
+    if (AArrowDirection == adUp || AArrowDirection == adDown) {
+        w = (R.right - R.left - 1) / 2;
+        if (w % 2 == 0)
+            ++w;
+        h = w / 2 + 1;
+    } else {
+        h = (R.bottom - R.top - 1) / 2;
+        if (h % 2 == 0)
+            ++h;
+        w = h / 2 + 1;
+    }
+    // MulDiv rounds a half away from zero, as the arrows have always been placed.
+    const int y0 = MulDiv(R.top + R.bottom - h, 1, 2);
+    const int x0 = (R.left + R.right - w) / 2;
+    const int xc = (R.left + R.right - 1) / 2;
+    const int yc = (R.top + R.bottom) / 2;
+    switch (AArrowDirection) {
+    case adUp:
+        P0 = {xc, y0};
+        P1 = {x0, y0 + h - 1};
+        P2 = {x0 + w - 1, y0 + h - 1};
+        break;
+    case adDown:
+        P0 = {x0, y0};
+        P1 = {x0 + w - 1, y0};
+        P2 = {xc, y0 + h - 1};
+        break;
+    case adLeft:
+        P0 = {x0, yc};
+        P1 = {x0 + w - 1, y0};
+        P2 = {x0 + w - 1, y0 + h - 1};
+        break;
+    case adRight:
+        P0 = {x0, y0};
+        P1 = {x0 + w - 1, yc};
+        P2 = {x0, y0 + h - 1};
+        break;
+    }
+}
+
+void TcxCustomLookAndFeelPainter::PaintFilterArrow(TcxCanvas& ACanvas, const RECT& R, TColor AColor) const
+{
+    const int side = std::min({Width(R), Height(R), 11});
+    if (side <= 0)
+        return;
+    POINT p0, p1, p2;
+    CalculateArrowPoints(Centered(R, side, side), p0, p1, p2, adDown, true);
+    DrawTriangle(ACanvas, p0, p1, p2, AColor);
+}
+
+void TcxCustomLookAndFeelPainter::PaintCellContent(TcxCanvas& ACanvas, const RECT& R,
+                                                   const TcxDrawBackgroundEvent& ADrawBackground, TColor ABkColor,
+                                                   TColor ATextColor, TFont* AFont, const std::wstring& AText,
+                                                   TAlignment AAlignmentHorz, TcxAlignmentVert AAlignmentVert,
+                                                   bool AMultiLine, bool AShowEndEllipsis,
+                                                   const RECT& ATextAreaBounds) const
+{
+    if (!ADrawBackground || !ADrawBackground(ACanvas, R))
+        ACanvas.FillRect(R, ABkColor);
+    PaintText(ACanvas, ATextAreaBounds, AText, AFont, ATextColor,
+             CellTextFlags(AAlignmentHorz, AAlignmentVert, AMultiLine, AShowEndEllipsis));
+}
+
+RECT TcxCustomLookAndFeelPainter::CellContentBounds(const RECT& R) const
+{
+    return Shrunk(R, FooterCellBorderSize());
+}
+
+RECT TcxCustomLookAndFeelPainter::CellTextBounds(const RECT& R) const { return Shrunk(CellContentBounds(R), 2); }
+
+TcxPainterStyle TcxCustomLookAndFeelPainter::PainterStyle() const { return psStandard; }
+
+TColor TcxCustomLookAndFeelPainter::DefaultContentEvenColor() const { return 0x00F0FBFF; }
+TColor TcxCustomLookAndFeelPainter::DefaultContentEvenTextColor() const { return clWindowText; }
+TColor TcxCustomLookAndFeelPainter::DefaultContentOddColor() const { return 0x00F0FBFF; }
+TColor TcxCustomLookAndFeelPainter::DefaultContentOddTextColor() const { return clWindowText; }
+TColor TcxCustomLookAndFeelPainter::DefaultGridLineColor() const { return clBtnShadow; }
+TColor TcxCustomLookAndFeelPainter::DefaultContentTextColor() const { return clWindowText; }
+TColor TcxCustomLookAndFeelPainter::DefaultHyperlinkTextColor() const { return clWindowText; }
+TColor TcxCustomLookAndFeelPainter::DefaultPreviewTextColor() const { return clWindowText; }
+TColor TcxCustomLookAndFeelPainter::DefaultDragArrowColor() const { return clLime; }
+TColor TcxCustomLookAndFeelPainter::DefaultContentColor() const { return clWindow; }
+TColor TcxCustomLookAndFeelPainter::DefaultDropMarkColor() const { return clLime; }
+TColor TcxCustomLookAndFeelPainter::DefaultEditorTextColor() const { return clWindowText; }
+TColor TcxCustomLookAndFeelPainter::DefaultEditorBackgroundColor() const { return clWindow; }
+TColor TcxCustomLookAndFeelPainter::DefaultFilterBoxTextColor() const { return clWindowText; }
+TColor TcxCustomLookAndFeelPainter::DefaultFilterBoxColor() const { return clBtnFace; }
+TColor TcxCustomLookAndFeelPainter::DefaultFooterColor() const { return clBtnFace; }
+TColor TcxCustomLookAndFeelPainter::DefaultSelectionColor() const { return clHighlight; }
+TColor TcxCustomLookAndFeelPainter::DefaultSelectionTextColor() const { return clHighlightText; }
+TColor TcxCustomLookAndFeelPainter::DefaultFooterLineColor() const { return clBtnShadow; }
+TColor TcxCustomLookAndFeelPainter::DefaultHeaderHighlightColor() const { return clBtnHighlight; }
+TColor TcxCustomLookAndFeelPainter::DefaultFooterTextColor() const { return clBtnText; }
+TColor TcxCustomLookAndFeelPainter::DefaultGroupColor() const { return clBtnFace; }
+TColor TcxCustomLookAndFeelPainter::DefaultGroupTextColor() const { return clBtnText; }
+TColor TcxCustomLookAndFeelPainter::DefaultGroupByBoxColor() const { return clBtnShadow; }
+TColor TcxCustomLookAndFeelPainter::DefaultHeaderColor() const { return clBtnFace; }
+TColor TcxCustomLookAndFeelPainter::DefaultHeaderTextColor() const { return clBtnText; }
+TColor TcxCustomLookAndFeelPainter::DefaultHeaderShadowColor() const { return clBtnShadow; }
+TColor TcxCustomLookAndFeelPainter::DefaultIndicatorColor() const { return clBtnFace; }
+TColor TcxCustomLookAndFeelPainter::DefaultBandHeaderColor() const { return clBtnFace; }
+TColor TcxCustomLookAndFeelPainter::DefaultBandHeaderTextColor() const { return clBtnText; }
+TColor TcxCustomLookAndFeelPainter::DefaultTreeLineColor() const { return clBtnShadow; }
+TColor TcxCustomLookAndFeelPainter::DefaultTabColor() const { return clBtnFace; }
+TColor TcxCustomLookAndFeelPainter::DefaultTabsBackgroundColor() const { return clBtnFace; }
+TColor TcxCustomLookAndFeelPainter::DefaultTabTextColor() const { return clBtnText; }
+TColor TcxCustomLookAndFeelPainter::DefaultSizeGripAreaColor() const { return clBtnFace; }
+TColor TcxCustomLookAndFeelPainter::DefaultErrorMarkColor() const { return clRed; }
+TColor TcxCustomLookAndFeelPainter::DefaultFilterActiveColor() const { return clBlue; }
+TColor TcxCustomLookAndFeelPainter::DefaultGroupByBoxLineColor() const { return DefaultGroupByBoxColor(); }
+TColor TcxCustomLookAndFeelPainter::DefaultInactiveSelectionColor() const { return clHighlight; }
+TColor TcxCustomLookAndFeelPainter::DefaultInactiveSelectionTextColor() const { return clHighlightText; }
+TColor TcxCustomLookAndFeelPainter::DefaultSeparatorColor() const { return clBtnFace; }
+TColor TcxCustomLookAndFeelPainter::DefaultScrollBarColor() const { return clBtnFace; }
+TColor TcxCustomLookAndFeelPainter::DefaultButtonTextColor() const { return clBtnText; }
+TColor TcxCustomLookAndFeelPainter::DefaultButtonColor() const { return clBtnFace; }
+
+void TcxCustomLookAndFeelPainter::PaintArrow(TcxCanvas& ACanvas, const RECT& R, TcxArrowDirection AArrowDirection,
+                                             TColor AColor) const
+{
+    POINT p0, p1, p2;
+    CalculateArrowPoints(R, p0, p1, p2, AArrowDirection, true);
+    DrawTriangle(ACanvas, p0, p1, p2, AColor);
+}
+
+void TcxCustomLookAndFeelPainter::PaintScrollArrow(TcxCanvas& ACanvas, const RECT& R, bool ADrawFace,
+                                                   TcxArrowDirection AArrowDirection, TcxButtonState AState) const
+{
+    if (ADrawFace)
+        PaintArrowButtonFace(ACanvas, R, AState);
+    else
+        ACanvas.FillRect(R, ButtonFaceColor(AState));
+    POINT p0, p1, p2;
+    CalculateArrowPoints(R, p0, p1, p2, AArrowDirection, false);
+    DrawTriangle(ACanvas, p0, p1, p2, ButtonGlyphColor(AState));
+}
+
+void TcxCustomLookAndFeelPainter::PaintArrowButtonFace(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState) const
+{
+    ACanvas.FillRect(R, ButtonFaceColor(AState));
+    PaintButtonBorder(ACanvas, R, AState);
+}
+
+void TcxCustomLookAndFeelPainter::PaintStateArrow(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState,
+                                                  TcxArrowDirection AArrowDirection) const
+{
+    RECT r = R;
+    if (AState == cxbsPressed)
+        r = Offsetted(r, ButtonPressedShift(), ButtonPressedShift());
+    POINT p0, p1, p2;
+    CalculateArrowPoints(r, p0, p1, p2, AArrowDirection, true);
+    if (AState == cxbsDisabled) {
+        auto moved = [](POINT p) { return POINT{p.x + 1, p.y + 1}; };
+        DrawTriangle(ACanvas, moved(p0), moved(p1), moved(p2), clBtnHighlight);
+        DrawTriangle(ACanvas, p0, p1, p2, clBtnShadow);
+    } else
+        DrawTriangle(ACanvas, p0, p1, p2, ButtonGlyphColor(AState));
+}
+
+int TcxCustomLookAndFeelPainter::ContentBorderWidth() const { return 0; }
+
+void TcxCustomLookAndFeelPainter::PaintBorder(TcxCanvas&, const RECT&) const {}
+
+int TcxCustomLookAndFeelPainter::ButtonBorderWidth(TcxButtonState) const { return 0; }
+
+TColor TcxCustomLookAndFeelPainter::ButtonFaceColor(TcxButtonState) const { return clBtnFace; }
+
+RECT TcxCustomLookAndFeelPainter::ButtonFocusBounds(TcxCanvas&, const RECT& R) const
+{
+    const RECT r = Shrunk(R, 4);
+    return IsRectEmptyR(r) ? R : r;
+}
+
+RECT TcxCustomLookAndFeelPainter::ButtonGroupBorderWidths(int, int) const
+{
+    const int w = ButtonBorderWidth(cxbsNormal);
+    return Rect(w, w, w, w);
+}
+
+int TcxCustomLookAndFeelPainter::ButtonCaptionOffset() const { return 0; }
+
+int TcxCustomLookAndFeelPainter::ButtonPressedShift() const { return 0; }
+
+TColor TcxCustomLookAndFeelPainter::ButtonGlyphColor(TcxButtonState AState) const
+{
+    return AState == cxbsDisabled ? clBtnShadow : clBtnText;
+}
+
+TcxButtonState TcxCustomLookAndFeelPainter::ButtonGlyphDrawState(TcxButtonState AState) const { return AState; }
+
+void TcxCustomLookAndFeelPainter::PaintButton(TcxCanvas& ACanvas, const RECT& R, const std::wstring& ACaption,
+                                              TcxButtonState AState, bool ADrawBorder, TColor AColor,
+                                              TColor ATextColor) const
+{
+    RECT r = R;
+    if (ADrawBorder) {
+        PaintButtonBorder(ACanvas, r, AState);
+        r = Shrunk(r, ButtonBorderWidth(AState));
+    }
+    ACanvas.FillRect(r, AColor == clDefault ? ButtonFaceColor(AState) : AColor);
+    ACanvas.Font().SetColor(ATextColor == clDefault ? ButtonGlyphColor(AState) : ATextColor);
+    ACanvas.Brush().SetStyle(TBrushStyle::bsClear);
+    // The caption sits on an even height; a low one gains a row at the top.
+    if (Height(r) % 2 != 0)
+        --r.bottom;
+    if (Height(r) < 18)
+        --r.top;
+    if (AState == cxbsPressed)
+        r = Offsetted(r, ButtonPressedShift(), ButtonPressedShift());
+    if (!ACaption.empty())
+        ACanvas.DrawCaption(ACaption, r, cxButtonCaptionFlags, AState != cxbsDisabled);
+    ACanvas.Brush().SetStyle(TBrushStyle::bsSolid);
+}
+
+void TcxCustomLookAndFeelPainter::PaintEditButton(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState, int,
+                                                  int, TColor) const
+{
+    PaintButton(ACanvas, R, L"", AState, true, clDefault, clDefault);
+}
+
+void TcxCustomLookAndFeelPainter::PaintButtonBorder(TcxCanvas&, const RECT&, TcxButtonState) const {}
+
+void TcxCustomLookAndFeelPainter::PaintEditButtonsFrame(TcxCanvas&, const RECT&, bool, bool) const {}
+
+void TcxCustomLookAndFeelPainter::PaintExpandButton(TcxCanvas&, const RECT&, TColor, bool) const {}
+
+bool TcxCustomLookAndFeelPainter::ExpandButtonOwnsBackground() const { return true; }
+
+void TcxCustomLookAndFeelPainter::PaintGroupExpandButton(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState,
+                                                         bool AExpanded) const
+{
+    PaintButton(ACanvas, R, L"", AState, true, clDefault, clDefault);
+    // Two chevrons, pointing up when expanded (the group can be closed), down
+    // otherwise: four short strokes, two pixels thick.
+    const TColor color = ButtonGlyphColor(AState);
+    const int cx = (R.left + R.right - 1) / 2, cy = (R.top + R.bottom - 1) / 2;
+    const int step = AExpanded ? 1 : -1;
+    for (int tipY : {cy - 4 * step, cy})
+        for (int i = 0; i <= 3; ++i)
+            for (int t = 0; t <= 1; ++t) {
+                ACanvas.SetPixelColor(cx - i, tipY + step * (i + t), color);
+                ACanvas.SetPixelColor(cx + i, tipY + step * (i + t), color);
+            }
+}
+
+void TcxCustomLookAndFeelPainter::PaintSmallExpandButton(TcxCanvas& ACanvas, const RECT& R, TColor AColor,
+                                                         TColor ABorderColor, bool AExpanded) const
+{
+    ACanvas.FrameSides(R, ABorderColor);
+    const RECT inner = Shrunk(R, 1);
+    if (AColor != clDefault)
+        ACanvas.FillRect(inner, AColor);
+    DrawExpandSign(ACanvas, inner, AExpanded, clBtnText);
+}
+
+int TcxCustomLookAndFeelPainter::ExpandButtonSize() const { return 0; }
+
+int TcxCustomLookAndFeelPainter::GroupExpandButtonSize() const { return 15; }
+
+bool TcxCustomLookAndFeelPainter::HotTracksButtons() const { return false; }
+
+bool TcxCustomLookAndFeelPainter::IsPointInGroupExpandButton(const RECT& R, POINT P) const
+{
+    return PtInRect(&R, P) != FALSE;
+}
+
+int TcxCustomLookAndFeelPainter::SmallExpandButtonSize() const { return 9; }
+
+int TcxCustomLookAndFeelPainter::CheckBorderWidth() const { return 2; }
+
+TColor TcxCustomLookAndFeelPainter::CheckFaceColor(TcxButtonState AState) const
+{
+    return AState == cxbsPressed || AState == cxbsDisabled ? clBtnFace : clWindow;
+}
+
+void TcxCustomLookAndFeelPainter::PaintCheckMark(TcxCanvas& ACanvas, const RECT& R, TColor AColor, bool AChecked,
+                                                 TcxButtonState AState) const
+{
+    ACanvas.FillRect(R, CheckFaceColor(AState));
+    if (!AChecked)
+        return;
+    // A tick seven pixels wide, three strokes one pixel apart.
+    const int x = R.left + (Width(R) - 7) / 2, y = R.top + (Height(R) - 7) / 2;
+    for (int i = 0; i < 3; ++i) {
+        DrawLine(ACanvas, x, y + 2 + i, x + 2, y + 4 + i, AColor);
+        DrawLine(ACanvas, x + 2, y + 4 + i, x + 7, y - 1 + i, AColor);
+    }
+}
+
+void TcxCustomLookAndFeelPainter::PaintCheckBorder(TcxCanvas&, const RECT&, TcxButtonState) const {}
+
+void TcxCustomLookAndFeelPainter::PaintCheckBox(TcxCanvas& ACanvas, const RECT& R, bool AChecked,
+                                                TcxButtonState AState) const
+{
+    PaintCheckBorder(ACanvas, R, AState);
+    PaintCheckMark(ACanvas, Shrunk(R, CheckBorderWidth()), AState == cxbsDisabled ? clGrayText : clBtnText, AChecked,
+                   AState);
+}
+
+void TcxCustomLookAndFeelPainter::PaintRadioButton(TcxCanvas& ACanvas, POINT APosition, bool AChecked,
+                                                   TcxButtonState AState) const
+{
+    cxRadioButtonImages().Draw(ACanvas, APosition, PainterStyle(), AChecked, AState);
+}
+
+void TcxCustomLookAndFeelPainter::PaintHeader(TcxCanvas& ACanvas, const RECT& ABounds, const RECT& ATextAreaBounds,
+                                              TcxNeighbors ANeighbors, TcxSides ABorders, TcxButtonState AState,
+                                              TAlignment AAlignmentHorz, TcxAlignmentVert AAlignmentVert,
+                                              bool AMultiLine, bool AShowEndEllipsis, const std::wstring& AText,
+                                              TFont* AFont, TColor ATextColor, TColor ABkColor) const
+{
+    PaintHeaderBackground(ACanvas, HeaderContentBounds(ABounds, ABorders), ABkColor);
+    PaintHeaderBorder(ACanvas, ABounds, ANeighbors, ABorders);
+    PaintHeaderText(ACanvas, ATextAreaBounds, AText, AFont, ATextColor, AAlignmentHorz, AAlignmentVert, AMultiLine,
+                    AShowEndEllipsis);
+    if (AState == cxbsPressed)
+        PaintHeaderPressed(ACanvas, ABounds);
+}
+
+void TcxCustomLookAndFeelPainter::PaintHeaderPressed(TcxCanvas& ACanvas, const RECT& ABounds) const
+{
+    ACanvas.FrameSides(ABounds, clBtnShadow);
+}
+
+void TcxCustomLookAndFeelPainter::PaintHeaderBorder(TcxCanvas& ACanvas, const RECT& R, TcxNeighbors,
+                                                    TcxSides ABorders) const
+{
+    ACanvas.FrameSides(R, clBtnShadow, ABorders);
+}
+
+void TcxCustomLookAndFeelPainter::PaintSortingMark(TcxCanvas& ACanvas, const RECT& R, bool AAscendingSorting) const
+{
+    PaintArrow(ACanvas, R, AAscendingSorting ? adUp : adDown, clBtnShadow);
+}
+
+TcxSides TcxCustomLookAndFeelPainter::HeaderBorders(TcxNeighbors) const { return sdAll; }
+
+int TcxCustomLookAndFeelPainter::HeaderBorderSize() const { return 1; }
+
+RECT TcxCustomLookAndFeelPainter::HeaderContentBounds(const RECT& ABounds, TcxSides ABorders) const
+{
+    RECT r = ABounds;
+    const int w = HeaderBorderSize();
+    if (ABorders & sdLeft)
+        r.left += w;
+    if (ABorders & sdTop)
+        r.top += w;
+    if (ABorders & sdRight)
+        r.right -= w;
+    if (ABorders & sdBottom)
+        r.bottom -= w;
+    return r;
+}
+
+bool TcxCustomLookAndFeelPainter::HeaderDrawCellsFirst() const { return true; }
+
+int TcxCustomLookAndFeelPainter::HeaderHeight(int AFontHeight) const
+{
+    return 2 * HeaderBorderSize() + AFontHeight + 4;
+}
+
+int TcxCustomLookAndFeelPainter::HeaderWidth(TcxCanvas& ACanvas, TcxSides ABorders, const std::wstring& AText,
+                                             TFont* AFont) const
+{
+    if (AFont)
+        ACanvas.Font().Assign(*AFont);
+    int width = ACanvas.TextWidth(AText) + 4;
+    if (ABorders & sdLeft)
+        width += HeaderBorderSize();
+    if (ABorders & sdRight)
+        width += HeaderBorderSize();
+    return width;
+}
+
+bool TcxCustomLookAndFeelPainter::IsHeaderHotTrack() const { return false; }
+
+POINT TcxCustomLookAndFeelPainter::SortingMarkSize() const { return {8, 7}; }
+
+POINT TcxCustomLookAndFeelPainter::SortingMarkAreaSize() const
+{
+    const POINT mark = SortingMarkSize();
+    return {mark.x + 8, mark.y + 4};
+}
+
+void TcxCustomLookAndFeelPainter::PaintHeaderBackground(TcxCanvas& ACanvas, const RECT& R, TColor AColor) const
+{
+    ACanvas.FillRect(R, AColor == clDefault ? DefaultHeaderColor() : AColor);
+}
+
+void TcxCustomLookAndFeelPainter::PaintHeaderText(TcxCanvas& ACanvas, const RECT& R, const std::wstring& AText,
+                                                  TFont* AFont, TColor ATextColor, TAlignment AAlignmentHorz,
+                                                  TcxAlignmentVert AAlignmentVert, bool AMultiLine,
+                                                  bool AShowEndEllipsis) const
+{
+    PaintText(ACanvas, R, AText, AFont, ATextColor == clDefault ? DefaultHeaderTextColor() : ATextColor,
+             CellTextFlags(AAlignmentHorz, AAlignmentVert, AMultiLine, AShowEndEllipsis));
+}
+
+RECT TcxCustomLookAndFeelPainter::SortingMarkBounds(const RECT& AHeaderBounds) const
+{
+    const POINT mark = SortingMarkSize();
+    const int x = AHeaderBounds.right - 4 - HeaderBorderSize() - mark.x;
+    const int y = (AHeaderBounds.top + AHeaderBounds.bottom - mark.y) / 2;
+    return Bounds(x, y, mark.x, mark.y);
+}
+
+int TcxCustomLookAndFeelPainter::FilterCloseButtonSize() const { return 13; }
+int TcxCustomLookAndFeelPainter::FooterBorderSize() const { return 0; }
+int TcxCustomLookAndFeelPainter::FooterCellBorderSize() const { return 0; }
+int TcxCustomLookAndFeelPainter::FooterCellOffset() const { return 0; }
+TColor TcxCustomLookAndFeelPainter::FooterSeparatorColor() const { return clBtnShadow; }
+int TcxCustomLookAndFeelPainter::FooterSeparatorSize() const { return 1; }
+TcxSides TcxCustomLookAndFeelPainter::FooterBorders() const { return sdAll; }
+
+void TcxCustomLookAndFeelPainter::PaintFooterBorder(TcxCanvas&, const RECT&) const {}
+
+void TcxCustomLookAndFeelPainter::PaintFooterCellBorder(TcxCanvas&, const RECT&) const {}
+
+void TcxCustomLookAndFeelPainter::PaintFooterSeparator(TcxCanvas& ACanvas, const RECT& R) const
+{
+    ACanvas.FillRect(R, FooterSeparatorColor());
+}
+
+void TcxCustomLookAndFeelPainter::PaintFilterCloseButton(TcxCanvas& ACanvas, const RECT& R,
+                                                         TcxButtonState AState) const
+{
+    PaintButton(ACanvas, R, L"", AState, true, clDefault, clDefault);
+    // A cross, two pixels thick, in the glyph colour.
+    const RECT r = Centered(R, 6, 6);
+    const TColor color = ButtonGlyphColor(AState);
+    for (int i = 0; i < 2; ++i) {
+        DrawLine(ACanvas, r.left + i, r.top, r.right + i, r.bottom, color);
+        DrawLine(ACanvas, r.right - 1 + i, r.top, r.left - 1 + i, r.bottom, color);
+    }
+}
+
+POINT TcxCustomLookAndFeelPainter::FilterDropDownButtonSize() const { return {15, 0}; }
+
+void TcxCustomLookAndFeelPainter::PaintFilterDropDownButton(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState,
+                                                            bool AIsFilterActive) const
+{
+    ACanvas.FillRect(R, ButtonFaceColor(AState));
+    PaintFilterArrow(ACanvas, R, FilterDropDownButtonArrowColor(AIsFilterActive));
+}
+
+TColor TcxCustomLookAndFeelPainter::FilterDropDownButtonArrowColor(bool AIsFilterActive) const
+{
+    return AIsFilterActive ? DefaultFilterActiveColor() : clBtnText;
+}
+
+void TcxCustomLookAndFeelPainter::PaintFooterCell(TcxCanvas& ACanvas, const RECT& R, TAlignment AAlignmentHorz,
+                                                  TcxAlignmentVert AAlignmentVert, bool AMultiLine,
+                                                  const std::wstring& AText, TFont* AFont, TColor ATextColor,
+                                                  TColor ABkColor) const
+{
+    PaintFooterCellBorder(ACanvas, R);
+    ACanvas.FillRect(FooterCellContentBounds(R), ABkColor == clDefault ? DefaultFooterColor() : ABkColor);
+    PaintText(ACanvas, FooterCellTextBounds(R), AText, AFont,
+             ATextColor == clDefault ? DefaultFooterTextColor() : ATextColor,
+             CellTextFlags(AAlignmentHorz, AAlignmentVert, AMultiLine, false));
+}
+
+RECT TcxCustomLookAndFeelPainter::FooterCellContentBounds(const RECT& R) const
+{
+    return Shrunk(R, FooterCellBorderSize());
+}
+
+RECT TcxCustomLookAndFeelPainter::FooterCellTextBounds(const RECT& R) const
+{
+    return Shrunk(FooterCellContentBounds(R), 2);
+}
+
+POINT TcxCustomLookAndFeelPainter::IndicatorImageSize() const { return {16, 14}; }
+POINT TcxCustomLookAndFeelPainter::FilterActivateButtonSize() const { return {16, 14}; }
+POINT TcxCustomLookAndFeelPainter::FilterCloseButtonGlyphSize() const { return {13, 13}; }
+POINT TcxCustomLookAndFeelPainter::FilterCustomizeButtonSize() const { return {16, 14}; }
+POINT TcxCustomLookAndFeelPainter::NavigatorButtonGlyphSize() const { return {16, 14}; }
+
+void TcxCustomLookAndFeelPainter::PaintSizeGripButton(TcxCanvas& ACanvas, const RECT& ABounds,
+                                                      TcxButtonState AState) const
+{
+    PaintButtonBorder(ACanvas, ABounds, AState);
+    const RECT r = Shrunk(ABounds, ButtonBorderWidth(cxbsNormal));
+    ACanvas.FillRect(r, ButtonFaceColor(AState));
+    PaintSizeGripGlyph(ACanvas, r, AState);
+}
+
+void TcxCustomLookAndFeelPainter::PaintSizeGripGlyph(TcxCanvas& ACanvas, const RECT& R, TcxButtonState) const
+{
+    // A diagonal cross, embossed: the light copy one pixel right and down.
+    const int side = std::min(Width(R), Height(R)) - 5;
+    if (side <= 0)
+        return;
+    const RECT r = Centered(R, side, side);
+    for (auto [offset, color] : {std::pair{1, clBtnHighlight}, std::pair{0, clBtnShadow}}) {
+        DrawLine(ACanvas, r.left + offset, r.top + offset, r.right + offset, r.bottom + offset, color);
+        DrawLine(ACanvas, r.right - 1 + offset, r.top + offset, r.left - 1 + offset, r.bottom + offset, color);
+    }
+}
+
+void TcxCustomLookAndFeelPainter::PaintAutoHideButton(TcxCanvas& ACanvas, const RECT& R, bool APinned,
+                                                      TcxButtonState AState) const
+{
+    PaintButtonBorder(ACanvas, R, AState);
+    ACanvas.FillRect(Shrunk(R, ButtonBorderWidth(cxbsNormal)), ButtonFaceColor(AState));
+    TBitmap& glyph = cxAutoHideBitmap(APinned);
+    RECT g = Centered(R, glyph.Width(), glyph.Height());
+    if (AState == cxbsPressed)
+        g = Offsetted(g, 1, 1);
+    DrawTransparentBitmap(ACanvas, glyph, g.left, g.top);
+}
+
+void TcxCustomLookAndFeelPainter::PaintTab(TcxCanvas&, const RECT&, TcxButtonState) const {}
+
+void TcxCustomLookAndFeelPainter::PaintTabBorder(TcxCanvas&, const RECT&, TcxSides) const {}
+
+void TcxCustomLookAndFeelPainter::PaintTabsRoot(TcxCanvas&, const RECT&, TcxSides) const {}
+
+int TcxCustomLookAndFeelPainter::TabBorderSize() const { return 0; }
+
+int TcxCustomLookAndFeelPainter::TabContentOffset() const { return 0; }
+
+void TcxCustomLookAndFeelPainter::PaintIndicatorHeader(TcxCanvas& ACanvas, const RECT& R, TcxNeighbors ANeighbors,
+                                                       TcxSides ABorders) const
+{
+    PaintHeader(ACanvas, R, R, ANeighbors, ABorders, cxbsNormal, taLeftJustify, vaCenter, false, false, L"",
+                nullptr, clDefault, DefaultIndicatorColor());
+}
+
+void TcxCustomLookAndFeelPainter::PaintIndicatorItem(TcxCanvas& ACanvas, const RECT& R, TcxIndicatorKind AKind,
+                                                     TColor ABkColor) const
+{
+    const TcxSides borders = HeaderBorders(nTop | nBottom);
+    PaintHeader(ACanvas, R, R, nTop | nBottom, borders, cxbsNormal, taLeftJustify, vaCenter, false, false, L"",
+                nullptr, clDefault, ABkColor == clDefault ? DefaultIndicatorColor() : ABkColor);
+    PaintIndicatorImage(ACanvas, HeaderContentBounds(R, borders), AKind);
+}
+
+void TcxCustomLookAndFeelPainter::PaintIndicatorImage(TcxCanvas& ACanvas, const RECT& R, TcxIndicatorKind AKind) const
+{
+    if (AKind == ikNone)
+        return;
+    TImageList& images = cxIndicatorImages();
+    const RECT r = Centered(R, images.Width(), images.Height());
+    images.Draw(*ACanvas.Canvas(), r.left, r.top, static_cast<int>(AKind) - 1);
+}
+
+bool TcxCustomLookAndFeelPainter::IndicatorDrawItemsFirst() const { return true; }
+
+void TcxCustomLookAndFeelPainter::PaintScrollBarPart(TcxCanvas&, bool, const RECT&, TcxScrollBarPart,
+                                                     TcxButtonState) const
+{
+}
+
+void TcxCustomLookAndFeelPainter::PaintHeaderWithSortMark(
+    TcxCanvas& ACanvas, const RECT& ABounds, const RECT& ATextAreaBounds, TcxNeighbors ANeighbors, TcxSides ABorders,
+    TcxButtonState AState, TAlignment AAlignmentHorz, TcxAlignmentVert AAlignmentVert, bool AMultiLine,
+    bool AShowEndEllipsis, const std::wstring& AText, TFont* AFont, TColor ATextColor, TColor ABkColor,
+    bool AAscendingSorting) const
+{
+    TcxFlatLookAndFeelPainter::Instance()->PaintHeader(ACanvas, ABounds, ATextAreaBounds, ANeighbors, ABorders,
+                                                       AState, AAlignmentHorz, AAlignmentVert, AMultiLine,
+                                                       AShowEndEllipsis, AText, AFont, ATextColor, ABkColor);
+    PaintArrow(ACanvas, SortingMarkBounds(ABounds), AAscendingSorting ? adUp : adDown, clWindowText);
+}
+
+void TcxCustomLookAndFeelPainter::PaintBorderCopy(TcxCanvas& ACanvas, RECT R) const { PaintBorder(ACanvas, R); }
+
+void TcxCustomLookAndFeelPainter::PaintFlatScrollBarPart(TcxCanvas& ACanvas, bool AHorizontal, const RECT& R,
+                                                         TcxScrollBarPart APart, TcxButtonState AState) const
+{
+    if (IsRectEmptyR(R) || (APart == sbpThumb && AState == cxbsDisabled))
+        return;
+    if (AState == cxbsHot)
+        AState = cxbsNormal;
+    switch (APart) {
+    case sbpLineUp:
+    case sbpLineDown:
+    case sbpThumb: {
+        PaintButton(ACanvas, R, L"", AState, true, clDefault, clDefault);
+        if (APart == sbpThumb)
+            break;
+        const RECT r = Shrunk(R, ButtonBorderWidth(cxbsNormal));
+        const TcxArrowDirection direction = AHorizontal ? (APart == sbpLineUp ? adLeft : adRight)
+                                                        : (APart == sbpLineUp ? adUp : adDown);
+        PaintStateArrow(ACanvas, r, AState, direction);
+        break;
+    }
+    case sbpPageUp:
+    case sbpPageDown:
+        ACanvas.Brush().SetBitmap(&cxScrollBarPagePattern(AState == cxbsPressed));
+        ACanvas.Canvas()->FillRect(R);
+        ACanvas.Brush().SetBitmap(nullptr);
+        break;
+    default:
+        break;
+    }
+}
+
+// ===========================================================================
+// TcxStandardLookAndFeelPainter
+
+const TcxStandardLookAndFeelPainter* TcxStandardLookAndFeelPainter::Instance()
+{
+    static const TcxStandardLookAndFeelPainter instance;
+    return &instance;
+}
+
+TcxPainterStyle TcxStandardLookAndFeelPainter::PainterStyle() const { return psStandard; }
+
+int TcxStandardLookAndFeelPainter::ContentBorderWidth() const { return 2; }
+
+void TcxStandardLookAndFeelPainter::PaintBorder(TcxCanvas& ACanvas, const RECT& R) const
+{
+    ACanvas.DrawTwoColorFrame(R, clBtnShadow, clBtnHighlight);
+    ACanvas.DrawTwoColorFrame(Shrunk(R, 1), cl3DDkShadow, cl3DLight);
+}
+
+int TcxStandardLookAndFeelPainter::ButtonBorderWidth(TcxButtonState AState) const
+{
+    return AState == cxbsDefault ? 3 : 2;
+}
+
+int TcxStandardLookAndFeelPainter::ButtonCaptionOffset() const { return 1; }
+
+int TcxStandardLookAndFeelPainter::ButtonPressedShift() const { return 1; }
+
+void TcxStandardLookAndFeelPainter::PaintButtonBorder(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState) const
+{
+    switch (AState) {
+    case cxbsPressed:
+        ACanvas.FrameSides(R, clBlack);
+        ACanvas.FrameSides(Shrunk(R, 1), clBtnShadow);
+        break;
+    case cxbsDefault:
+        ACanvas.FrameSides(R, clBlack);
+        ACanvas.DrawTwoColorFrame(Shrunk(R, 1), clBtnHighlight, cl3DDkShadow);
+        ACanvas.DrawTwoColorFrame(Shrunk(R, 2), cl3DLight, clBtnShadow);
+        break;
+    default:
+        ACanvas.DrawTwoColorFrame(R, clBtnHighlight, cl3DDkShadow);
+        ACanvas.DrawTwoColorFrame(Shrunk(R, 1), cl3DLight, clBtnShadow);
+        break;
+    }
+}
+
+bool TcxStandardLookAndFeelPainter::HotTracksButtons() const { return false; }
+
+int TcxStandardLookAndFeelPainter::ExpandButtonSize() const { return 12; }
+
+void TcxStandardLookAndFeelPainter::PaintExpandButton(TcxCanvas& ACanvas, const RECT& R, TColor AColor,
+                                                      bool AExpanded) const
+{
+    ACanvas.Draw3DEdge(R, false, false, sdLeft | sdTop);
+    ACanvas.Draw3DEdge(R, false, true, sdRight | sdBottom);
+    ACanvas.Draw3DEdge(Shrunk(R, 1), false, false, sdAll);
+    const RECT inner = Shrunk(R, 2);
+    ACanvas.FillRect(inner, AColor == clDefault ? clBtnFace : AColor);
+    DrawExpandSign(ACanvas, inner, AExpanded, clBtnText);
+    ACanvas.ExcludeClip(R);
+}
+
+void TcxStandardLookAndFeelPainter::PaintGroupExpandButton(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState,
+                                                           bool AExpanded) const
+{
+    TcxFlatLookAndFeelPainter::Instance()->PaintGroupExpandButton(ACanvas, R, AState, AExpanded);
+}
+
+void TcxStandardLookAndFeelPainter::PaintCheckBorder(TcxCanvas& ACanvas, const RECT& R, TcxButtonState) const
+{
+    ACanvas.Draw3DEdge(R, true, false);
+    ACanvas.Draw3DEdge(Shrunk(R, 1), true, true);
+}
+
+void TcxStandardLookAndFeelPainter::PaintHeaderBorder(TcxCanvas& ACanvas, const RECT& R, TcxNeighbors ANeighbors,
+                                                      TcxSides ABorders) const
+{
+    ACanvas.Draw3DEdge(R, false, false, ABorders);
+    // Neighbouring headers share their corners.
+    if (ANeighbors & nLeft) {
+        ACanvas.SetPixelColor(R.left, R.top + 1, clBtnFace);
+        ACanvas.SetPixelColor(R.left, R.bottom - 2, clBtnFace);
+    }
+    if (ANeighbors & nRight) {
+        ACanvas.SetPixelColor(R.right - 1, R.top, clBtnHighlight);
+        ACanvas.SetPixelColor(R.right - 1, R.top + 1, clBtnFace);
+        ACanvas.SetPixelColor(R.right - 1, R.bottom - 2, clBtnFace);
+    }
+}
+
+void TcxStandardLookAndFeelPainter::PaintSortingMark(TcxCanvas& ACanvas, const RECT& R, bool AAscendingSorting) const
+{
+    DrawSortMark(ACanvas, R, AAscendingSorting, clBtnHighlight, clBtnShadow);
+}
+
+int TcxStandardLookAndFeelPainter::HeaderBorderSize() const { return 1; }
+
+POINT TcxStandardLookAndFeelPainter::SortingMarkSize() const { return {8, 7}; }
+
+int TcxStandardLookAndFeelPainter::FooterBorderSize() const { return 1; }
+
+int TcxStandardLookAndFeelPainter::FooterCellBorderSize() const { return 1; }
+
+int TcxStandardLookAndFeelPainter::FooterCellOffset() const { return 1; }
+
+void TcxStandardLookAndFeelPainter::PaintFooterBorder(TcxCanvas& ACanvas, const RECT& R) const
+{
+    ACanvas.Draw3DEdge(R, false, false);
+}
+
+void TcxStandardLookAndFeelPainter::PaintFooterCellBorder(TcxCanvas& ACanvas, const RECT& R) const
+{
+    ACanvas.Draw3DEdge(R, true, true);
+}
+
+void TcxStandardLookAndFeelPainter::PaintFilterDropDownButton(TcxCanvas& ACanvas, const RECT& R,
+                                                              TcxButtonState AState, bool AIsFilterActive) const
+{
+    if (AState == cxbsPressed)
+        ACanvas.Draw3DEdge(R, true, true);
+    else
+        ACanvas.Draw3DEdge(R, false, false);
+    const RECT inner = Shrunk(R, 1);
+    ACanvas.FillRect(inner, clBtnFace);
+    PaintFilterArrow(ACanvas, inner, FilterDropDownButtonArrowColor(AIsFilterActive));
+}
+
+void TcxStandardLookAndFeelPainter::PaintSizeGripGlyph(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState) const
+{
+    RECT r = R;
+    --r.right;
+    --r.bottom;
+    if (AState == cxbsPressed)
+        r = Offsetted(r, 1, 1);
+    TcxCustomLookAndFeelPainter::PaintSizeGripGlyph(ACanvas, r, AState);
+}
+
+void TcxStandardLookAndFeelPainter::PaintTabBorder(TcxCanvas& ACanvas, const RECT& R, TcxSides ABorders) const
+{
+    ACanvas.Draw3DEdge(R, false, false, ABorders);
+}
+
+void TcxStandardLookAndFeelPainter::PaintTabsRoot(TcxCanvas& ACanvas, const RECT& R, TcxSides ABorders) const
+{
+    ACanvas.Draw3DEdge(R, false, false, ABorders);
+}
+
+int TcxStandardLookAndFeelPainter::TabBorderSize() const { return 1; }
+
+void TcxStandardLookAndFeelPainter::PaintScrollBarButtonFrame(TcxCanvas& ACanvas, const RECT& R,
+                                                              bool APressedArrow) const
+{
+    if (APressedArrow) {
+        ACanvas.DrawTwoColorFrame(R, clBtnShadow, clBtnShadow);
+        ACanvas.DrawTwoColorFrame(Shrunk(R, 1), clBtnFace, clBtnFace);
+    } else {
+        ACanvas.DrawTwoColorFrame(R, clBtnFace, cl3DDkShadow);
+        ACanvas.DrawTwoColorFrame(Shrunk(R, 1), clBtnHighlight, clBtnShadow);
+    }
+}
+
+void TcxStandardLookAndFeelPainter::PaintScrollBarPart(TcxCanvas& ACanvas, bool AHorizontal, const RECT& R,
+                                                       TcxScrollBarPart APart, TcxButtonState AState) const
+{
+    if (IsRectEmptyR(R) || (APart == sbpThumb && AState == cxbsDisabled))
+        return;
+    if (AState == cxbsHot)
+        AState = cxbsNormal;
+    switch (APart) {
+    case sbpPageUp:
+    case sbpPageDown:
+        ACanvas.Brush().SetBitmap(&cxScrollBarPagePattern(AState == cxbsPressed));
+        ACanvas.Canvas()->FillRect(R);
+        ACanvas.Brush().SetBitmap(nullptr);
+        break;
+    case sbpThumb:
+        PaintScrollBarButtonFrame(ACanvas, R, false);
+        ACanvas.FillRect(Shrunk(R, ButtonBorderWidth(cxbsNormal)), clBtnFace);
+        break;
+    case sbpLineUp:
+    case sbpLineDown: {
+        const bool pressed = AState == cxbsPressed;
+        RECT r = pressed ? Offsetted(R, 1, 1) : R;
+        UINT kind = AHorizontal ? (APart == sbpLineUp ? DFCS_SCROLLLEFT : DFCS_SCROLLRIGHT)
+                                : (APart == sbpLineUp ? DFCS_SCROLLUP : DFCS_SCROLLDOWN);
+        if (AState == cxbsDisabled)
+            kind |= DFCS_INACTIVE;
+        if (pressed)
+            kind |= DFCS_FLAT;
+        DrawFrameControl(ACanvas.Handle(), &r, DFC_SCROLL, kind);
+        PaintScrollBarButtonFrame(ACanvas, R, pressed);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// ===========================================================================
+// TcxFlatLookAndFeelPainter
+
+const TcxFlatLookAndFeelPainter* TcxFlatLookAndFeelPainter::Instance()
+{
+    static const TcxFlatLookAndFeelPainter instance;
+    return &instance;
+}
+
+TcxPainterStyle TcxFlatLookAndFeelPainter::PainterStyle() const { return psFlat; }
+
+int TcxFlatLookAndFeelPainter::ContentBorderWidth() const { return 1; }
+
+void TcxFlatLookAndFeelPainter::PaintBorder(TcxCanvas& ACanvas, const RECT& R) const
+{
+    ACanvas.Draw3DEdge(R, true, true);
+}
+
+int TcxFlatLookAndFeelPainter::ButtonBorderWidth(TcxButtonState AState) const
+{
+    return AState == cxbsDefault ? 2 : 1;
+}
+
+int TcxFlatLookAndFeelPainter::ButtonCaptionOffset() const { return 1; }
+
+int TcxFlatLookAndFeelPainter::ButtonPressedShift() const { return 1; }
+
+void TcxFlatLookAndFeelPainter::PaintButtonBorder(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState) const
+{
+    switch (AState) {
+    case cxbsPressed:
+        ACanvas.DrawTwoColorFrame(R, clBtnShadow, clBtnHighlight);
+        break;
+    case cxbsDefault:
+        ACanvas.FrameSides(R, clBlack);
+        ACanvas.DrawTwoColorFrame(Shrunk(R, 1), clBtnHighlight, clBtnShadow);
+        break;
+    default:
+        ACanvas.DrawTwoColorFrame(R, clBtnHighlight, clBtnShadow);
+        break;
+    }
+}
+
+bool TcxFlatLookAndFeelPainter::HotTracksButtons() const { return false; }
+
+int TcxFlatLookAndFeelPainter::ExpandButtonSize() const { return 11; }
+
+void TcxFlatLookAndFeelPainter::PaintExpandButton(TcxCanvas& ACanvas, const RECT& R, TColor AColor,
+                                                  bool AExpanded) const
+{
+    PaintButton(ACanvas, R, L"", cxbsNormal, true, AColor, clDefault);
+    DrawExpandSign(ACanvas, Shrunk(R, 1), AExpanded, clBtnText);
+    ACanvas.ExcludeClip(R);
+}
+
+void TcxFlatLookAndFeelPainter::PaintCheckBorder(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState) const
+{
+    ACanvas.Draw3DEdge(R, true, true);
+    ACanvas.FrameSides(Shrunk(R, 1), CheckFaceColor(AState));
+}
+
+void TcxFlatLookAndFeelPainter::PaintHeaderBorder(TcxCanvas& ACanvas, const RECT& R, TcxNeighbors ANeighbors,
+                                                  TcxSides ABorders) const
+{
+    TcxStandardLookAndFeelPainter::Instance()->PaintHeaderBorder(ACanvas, R, ANeighbors, ABorders);
+}
+
+void TcxFlatLookAndFeelPainter::PaintSortingMark(TcxCanvas& ACanvas, const RECT& R, bool AAscendingSorting) const
+{
+    TcxStandardLookAndFeelPainter::Instance()->PaintSortingMark(ACanvas, R, AAscendingSorting);
+}
+
+int TcxFlatLookAndFeelPainter::HeaderBorderSize() const
+{
+    return TcxStandardLookAndFeelPainter::Instance()->HeaderBorderSize();
+}
+
+POINT TcxFlatLookAndFeelPainter::SortingMarkSize() const
+{
+    return TcxStandardLookAndFeelPainter::Instance()->SortingMarkSize();
+}
+
+int TcxFlatLookAndFeelPainter::FooterBorderSize() const
+{
+    return TcxStandardLookAndFeelPainter::Instance()->FooterBorderSize();
+}
+
+int TcxFlatLookAndFeelPainter::FooterCellBorderSize() const
+{
+    return TcxStandardLookAndFeelPainter::Instance()->FooterCellBorderSize();
+}
+
+int TcxFlatLookAndFeelPainter::FooterCellOffset() const
+{
+    return TcxStandardLookAndFeelPainter::Instance()->FooterCellOffset();
+}
+
+void TcxFlatLookAndFeelPainter::PaintFooterBorder(TcxCanvas& ACanvas, const RECT& R) const
+{
+    TcxStandardLookAndFeelPainter::Instance()->PaintFooterBorder(ACanvas, R);
+}
+
+void TcxFlatLookAndFeelPainter::PaintFooterCellBorder(TcxCanvas& ACanvas, const RECT& R) const
+{
+    TcxStandardLookAndFeelPainter::Instance()->PaintFooterCellBorder(ACanvas, R);
+}
+
+void TcxFlatLookAndFeelPainter::PaintFilterDropDownButton(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState,
+                                                          bool AIsFilterActive) const
+{
+    TcxStandardLookAndFeelPainter::Instance()->PaintFilterDropDownButton(ACanvas, R, AState, AIsFilterActive);
+}
+
+void TcxFlatLookAndFeelPainter::PaintTabsRoot(TcxCanvas& ACanvas, const RECT& R, TcxSides ABorders) const
+{
+    ACanvas.Draw3DEdge(R, false, false, ABorders);
+}
+
+int TcxFlatLookAndFeelPainter::TabBorderSize() const { return 1; }
+
+void TcxFlatLookAndFeelPainter::PaintScrollBarPart(TcxCanvas& ACanvas, bool AHorizontal, const RECT& R,
+                                                   TcxScrollBarPart APart, TcxButtonState AState) const
+{
+    PaintFlatScrollBarPart(ACanvas, AHorizontal, R, APart, AState);
+}
+
+// ===========================================================================
+// TcxUltraFlatLookAndFeelPainter
+
+const TcxUltraFlatLookAndFeelPainter* TcxUltraFlatLookAndFeelPainter::Instance()
+{
+    static const TcxUltraFlatLookAndFeelPainter instance;
+    return &instance;
+}
+
+TcxPainterStyle TcxUltraFlatLookAndFeelPainter::PainterStyle() const { return psUltraFlat; }
+
+TColor TcxUltraFlatLookAndFeelPainter::DefaultHyperlinkTextColor() const { return 0x00800000; }
+
+int TcxUltraFlatLookAndFeelPainter::ContentBorderWidth() const { return 1; }
+
+void TcxUltraFlatLookAndFeelPainter::PaintBorder(TcxCanvas& ACanvas, const RECT& R) const
+{
+    ACanvas.FrameSides(R, clBtnShadow, sdAll, 1);
+}
+
+int TcxUltraFlatLookAndFeelPainter::ButtonBorderWidth(TcxButtonState AState) const
+{
+    return AState == cxbsDefault ? 2 : 1;
+}
+
+TColor TcxUltraFlatLookAndFeelPainter::ButtonFaceColor(TcxButtonState AState) const
+{
+    switch (AState) {
+    case cxbsHot: return HotLightColor();
+    case cxbsPressed: return PressedLightColor();
+    default: return clBtnFace;
+    }
+}
+
+RECT TcxUltraFlatLookAndFeelPainter::ButtonFocusBounds(TcxCanvas&, const RECT& R) const
+{
+    const RECT r = Shrunk(R, 3);
+    return IsRectEmptyR(r) ? R : r;
+}
+
+RECT TcxUltraFlatLookAndFeelPainter::ButtonGroupBorderWidths(int AButtonCount, int AButtonIndex) const
+{
+    RECT widths = Rect(1, 2, 1, 2);
+    if (AButtonIndex == 0)
+        widths.left = 2;
+    else if (AButtonIndex == AButtonCount - 1)
+        widths.right = 2;
+    return widths;
+}
+
+int TcxUltraFlatLookAndFeelPainter::ButtonCaptionOffset() const { return 2; }
+
+int TcxUltraFlatLookAndFeelPainter::ButtonPressedShift() const { return 0; }
+
+TColor TcxUltraFlatLookAndFeelPainter::ButtonGlyphColor(TcxButtonState AState) const
+{
+    switch (AState) {
+    case cxbsPressed: return clHighlightText;
+    case cxbsDisabled: return clBtnShadow;
+    default: return clBtnText;
+    }
+}
+
+TcxButtonState TcxUltraFlatLookAndFeelPainter::ButtonGlyphDrawState(TcxButtonState) const { return cxbsNormal; }
+
+void TcxUltraFlatLookAndFeelPainter::PaintEditButton(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState,
+                                                     int AButtonCount, int AButtonIndex, TColor AColor) const
+{
+    RECT r = R;
+    ++r.top;
+    --r.bottom;
+    if (AButtonIndex == 0)
+        ++r.left;
+    if (AButtonIndex == AButtonCount - 1)
+        --r.right;
+    if (AState == cxbsNormal || AState == cxbsDisabled) {
+        // The edit's background around the button, so that it blends in.
+        ACanvas.FrameSides(r, AColor == clDefault ? clWindow : AColor, sdAll, 1);
+        r = Shrunk(r, 1);
+    } else {
+        // A highlight line separates it from its neighbours.
+        ACanvas.SetBrushColor(UltraFlatHighlightColor());
+        if (AButtonIndex > 0) {
+            ACanvas.Canvas()->FillRect(Rect(r.left, r.top, r.left + 1, r.bottom));
+            ++r.left;
+        }
+        if (AButtonIndex < AButtonCount - 1) {
+            ACanvas.Canvas()->FillRect(Rect(r.right - 1, r.top, r.right, r.bottom));
+            --r.right;
+        }
+    }
+    ACanvas.FillRect(r, ButtonFaceColor(AState));
+}
+
+void TcxUltraFlatLookAndFeelPainter::PaintButtonBorder(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState) const
+{
+    switch (AState) {
+    case cxbsDefault:
+        ACanvas.FrameSides(R, clWindowFrame, sdAll, 1);
+        ACanvas.FrameSides(Shrunk(R, 1), clWindowFrame, sdAll, 1);
+        break;
+    case cxbsNormal:
+        ACanvas.FrameSides(R, clBtnText, sdAll, 1);
+        break;
+    default:
+        ACanvas.FrameSides(R, clHighlight, sdAll, 1);
+        break;
+    }
+}
+
+void TcxUltraFlatLookAndFeelPainter::PaintEditButtonsFrame(TcxCanvas& ACanvas, const RECT& R, bool ADark,
+                                                           bool AHighlight) const
+{
+    ACanvas.FrameSides(R, ADark ? clBtnText : AHighlight ? UltraFlatHighlightColor() : clBtnShadow, sdAll, 1);
+}
+
+void TcxUltraFlatLookAndFeelPainter::PaintExpandButton(TcxCanvas& ACanvas, const RECT& R, TColor AColor,
+                                                       bool AExpanded) const
+{
+    ACanvas.FrameSides(R, clBtnShadow);
+    const RECT inner = Shrunk(R, 1);
+    ACanvas.FillRect(inner, AColor == clDefault ? clBtnFace : AColor);
+    DrawExpandSign(ACanvas, inner, AExpanded, clBtnText);
+    ACanvas.ExcludeClip(R);
+}
+
+int TcxUltraFlatLookAndFeelPainter::ExpandButtonSize() const { return 11; }
+
+bool TcxUltraFlatLookAndFeelPainter::HotTracksButtons() const { return true; }
+
+void TcxUltraFlatLookAndFeelPainter::PaintCheckBorder(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState) const
+{
+    ACanvas.FrameSides(R, clBtnText);
+    ACanvas.FrameSides(Shrunk(R, 1), CheckFaceColor(AState));
+}
+
+void TcxUltraFlatLookAndFeelPainter::PaintHeaderBorder(TcxCanvas& ACanvas, const RECT& R, TcxNeighbors,
+                                                       TcxSides ABorders) const
+{
+    ACanvas.FrameSides(R, clBtnText, (ABorders & (sdLeft | sdTop)) | sdRight | sdBottom);
+}
+
+void TcxUltraFlatLookAndFeelPainter::PaintSortingMark(TcxCanvas& ACanvas, const RECT& R, bool AAscendingSorting) const
+{
+    DrawSortMark(ACanvas, R, AAscendingSorting, clBtnShadow, clBtnShadow);
+}
+
+TcxSides TcxUltraFlatLookAndFeelPainter::HeaderBorders(TcxNeighbors ANeighbors) const
+{
+    TcxSides borders = TcxCustomLookAndFeelPainter::HeaderBorders(ANeighbors);
+    if (ANeighbors & nLeft)
+        borders &= ~static_cast<TcxSides>(sdLeft);
+    if (ANeighbors & nTop)
+        borders &= ~static_cast<TcxSides>(sdTop);
+    return borders;
+}
+
+POINT TcxUltraFlatLookAndFeelPainter::SortingMarkSize() const { return {7, 8}; }
+
+int TcxUltraFlatLookAndFeelPainter::FilterCloseButtonSize() const { return 12; }
+
+int TcxUltraFlatLookAndFeelPainter::FooterBorderSize() const { return 1; }
+
+int TcxUltraFlatLookAndFeelPainter::FooterCellBorderSize() const { return 1; }
+
+int TcxUltraFlatLookAndFeelPainter::FooterCellOffset() const { return 2; }
+
+void TcxUltraFlatLookAndFeelPainter::PaintFooterBorder(TcxCanvas& ACanvas, const RECT& R) const
+{
+    ACanvas.FrameSides(R, clBtnShadow, sdRight | sdBottom);
+}
+
+void TcxUltraFlatLookAndFeelPainter::PaintFooterCellBorder(TcxCanvas& ACanvas, const RECT& R) const
+{
+    ACanvas.FrameSides(R, clBtnShadow);
+}
+
+void TcxUltraFlatLookAndFeelPainter::PaintFilterDropDownButton(TcxCanvas& ACanvas, const RECT& R,
+                                                               TcxButtonState AState, bool AIsFilterActive) const
+{
+    ACanvas.FrameSides(R, UltraFlatFrameColor(AState));
+    const RECT inner = Shrunk(R, 1);
+    ACanvas.FillRect(inner, ButtonFaceColor(AState));
+    PaintFilterArrow(ACanvas, inner,
+                     AState == cxbsPressed ? ButtonGlyphColor(AState) : FilterDropDownButtonArrowColor(AIsFilterActive));
+}
+
+POINT TcxUltraFlatLookAndFeelPainter::FilterCloseButtonGlyphSize() const
+{
+    const POINT base = TcxCustomLookAndFeelPainter::FilterCloseButtonGlyphSize();
+    return {base.x - 1, base.y - 1};
+}
+
+void TcxUltraFlatLookAndFeelPainter::PaintTabBorder(TcxCanvas& ACanvas, const RECT& R, TcxSides ABorders) const
+{
+    ACanvas.FrameSides(R, UltraFlatShadowColor(), ABorders);
+}
+
+void TcxUltraFlatLookAndFeelPainter::PaintTabsRoot(TcxCanvas& ACanvas, const RECT& R, TcxSides ABorders) const
+{
+    ACanvas.FrameSides(R, UltraFlatShadowColor(), ABorders);
+}
+
+void TcxUltraFlatLookAndFeelPainter::PaintScrollBarPart(TcxCanvas& ACanvas, bool AHorizontal, const RECT& R,
+                                                        TcxScrollBarPart APart, TcxButtonState AState) const
+{
+    PaintFlatScrollBarPart(ACanvas, AHorizontal, R, APart, AState);
+}
+
+TColor TcxUltraFlatLookAndFeelPainter::UltraFlatFrameColor(TcxButtonState AState) const
+{
+    return AState == cxbsNormal ? clBtnShadow : clHighlight;
+}
+
+TColor TcxUltraFlatLookAndFeelPainter::UltraFlatShadowColor() const { return clBtnShadow; }
+
+TColor TcxUltraFlatLookAndFeelPainter::UltraFlatTextColor() const { return clBtnText; }
+
+TColor TcxUltraFlatLookAndFeelPainter::UltraFlatHighlightColor() const { return clHighlight; }
+
+// ===========================================================================
+// Shared images. The unit's pictures are of its own drawing, made here in code:
+// the scroll-bar page patterns, the grid's row-indicator glyphs (arrow, edit,
+// insert, multi-dot, multi-arrow), the auto-hide button's pinned and unpinned
+// pins, and the radio buttons of each painter style.
+
+namespace {
+
+const COLORREF kTransparent = RGB(255, 0, 255);
+
+struct SharedImages {
+    TBitmap pagePatterns[2]{TBitmap(8, 8), TBitmap(8, 8)};
+    bool patternsValid = false;
+    TImageList indicators{16, 14};
+    TBitmap autoHide[2]{TBitmap(16, 16), TBitmap(16, 16)};
+    TcxRadioButtonImageList radioButtons;
+    TSystemPaletteChangedNotifier notifier;
+
+    SharedImages();
+};
+
+SharedImages* g_images = nullptr;
+
+SharedImages& Images()
+{
+    if (!g_images)
+        InitializeLookAndFeelPainters();
+    return *g_images;
+}
+
+void DrawPagePattern(TBitmap& b, bool pressed)
+{
+    const COLORREF odd = ColorToRGB(pressed ? cl3DDkShadow : clBtnHighlight);
+    const COLORREF even = pressed ? RGB(0, 0, 0) : ColorToRGB(clBtnFace);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            b.Canvas().SetPixel(x, y, (x + y) % 2 ? odd : even);
+}
+
+// One glyph of the grid's row indicator, black on the transparent colour.
+void DrawIndicatorGlyph(TBitmap& b, TcxIndicatorKind kind)
+{
+    b.SetSize(16, 14);
+    TcxCanvas c(&b.Canvas());
+    c.FillRect(Rect(0, 0, 16, 14), kTransparent);
+    const TColor ink = clBlack;
+    switch (kind) {
+    case ikArrow:
+        DrawTriangle(c, {6, 3}, {10, 7}, {6, 11}, ink);
+        break;
+    case ikEdit:  // an I-beam
+        c.FillRect(Rect(8, 3, 9, 11), ink);
+        c.FillRect(Rect(6, 2, 8, 3), ink);
+        c.FillRect(Rect(9, 2, 11, 3), ink);
+        c.FillRect(Rect(6, 11, 8, 12), ink);
+        c.FillRect(Rect(9, 11, 11, 12), ink);
+        break;
+    case ikInsert:  // an asterisk
+        c.FillRect(Rect(8, 3, 9, 12), ink);
+        c.FillRect(Rect(4, 7, 13, 8), ink);
+        DrawLine(c, 5, 4, 12, 11, ink);
+        DrawLine(c, 11, 4, 4, 11, ink);
+        break;
+    case ikMultiDot:
+        c.FillRect(Rect(7, 5, 10, 10), ink);
+        c.FillRect(Rect(6, 6, 11, 9), ink);
+        break;
+    case ikMultiArrow:
+        DrawTriangle(c, {3, 3}, {7, 7}, {3, 11}, ink);
+        c.FillRect(Rect(10, 6, 13, 9), ink);
+        c.FillRect(Rect(11, 5, 12, 10), ink);
+        break;
+    case ikNone:
+        break;
+    }
+}
+
+// The auto-hide pin: standing (pinned) or lying with its point to the left.
+void DrawPin(TBitmap& b, bool pinned)
+{
+    TBitmap standing(16, 16);
+    TcxCanvas c(&standing.Canvas());
+    c.FillRect(Rect(0, 0, 16, 16), kTransparent);
+    c.FillRect(Rect(5, 1, 11, 8), clWhite);
+    c.FillRect(Rect(9, 2, 10, 8), clBtnShadow);
+    c.FrameSides(Rect(5, 1, 11, 8), clBlack);
+    c.FillRect(Rect(3, 8, 13, 9), clBlack);
+    c.FillRect(Rect(8, 9, 9, 15), clBlack);
+    TcxCanvas out(&b.Canvas());
+    if (pinned) {
+        out.CopyRectFrom(Rect(0, 0, 16, 16), standing.Canvas(), Rect(0, 0, 16, 16));
+        return;
+    }
+    // Turned a quarter clockwise: the head to the right, the point to the left.
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            b.Canvas().SetPixel(x, y, standing.PixelAt(y, 15 - x));
+}
+
+SharedImages::SharedImages() : notifier()
+{
+    for (TcxIndicatorKind kind : {ikArrow, ikEdit, ikInsert, ikMultiDot, ikMultiArrow}) {
+        TBitmap glyph;
+        DrawIndicatorGlyph(glyph, kind);
+        indicators.AddMasked(glyph, kTransparent);
+    }
+    DrawPin(autoHide[0], false);
+    DrawPin(autoHide[1], true);
+}
+
+// The radio-button ring colours of a painter style.
+struct RadioColors {
+    TColor outerTopLeft, outerBottomRight, innerTopLeft, innerBottomRight;
+};
+
+RadioColors RadioColorsOf(TcxPainterStyle style, TcxButtonState state, TColor face)
+{
+    switch (style) {
+    case psFlat:
+        return {clBtnShadow, clBtnHighlight, face, face};
+    case psUltraFlat: {
+        const TColor ring = state == cxbsDisabled                       ? clBtnShadow
+            : state == cxbsHot || state == cxbsPressed ? clHighlight
+                                                       : clBtnText;
+        return {ring, ring, face, face};
+    }
+    default:
+        return {clBtnShadow, clBtnHighlight, cl3DDkShadow, cl3DLight};
+    }
+}
+
+} // namespace
+
+TBitmap& cxScrollBarPagePattern(bool APressed)
+{
+    SharedImages& images = Images();
+    if (!images.patternsValid) {
+        DrawPagePattern(images.pagePatterns[0], false);
+        DrawPagePattern(images.pagePatterns[1], true);
+        images.patternsValid = true;
+    }
+    return images.pagePatterns[APressed ? 1 : 0];
+}
+
+TImageList& cxIndicatorImages() { return Images().indicators; }
+
+TBitmap& cxAutoHideBitmap(bool APinned) { return Images().autoHide[APinned ? 1 : 0]; }
+
+TcxRadioButtonImageList& cxRadioButtonImages() { return Images().radioButtons; }
+
+void TSystemPaletteChangedNotifier::NotifyColorsChanged()
+{
+    TcxSystemPaletteChangedNotifier::NotifyColorsChanged();
+    if (g_images) {
+        g_images->radioButtons.Reset();
+        // The page patterns hold colours too; they are redrawn with the new ones.
+        g_images->patternsValid = false;
+    }
+}
+
+TBitmap& TcxRadioButtonImageList::Image(TcxPainterStyle AStyle, bool AChecked, TcxButtonState AState)
+{
+    if (AStyle == psNative)
+        AStyle = psStandard;
+    auto& slot = images_[{static_cast<int>(AStyle), AChecked, static_cast<int>(AState)}];
+    if (slot)
+        return *slot;
+    slot = std::make_unique<TBitmap>(Size, Size);
+    TBitmap& b = *slot;
+    TcxLookAndFeelPainterClass painter = TcxStandardLookAndFeelPainter::Instance();
+    if (AStyle == psFlat)
+        painter = TcxFlatLookAndFeelPainter::Instance();
+    else if (AStyle == psUltraFlat)
+        painter = TcxUltraFlatLookAndFeelPainter::Instance();
+    const TColor face = painter->CheckFaceColor(AState);
+    const RadioColors ring = RadioColorsOf(AStyle, AState, face);
+    const TColor dot = AState == cxbsDisabled ? clBtnShadow : clBtnText;
+    // The circle's pixels: outer ring, inner ring, face; the dot covers the middle
+    // four rows of the face. The diagonal from bottom-left to top-right divides the
+    // shaded half of each ring from the lit one.
+    static const char* const kCircle[Size] = {
+        "....oooo....", "..ooiiiioo..", ".oiiffffiio.", ".oiffffffio.", "oiffffffffio", "oiffffffffio",
+        "oiffffffffio", "oiffffffffio", ".oiffffffio.", ".oiiffffiio.", "..ooiiiioo..", "....oooo....",
+    };
+    for (int y = 0; y < Size; ++y)
+        for (int x = 0; x < Size; ++x) {
+            const bool topLeft = x + y < Size - 1;
+            const bool inDot = AChecked && y >= 4 && y <= 7 && x >= 4 && x <= 7 && !((y == 4 || y == 7) && (x == 4 || x == 7));
+            TColor color = kTransparent;
+            switch (kCircle[y][x]) {
+            case 'o': color = topLeft ? ring.outerTopLeft : ring.outerBottomRight; break;
+            case 'i': color = topLeft ? ring.innerTopLeft : ring.innerBottomRight; break;
+            case 'f': color = inDot ? dot : face; break;
+            default: break;
+            }
+            b.Canvas().SetPixel(x, y, color);
+        }
+    return b;
+}
+
+void TcxRadioButtonImageList::Draw(TcxCanvas& ACanvas, POINT APosition, TcxPainterStyle AStyle, bool AChecked,
+                                   TcxButtonState AState)
+{
+    DrawTransparentBitmap(ACanvas, Image(AStyle, AChecked, AState), APosition.x, APosition.y);
+}
+
+void InitializeLookAndFeelPainters()
+{
+    if (!g_images)
+        g_images = new SharedImages();
+}
+
+void FinalizeLookAndFeelPainters()
+{
+    delete g_images;
+    g_images = nullptr;
+}
+
+namespace {
+
+struct LookAndFeelPaintersUnit {
+    LookAndFeelPaintersUnit() { InitializeLookAndFeelPainters(); }
+    ~LookAndFeelPaintersUnit() { FinalizeLookAndFeelPainters(); }
+} g_unit;
+
+} // namespace

@@ -1,0 +1,3 @@
+#include "controls/lookandfeel/dxUxTheme.h"
+
+bool AreVisualStylesAvailable() { return false; }
