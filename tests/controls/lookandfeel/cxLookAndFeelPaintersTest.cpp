@@ -331,16 +331,6 @@ TEST(ButtonMetrics, FocusBoundsAndGroupBorderWidths)
     EXPECT_EQ(Rect(2, 2, 2, 2), Standard()->ButtonGroupBorderWidths(2, 1));
     EXPECT_EQ(Rect(1, 1, 1, 1), Flat()->ButtonGroupBorderWidths(1, 0));
 
-    EXPECT_EQ(psStandard, Custom()->PainterStyle());
-    EXPECT_EQ(psStandard, Standard()->PainterStyle());
-    EXPECT_EQ(psFlat, Flat()->PainterStyle());
-    EXPECT_EQ(psUltraFlat, UltraFlat()->PainterStyle());
-    EXPECT_TRUE(UltraFlat()->HotTracksButtons());
-    EXPECT_FALSE(Standard()->HotTracksButtons());
-    EXPECT_FALSE(Flat()->HotTracksButtons());
-    EXPECT_EQ(clHighlightText, UltraFlat()->ButtonGlyphColor(cxbsPressed));
-    EXPECT_EQ(clBtnText, Standard()->ButtonGlyphColor(cxbsPressed));
-    EXPECT_EQ(clBtnShadow, Flat()->ButtonGlyphColor(cxbsDisabled));
 }
 
 TEST(Borders, ContentBordersOfEachPainter)
@@ -548,28 +538,27 @@ TEST(SharedImages, ColourChangeRedrawsTheCachesBeforeTheControlsHearOfIt)
     EXPECT_EQ(16, cxAutoHideBitmap(true).Width());
 }
 
-TEST(ColourQueries, DefaultsOfTheGridElements)
+TEST(GridElements, OverriddenColoursSizesAndBorders)
 {
-    const TcxCustomLookAndFeelPainter* p = Custom();
-    EXPECT_EQ(0x00F0FBFFu, p->DefaultContentEvenColor());
-    EXPECT_EQ(clWindowText, p->DefaultHyperlinkTextColor());
+    // Slot 42 answers what slot 28 answers, also where 28 is overridden.
+    EXPECT_EQ(Custom()->DefaultGroupByBoxColor(), Custom()->DefaultGroupByBoxLineColor());
     EXPECT_EQ(0x00800000u, UltraFlat()->DefaultHyperlinkTextColor());
     EXPECT_EQ(clWindowText, Standard()->DefaultHyperlinkTextColor());
-    EXPECT_EQ(clLime, p->DefaultDragArrowColor());
-    EXPECT_EQ(clRed, p->DefaultErrorMarkColor());
-    EXPECT_EQ(clBlue, p->DefaultFilterActiveColor());
-    EXPECT_EQ(p->DefaultGroupByBoxColor(), p->DefaultGroupByBoxLineColor());
-    EXPECT_EQ(clHighlight, p->DefaultSelectionColor());
-    EXPECT_EQ(clBtnFace, p->DefaultButtonColor());
-    EXPECT_EQ(9, p->SmallExpandButtonSize());
-    EXPECT_EQ(15, p->GroupExpandButtonSize());
-    EXPECT_EQ((POINT{15, 0}), p->FilterDropDownButtonSize());
     EXPECT_EQ((POINT{12, 12}), UltraFlat()->FilterCloseButtonGlyphSize());
     EXPECT_EQ(2 * 1 + 13 + 4, Standard()->HeaderHeight(13));
     EXPECT_EQ(Rect(2, 2, 8, 8), UltraFlat()->CellContentBounds(Rect(1, 1, 9, 9)));
     EXPECT_EQ(Rect(1, 1, 9, 9), Custom()->CellContentBounds(Rect(1, 1, 9, 9)));
     EXPECT_EQ(static_cast<TcxSides>(sdRight | sdBottom), UltraFlat()->HeaderBorders(nLeft | nTop));
     EXPECT_EQ(static_cast<TcxSides>(sdAll), Standard()->HeaderBorders(nLeft | nTop));
+
+    // The row indicator's glyphs leave their background out.
+    TPaintSurface s(20, 20, clLime);
+    Standard()->PaintIndicatorImage(s.canvas, Rect(0, 0, 20, 20), ikArrow);
+    EXPECT_GT(s.Count(RGB(0, 0, 0)), 10);
+    EXPECT_EQ(20 * 20, s.Count(RGB(0, 0, 0)) + s.Count(RGB(0, 255, 0)));
+    TPaintSurface none(20, 20, clLime);
+    Standard()->PaintIndicatorImage(none.canvas, Rect(0, 0, 20, 20), ikNone);
+    EXPECT_EQ(20 * 20, none.Count(RGB(0, 255, 0)));
 }
 
 TEST(Painters, LookAndFeelYieldsThePainterOfItsKind)
