@@ -1,6 +1,7 @@
 // The help window: a fixed explanation of the program.
 #pragma once
 
+#include "controls/buttons/cxButtons.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 
@@ -10,7 +11,7 @@
 namespace qv::app {
 
 using THelpMemo = TMemo;
-using THelpButton = TButton;
+using THelpButton = TcxButton;
 
 class THelp : public TForm {
 public:

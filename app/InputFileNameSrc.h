@@ -2,6 +2,7 @@
 // to which it is renamed.
 #pragma once
 
+#include "controls/buttons/cxButtons.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 
@@ -10,7 +11,7 @@
 namespace qv::app {
 
 using TNameEdit = TEdit;
-using TDialogButton = TButton;
+using TDialogButton = TcxButton;
 
 class TFileName : public TForm {
 public:

@@ -102,7 +102,8 @@ TFont::TFont() = default;
 
 void TFont::ChangedFont()
 {
-    handle_.Reset();
+    // The canvas that has the old handle selected lets go of it (in Changed) before it is deleted.
+    TGdiObject old = std::move(handle_);
     Changed();
 }
 
@@ -168,8 +169,9 @@ void TFont::Assign(const TFont& source)
     color_ = source.color_;
     style_ = source.style_;
     charset_ = source.charset_;
+    TGdiObject old;
     if (handleChanges)
-        handle_.Reset();
+        old = std::move(handle_);
     Changed();
 }
 
@@ -200,7 +202,7 @@ TBrush::~TBrush() = default;
 
 void TBrush::ChangedBrush()
 {
-    handle_.Reset();
+    TGdiObject old = std::move(handle_);
     Changed();
 }
 
@@ -260,7 +262,7 @@ HBRUSH TBrush::Handle()
 
 void TPen::ChangedPen()
 {
-    handle_.Reset();
+    TGdiObject old = std::move(handle_);
     Changed();
 }
 
@@ -362,12 +364,15 @@ void TCanvas::DeselectAll()
 
 void TCanvas::InvalidateFont()
 {
-    // The old handle is about to be deleted: take it out of the context first.
-    if (dc_ && oldFont_) {
-        SelectObject(dc_, oldFont_);
-        oldFont_ = nullptr;
+    // A colour change keeps the handle (RequireFont sets the colour every time);
+    // a handle about to be deleted is taken out of the context first.
+    if (!font_.HandleAllocated()) {
+        if (dc_ && oldFont_) {
+            SelectObject(dc_, oldFont_);
+            oldFont_ = nullptr;
+        }
+        fontValid_ = false;
     }
-    fontValid_ = false;
     if (OnChange)
         OnChange(this);
 }
@@ -383,11 +388,13 @@ void TCanvas::InvalidateBrush()
 
 void TCanvas::InvalidatePen()
 {
-    if (dc_ && oldPen_) {
-        SelectObject(dc_, oldPen_);
-        oldPen_ = nullptr;
+    if (!pen_.HandleAllocated()) {
+        if (dc_ && oldPen_) {
+            SelectObject(dc_, oldPen_);
+            oldPen_ = nullptr;
+        }
+        penValid_ = false;
     }
-    penValid_ = false;
 }
 
 void TCanvas::RequireFont()
@@ -701,6 +708,11 @@ void TBitmap::DrawTransparent(HDC dest, int x, int y) const
 {
     if (Empty())
         return;
+    // A bitmap can be selected into one context only: use its canvas's when it has one.
+    if (dc_ && oldBitmap_) {
+        TransparentBlt(dest, x, y, width_, height_, dc_->Get(), 0, 0, width_, height_, TransparentColor());
+        return;
+    }
     TMemoryDC src;
     HGDIOBJ old = SelectObject(src.Get(), bitmap_.Get());
     TransparentBlt(dest, x, y, width_, height_, src.Get(), 0, 0, width_, height_, TransparentColor());

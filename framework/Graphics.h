@@ -104,6 +104,7 @@ public:
     bool SameAs(const TFont& other) const;
 
     HFONT Handle();
+    bool HandleAllocated() const { return static_cast<bool>(handle_); }
 
 private:
     void ChangedFont();
@@ -161,6 +162,7 @@ public:
 
     void Assign(const TPen& source);
     HPEN Handle();
+    bool HandleAllocated() const { return static_cast<bool>(handle_); }
 
 private:
     void ChangedPen();

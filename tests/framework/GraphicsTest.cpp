@@ -99,3 +99,34 @@ TEST(Canvas, ScreenCanvasGivesItsContextBack)
     }
     EXPECT_EQ(before, TGdiCounters::LiveDCs());
 }
+
+TEST(Canvas, AFontChangedWhileSelectedIsReallyDeleted)
+{
+    TBitmap bmp(10, 10);
+    TCanvas& c = bmp.Canvas();
+    c.TextOut(0, 0, L"x");
+    HGDIOBJ first = c.Font().Handle();
+    ASSERT_EQ(static_cast<DWORD>(OBJ_FONT), GetObjectType(first));
+    c.Font().SetColor(clRed);  // colour only: the same font stays selected
+    EXPECT_EQ(first, GetCurrentObject(c.Handle(), OBJ_FONT));
+    c.Font().SetHeight(-30);
+    // Deleting a selected object fails silently and leaks it; the canvas lets go first.
+    EXPECT_EQ(0u, GetObjectType(first));
+    c.TextOut(0, 0, L"x");
+    EXPECT_EQ(c.Font().Handle(), GetCurrentObject(c.Handle(), OBJ_FONT));
+}
+
+TEST(Bitmap, TransparentDrawingWorksWhileItsOwnCanvasIsInUse)
+{
+    TBitmap glyph(4, 4);
+    glyph.Canvas().Brush().SetColor(clFuchsia);
+    glyph.Canvas().FillRect(Rect(0, 0, 4, 4));
+    glyph.Canvas().Brush().SetColor(clGreen);
+    glyph.Canvas().FillRect(Rect(1, 1, 3, 3));
+    TBitmap target(4, 4);
+    target.Canvas().Brush().SetColor(clWhite);
+    target.Canvas().FillRect(Rect(0, 0, 4, 4));
+    glyph.DrawTransparent(target.Canvas().Handle(), 0, 0);
+    EXPECT_EQ(RGB(255, 255, 255), target.PixelAt(0, 0));
+    EXPECT_EQ(RGB(0, 128, 0), target.PixelAt(1, 1));
+}

@@ -1,0 +1,407 @@
+// The library's button driven with real messages: what it draws into a memory bitmap,
+// how it tracks the mouse, and what its drop-down kinds do.
+#include "controls/buttons/cxButtons.h"
+#include "framework/Forms.h"
+
+#include <gtest/gtest.h>
+
+using namespace qv;
+
+namespace {
+
+bool PumpUntil(const std::function<bool()>& cond, int timeoutMs = 5000)
+{
+    DWORD start = GetTickCount();
+    while (!cond()) {
+        Application->ProcessMessages();
+        if (static_cast<int>(GetTickCount() - start) > timeoutMs)
+            return cond();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return true;
+}
+
+COLORREF Rgb(TColor c) { return ColorToRGB(c); }
+
+struct ButtonTest : ::testing::Test {
+    TForm* form = nullptr;
+    TcxButton* button = nullptr;
+    int clicks = 0;
+
+    void SetUp() override
+    {
+        form = NewForm<TForm>(nullptr);
+        form->SetBounds(100, 100, 300, 200);
+        form->SetClientSize(300, 200);
+        // Something else holds the focus, so no focus frame crosses the pixels under test.
+        auto other = new TEdit(form);
+        other->SetParent(form);
+        other->SetBounds(200, 150, 90, 20);
+        button = new TcxButton(form);
+        button->SetBounds(10, 10, 75, 25);
+        button->SetCaption(L"确定");
+        button->SetParent(form);
+        button->OnClick = [this](TObject*) { ++clicks; };
+        form->Show();
+        other->SetFocus();
+        Application->ProcessMessages();
+    }
+    void TearDown() override { delete form; }
+
+    // Asks the parent to have the button drawn, as the system does, into a bitmap.
+    std::unique_ptr<TBitmap> Draw(UINT itemState = 0)
+    {
+        auto bmp = std::make_unique<TBitmap>(button->Width(), button->Height());
+        DRAWITEMSTRUCT dis{};
+        dis.CtlType = ODT_BUTTON;
+        dis.CtlID = static_cast<UINT>(GetDlgCtrlID(button->Handle()));
+        dis.itemAction = ODA_DRAWENTIRE;
+        dis.itemState = itemState;
+        dis.hwndItem = button->Handle();
+        dis.hDC = bmp->Canvas().Handle();
+        dis.rcItem = Rect(0, 0, button->Width(), button->Height());
+        SendMessageW(form->Handle(), WM_DRAWITEM, dis.CtlID, reinterpret_cast<LPARAM>(&dis));
+        return bmp;
+    }
+
+    LONG NativeStyle() const { return GetWindowLongW(button->Handle(), GWL_STYLE) & 0x0F; }
+};
+
+} // namespace
+
+TEST_F(ButtonTest, DefaultLookAndFeelIsOwnerDrawnByTheUltraFlatPainter)
+{
+    EXPECT_EQ(BS_OWNERDRAW, NativeStyle());
+    EXPECT_FALSE(button->IsSystemPaint());
+    EXPECT_EQ(TcxUltraFlatLookAndFeelPainter::Instance(), button->GetPainterClass());
+    auto bmp = Draw();
+    EXPECT_EQ(cxbsNormal, button->LastPaintState());
+    EXPECT_EQ(Rgb(clBtnText), bmp->PixelAt(0, 0));
+    EXPECT_EQ(Rgb(clBtnText), bmp->PixelAt(74, 24));
+    EXPECT_EQ(Rgb(clBtnFace), bmp->PixelAt(2, 2));
+}
+
+TEST_F(ButtonTest, StandardKindWithSystemPaintIsAPlainNativeButton)
+{
+    button->LookAndFeel().WriteKind(lfStandard);
+    EXPECT_TRUE(button->IsSystemPaint());
+    EXPECT_EQ(BS_PUSHBUTTON, NativeStyle()) << "the window was recreated without owner drawing";
+    EXPECT_FALSE(button->IsHotTrackable());
+    button->Perform(CM_MOUSEENTER);
+    EXPECT_FALSE(button->IsHot());
+    // Still clicks like any button.
+    SendMessageW(button->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(1, clicks);
+}
+
+TEST_F(ButtonTest, MouseEnterMakesItHotAndLeaveTakesItBack)
+{
+    SendMessageW(button->Handle(), CM_MOUSEENTER, 0, 0);
+    EXPECT_TRUE(button->IsHot());
+    auto hot = Draw();
+    EXPECT_EQ(cxbsHot, button->LastPaintState());
+    EXPECT_EQ(Rgb(clHighlight), hot->PixelAt(0, 0));
+    EXPECT_EQ(Rgb(HotLightColor()), hot->PixelAt(3, 3));
+    SendMessageW(button->Handle(), CM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(button->IsHot());
+    auto cold = Draw();
+    EXPECT_EQ(Rgb(clBtnFace), cold->PixelAt(3, 3));
+}
+
+TEST_F(ButtonTest, TrackingTimerEndsTheHotStateWhenNoLeaveNotificationComes)
+{
+    POINT inside = button->ClientToScreen(POINT{20, 10});
+    SetCursorPos(inside.x, inside.y);
+    SendMessageW(button->Handle(), CM_MOUSEENTER, 0, 0);
+    ASSERT_TRUE(button->IsHot());
+    EXPECT_TRUE(IsMouseTracking(button));
+    // Away, and nobody tells the button: its 10 ms timer notices.
+    SetCursorPos(inside.x + 400, inside.y + 400);
+    EXPECT_TRUE(PumpUntil([&] { return !button->IsHot(); }));
+    EXPECT_FALSE(IsMouseTracking(button));
+}
+
+TEST_F(ButtonTest, DisabledButtonIsNeverHot)
+{
+    SendMessageW(button->Handle(), CM_MOUSEENTER, 0, 0);
+    button->SetEnabled(false);
+    EXPECT_FALSE(button->IsHot());
+    auto bmp = Draw();
+    EXPECT_EQ(cxbsDisabled, button->LastPaintState());
+    EXPECT_EQ(Rgb(clHighlight), bmp->PixelAt(0, 0));
+    SendMessageW(button->Handle(), CM_MOUSEENTER, 0, 0);
+    EXPECT_FALSE(button->IsHot());
+    button->SetEnabled(true);
+}
+
+TEST_F(ButtonTest, PressedAndDefaultFrames)
+{
+    auto pressed = Draw(ODS_SELECTED);
+    EXPECT_EQ(cxbsPressed, button->LastPaintState());
+    EXPECT_EQ(Rgb(clHighlight), pressed->PixelAt(0, 0));
+    EXPECT_EQ(Rgb(PressedLightColor()), pressed->PixelAt(3, 3));
+
+    auto focused = Draw(ODS_FOCUS);
+    EXPECT_EQ(cxbsDefault, button->LastPaintState());
+    EXPECT_EQ(Rgb(clWindowFrame), focused->PixelAt(0, 0));
+    EXPECT_EQ(Rgb(clWindowFrame), focused->PixelAt(1, 1));
+    EXPECT_EQ(Rgb(clBtnFace), focused->PixelAt(2, 12));
+
+    // The form's default button draws the heavy frame while no other button has the focus.
+    button->SetDefault(true);
+    Draw();
+    EXPECT_EQ(cxbsDefault, button->LastPaintState());
+    EXPECT_TRUE(button->IsDefaultActive());
+}
+
+TEST_F(ButtonTest, FocusedButtonGetsTheFocusFrameInsideTheFace)
+{
+    button->SetFocus();
+    Application->ProcessMessages();
+    ASSERT_TRUE(button->Focused());
+    auto bmp = Draw(ODS_FOCUS);
+    // Ultra-flat focus bounds: 3 pixels in; the dotted frame changes some of its pixels.
+    bool dotted = false;
+    for (int x = 3; x < 72; ++x)
+        dotted |= bmp->PixelAt(x, 3) != Rgb(clBtnFace);
+    EXPECT_TRUE(dotted);
+    EXPECT_EQ(Rgb(clBtnFace), bmp->PixelAt(2, 12));
+}
+
+TEST_F(ButtonTest, DoubleClickActsAsASecondPress)
+{
+    int presses = 0;
+    button->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++presses; };
+    LPARAM at = MAKELPARAM(10, 10);
+    SendMessageW(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(button->Handle(), WM_LBUTTONUP, 0, at);
+    SendMessageW(button->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    SendMessageW(button->Handle(), WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(2, presses);
+    EXPECT_EQ(2, clicks);
+}
+
+TEST_F(ButtonTest, ColoursOfNoneOrDefaultAreNotAssigned)
+{
+    TcxButtonColors& colors = button->Colors();
+    colors.SetNormal(clRed);
+    EXPECT_TRUE(colors.AssignedColors().Contains(cxbsNormal));
+    auto red = Draw();
+    EXPECT_EQ(RGB(255, 0, 0), red->PixelAt(3, 3));
+    colors.SetNormal(clNone);
+    EXPECT_EQ(clDefault, colors.Normal());
+    EXPECT_TRUE(colors.AssignedColors().Empty());
+    // At run time the assigned set cannot be forced.
+    colors.SetAssignedColors(TcxButtonAssignedColors{cxbsHot});
+    EXPECT_TRUE(colors.AssignedColors().Empty());
+}
+
+TEST_F(ButtonTest, GetDrawParamsMayChangeColourAndFont)
+{
+    button->OnGetDrawParams = [](TcxCustomButton*, TcxButtonState, TColor& color, TFont& font) {
+        color = clYellow;
+        font.SetColor(clBlue);
+    };
+    auto bmp = Draw();
+    EXPECT_EQ(RGB(255, 255, 0), bmp->PixelAt(3, 3));
+    bool blue = false;
+    for (int y = 0; y < 25 && !blue; ++y)
+        for (int x = 0; x < 75 && !blue; ++x)
+            blue = bmp->PixelAt(x, y) == RGB(0, 0, 255);
+    EXPECT_TRUE(blue) << "the caption is drawn in the font colour the handler chose";
+}
+
+TEST_F(ButtonTest, MarginAndNumGlyphsSetterRules)
+{
+    button->SetMargin(-2);
+    EXPECT_EQ(-1, button->Margin());
+    button->SetMargin(3);
+    EXPECT_EQ(3, button->Margin());
+    button->SetNumGlyphs(5);
+    EXPECT_EQ(4, button->NumGlyphs());
+    button->SetNumGlyphs(0);
+    EXPECT_EQ(4, button->NumGlyphs());
+}
+
+TEST_F(ButtonTest, AGlyphMakesTheButtonOwnerDrawnAndIsLaidOutLeftOfTheCaption)
+{
+    button->LookAndFeel().WriteKind(lfStandard);
+    ASSERT_EQ(BS_PUSHBUTTON, NativeStyle());
+    TBitmap glyph(8, 8);
+    glyph.Canvas().Brush().SetColor(clFuchsia);
+    glyph.Canvas().FillRect(Rect(0, 0, 8, 8));
+    glyph.Canvas().Brush().SetColor(clGreen);
+    glyph.Canvas().FillRect(Rect(2, 2, 6, 6));
+    button->SetGlyph(glyph);
+    EXPECT_FALSE(button->UseSystemPaint());
+    EXPECT_EQ(BS_OWNERDRAW, NativeStyle());
+    auto bmp = Draw();
+    // The transparent colour (fuchsia) is left out; the green square shows left of centre.
+    int firstGreen = -1;
+    for (int x = 0; x < 75 && firstGreen < 0; ++x)
+        if (bmp->PixelAt(x, 12) == Rgb(clGreen))
+            firstGreen = x;
+    ASSERT_GE(firstGreen, 0);
+    EXPECT_LT(firstGreen, 37);
+    for (int y = 0; y < 25; ++y)
+        for (int x = 0; x < 75; ++x)
+            ASSERT_NE(RGB(255, 0, 255), bmp->PixelAt(x, y));
+}
+
+TEST_F(ButtonTest, MenuReferencesAreClearedWhenTheMenusGo)
+{
+    auto popup = new TPopupMenu(form);
+    auto drop = new TPopupMenu(form);
+    button->SetPopupMenu(popup);
+    button->SetDropDownMenu(drop);
+    EXPECT_EQ(popup, button->PopupMenu());
+    delete popup;
+    delete drop;
+    EXPECT_EQ(nullptr, button->PopupMenu());
+    EXPECT_EQ(nullptr, button->DropDownMenu());
+    // Not a menu of either kind: refused.
+    TComponent notAMenu(nullptr);
+    button->SetPopupMenu(&notAMenu);
+    EXPECT_EQ(nullptr, button->PopupMenu());
+}
+
+TEST_F(ButtonTest, RepaintsAndHotCyclesLeakNoHandles)
+{
+    auto cycle = [&] {
+        SendMessageW(button->Handle(), CM_MOUSEENTER, 0, 0);
+        Draw();
+        SendMessageW(button->Handle(), CM_MOUSELEAVE, 0, 0);
+        Draw(ODS_SELECTED);
+        button->Repaint();
+    };
+    cycle();
+    int objects = TGdiCounters::LiveObjects();
+    int dcs = TGdiCounters::LiveDCs();
+    for (int i = 0; i < 1000; ++i)
+        cycle();
+    EXPECT_EQ(objects, TGdiCounters::LiveObjects());
+    EXPECT_EQ(dcs, TGdiCounters::LiveDCs());
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// Closes whatever menu is open once the timer fires inside the menu's loop, after
+// running an optional action there.
+std::function<void()> g_inMenu;
+void CALLBACK CloseMenuSoon(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    if (g_inMenu)
+        g_inMenu();
+    EndMenu();
+}
+
+struct DropDownTest : ButtonTest {
+    TPopupMenu* menu = nullptr;
+    int popups = 0;
+    bool droppedDuringPopup = false;
+
+    void SetUp() override
+    {
+        ButtonTest::SetUp();
+        menu = new TPopupMenu(form);
+        for (int i = 0; i < 5; ++i)
+            menu->Add(L"项目 " + std::to_wstring(i));
+        menu->OnPopup = [this](TObject*) {
+            ++popups;
+            droppedDuringPopup = button->IsMenuDropped();
+            SetTimer(nullptr, 0, 50, CloseMenuSoon);
+        };
+        button->SetDropDownMenu(menu);
+    }
+    void TearDown() override
+    {
+        g_inMenu = nullptr;
+        ButtonTest::TearDown();
+    }
+
+    void MoveFormTo(int top)
+    {
+        form->SetBounds(100, top, form->Width(), form->Height());
+        Application->ProcessMessages();
+    }
+};
+
+} // namespace
+
+TEST_F(DropDownTest, OpensBelowTheButtonAndShowsItPressedMeanwhile)
+{
+    button->SetKind(cxbkDropDown);
+    MoveFormTo(100);
+    SendMessageW(button->Handle(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return popups == 1 && !button->IsMenuDropped(); }));
+    EXPECT_TRUE(droppedDuringPopup);
+    POINT bottomLeft = button->ClientToScreen(POINT{0, button->Height()});
+    EXPECT_EQ(bottomLeft.x, menu->PopupPoint().x);
+    EXPECT_EQ(bottomLeft.y, menu->PopupPoint().y);
+    EXPECT_EQ(0, clicks) << "a drop-down button's click opens the menu instead";
+    Application->ProcessMessages();
+    EXPECT_EQ(1, popups) << "press and click open the menu once";
+}
+
+TEST_F(DropDownTest, NearTheBottomOfTheScreenTheMenuOpensAbove)
+{
+    button->SetKind(cxbkDropDown);
+    MoveFormTo(GetSystemMetrics(SM_CYSCREEN) - 80);
+    SendMessageW(button->Handle(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return popups == 1 && !button->IsMenuDropped(); }));
+    POINT top = button->ClientToScreen(POINT{0, 0});
+    EXPECT_LT(menu->PopupPoint().y, top.y);
+}
+
+TEST_F(DropDownTest, PressWhileTheMenuIsShownClosesItWithoutReopeningOrClicking)
+{
+    button->SetKind(cxbkDropDown);
+    // The press arrives while the menu is up; its click comes after the menu closed.
+    g_inMenu = [this] { SendMessageW(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)); };
+    PostMessageW(button->Handle(), CM_DROPDOWNPOPUPMENU, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return popups == 1 && !button->IsMenuDropped(); }));
+    g_inMenu = nullptr;
+    button->Perform(CN_COMMAND, MAKEWPARAM(GetDlgCtrlID(button->Handle()), BN_CLICKED),
+                    reinterpret_cast<LPARAM>(button->Handle()));
+    Application->ProcessMessages();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    Application->ProcessMessages();
+    EXPECT_EQ(1, popups);
+    EXPECT_EQ(0, clicks);
+}
+
+TEST_F(DropDownTest, SplitButtonClicksOnItsMainPartAndOpensOnItsArrow)
+{
+    button->SetKind(cxbkDropDownButton);
+    LPARAM main = MAKELPARAM(10, 10);
+    SendMessageW(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, main);
+    SendMessageW(button->Handle(), WM_LBUTTONUP, 0, main);
+    EXPECT_EQ(1, clicks);
+    Application->ProcessMessages();
+    EXPECT_EQ(0, popups);
+
+    // A press on the arrow part: the native button is pushed, but the main part is not
+    // drawn pressed; then the menu opens (and the whole button shows pressed).
+    SendMessageW(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(70, 10));
+    Draw(ODS_SELECTED);
+    EXPECT_NE(cxbsPressed, button->LastPaintState());
+    ASSERT_TRUE(PumpUntil([&] { return popups == 1 && !button->IsMenuDropped(); }));
+    EXPECT_TRUE(droppedDuringPopup);
+    SendMessageW(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(70, 10));
+}
+
+TEST_F(DropDownTest, StandardKindOrNoMenuOpensNothing)
+{
+    PostMessageW(button->Handle(), CM_DROPDOWNPOPUPMENU, 0, 0);
+    Application->ProcessMessages();
+    EXPECT_EQ(0, popups);
+    button->SetKind(cxbkDropDown);
+    button->SetDropDownMenu(nullptr);
+    SendMessageW(button->Handle(), BM_CLICK, 0, 0);
+    Application->ProcessMessages();
+    EXPECT_EQ(0, popups);
+    EXPECT_FALSE(button->IsMenuDropped());
+}
