@@ -1,5 +1,6 @@
 // ListConfigNames over 10,000 configuration files, against a bare wildcard
 // search of the same directory in the same run. Prints figures only.
+#include "BenchSupport.h"
 #include "core/ConfigStore.h"
 
 #include <windows.h>
@@ -10,18 +11,6 @@
 #include <vector>
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 size_t BareSearch(const std::wstring& dir)
 {
@@ -35,12 +24,6 @@ size_t BareSearch(const std::wstring& dir)
     while (FindNextFileW(search, &entry));
     FindClose(search);
     return count;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace
@@ -67,16 +50,16 @@ int main()
     size_t listed = qv::core::ListConfigNames().size(), found = BareSearch(dir);
     std::vector<double> list, bare;
     for (int r = 0; r < rounds; ++r) {
-        double t0 = Now();
+        double t0 = bench::Now();
         listed = qv::core::ListConfigNames().size();
-        double t1 = Now();
+        double t1 = bench::Now();
         found = BareSearch(dir);
-        double t2 = Now();
+        double t2 = bench::Now();
         list.push_back(t1 - t0);
         bare.push_back(t2 - t1);
     }
 
-    const double l = Median(list), b = Median(bare);
+    const double l = bench::Median(list), b = bench::Median(bare);
     std::printf("configuration files:         %d (listed %zu, found %zu)\n", files, listed, found);
     std::printf("ListConfigNames, median:     %.2f ms\n", l * 1000);
     std::printf("bare FindFirstFileW, median: %.2f ms\n", b * 1000);

@@ -1,6 +1,8 @@
 // Start-up time of Quorvane: from process start until its main window is shown and
 // painted, with 10 and with 10,000 saved configurations, next to a minimal Win32
 // window program started and awaited the same way in the same run.
+#include "BenchSupport.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -10,21 +12,7 @@
 
 namespace {
 
-std::wstring ModuleDir()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring s = path;
-    return s.substr(0, s.find_last_of(L"\\/") + 1);
-}
-
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
+double NowMs() { return bench::Now() * 1000.0; }
 
 struct Found {
     DWORD pid;
@@ -72,17 +60,17 @@ double TimeStart(const std::wstring& exe, const std::wstring& dir, const wchar_t
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     std::wstring cmd = L"\"" + exe + L"\"";
-    double start = Now();
+    double start = NowMs();
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
         return -1;
     double elapsed = -1;
     for (;;) {
         HWND w = FindShownWindow(pi.dwProcessId, caption);
         if (w && Painted(w)) {
-            elapsed = Now() - start;
+            elapsed = NowMs() - start;
             break;
         }
-        if (Now() - start > 120000)
+        if (NowMs() - start > 120000)
             break;
         Sleep(1);
     }
@@ -91,12 +79,6 @@ double TimeStart(const std::wstring& exe, const std::wstring& dir, const wchar_t
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     return elapsed;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 void MakeConfigs(const std::wstring& dir, int count)
@@ -115,7 +97,7 @@ void MakeConfigs(const std::wstring& dir, int count)
 
 int wmain()
 {
-    const std::wstring build = ModuleDir() + L"..\\";
+    const std::wstring build = bench::ModuleDir() + L"..\\";
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     const int runs = 5;
@@ -124,7 +106,7 @@ int wmain()
     std::vector<double> base;
     for (int i = 0; i < runs; ++i)
         base.push_back(TimeStart(minimal, temp, L"Minimal"));
-    double baseMs = Median(base);
+    double baseMs = bench::Median(base);
     std::printf("minimal window program: %8.1f ms (median of %d)\n", baseMs, runs);
 
     for (int count : {10, 10000}) {
@@ -135,7 +117,7 @@ int wmain()
         std::vector<double> t;
         for (int i = 0; i < runs; ++i)
             t.push_back(TimeStart(dir + L"Quorvane.exe", dir, L"Quorvane"));
-        double ms = Median(t);
+        double ms = bench::Median(t);
         std::printf("Quorvane, %5d configurations: %8.1f ms (median of %d), %.2f x the minimal program\n", count, ms,
                     runs, baseMs > 0 ? ms / baseMs : 0.0);
     }

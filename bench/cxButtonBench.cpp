@@ -1,5 +1,6 @@
 // Repainting one owner-drawn button (ultra-flat painter) against the system drawing
 // the same native push button, in the same run: window invalidated, then painted.
+#include "BenchSupport.h"
 #include "controls/buttons/cxButtons.h"
 #include "framework/Forms.h"
 
@@ -11,28 +12,19 @@ using namespace qv;
 
 namespace {
 
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1e6 / static_cast<double>(f.QuadPart);
-}
-
 // Microseconds per repaint, median of several rounds.
 double TimeRepaints(TWinControl* control, int count)
 {
     std::vector<double> rounds;
     for (int r = 0; r < 7; ++r) {
-        double start = Now();
+        double start = bench::Now();
         for (int i = 0; i < count; ++i) {
             InvalidateRect(control->Handle(), nullptr, TRUE);
             UpdateWindow(control->Handle());
         }
-        rounds.push_back((Now() - start) / count);
+        rounds.push_back((bench::Now() - start) * 1e6 / count);
     }
-    std::sort(rounds.begin(), rounds.end());
-    return rounds[rounds.size() / 2];
+    return bench::Median(rounds);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // DrawCaption and FrameSides per call, against the bare system calls they wrap,
 // measured in the same run on the same 32-bit memory bitmap. Prints figures only.
+#include "BenchSupport.h"
 #include "controls/lookandfeel/cxGraphics.h"
 
 #include <windows.h>
@@ -14,39 +15,12 @@ using namespace qv;
 
 namespace {
 
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Median nanoseconds per call of each, rounds of the two interleaved so that the
-// machine's other load falls on both alike.
+// Median nanoseconds per call of each.
 std::pair<double, double> NsPerCall(const std::function<void()>& library, const std::function<void()>& bare,
                                     int callsPerRound = 1000, int rounds = 15)
 {
-    for (int i = 0; i < 200; ++i) {
-        library();
-        bare();
-    }
-    std::vector<double> a, b;
-    for (int r = 0; r < rounds; ++r)
-        for (auto [call, samples] : {std::make_pair(&library, &a), std::make_pair(&bare, &b)}) {
-            double start = Now();
-            for (int i = 0; i < callsPerRound; ++i)
-                (*call)();
-            GdiFlush();
-            samples->push_back((Now() - start) * 1e9 / callsPerRound);
-        }
-    std::sort(a.begin(), a.end());
-    std::sort(b.begin(), b.end());
-    return {a[a.size() / 2], b[b.size() / 2]};
+    auto [a, b] = bench::SecondsPerCall(library, bare, callsPerRound, rounds, 200);
+    return {a * 1e9, b * 1e9};
 }
 
 void Report(const char* what, std::pair<double, double> t)

@@ -1,6 +1,7 @@
 // PaintButton of a 75 x 25 button for each painter and state, in calls per second,
 // against one FillRect plus one DrawText of the same size measured in the same run
 // (rounds of the two interleaved). Prints figures only.
+#include "BenchSupport.h"
 #include "controls/lookandfeel/cxLookAndFeelPainters.h"
 
 #include <windows.h>
@@ -15,38 +16,12 @@ using namespace qv;
 
 namespace {
 
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // Median calls per second of each.
 std::pair<double, double> CallsPerSecond(const std::function<void()>& painter, const std::function<void()>& bare,
                                          int callsPerRound = 500, int rounds = 11)
 {
-    for (int i = 0; i < 100; ++i) {
-        painter();
-        bare();
-    }
-    std::vector<double> a, b;
-    for (int r = 0; r < rounds; ++r)
-        for (auto [call, samples] : {std::make_pair(&painter, &a), std::make_pair(&bare, &b)}) {
-            const double start = Now();
-            for (int i = 0; i < callsPerRound; ++i)
-                (*call)();
-            GdiFlush();
-            samples->push_back(callsPerRound / (Now() - start));
-        }
-    std::sort(a.begin(), a.end());
-    std::sort(b.begin(), b.end());
-    return {a[a.size() / 2], b[b.size() / 2]};
+    auto [a, b] = bench::SecondsPerCall(painter, bare, callsPerRound, rounds);
+    return {1.0 / a, 1.0 / b};
 }
 
 } // namespace

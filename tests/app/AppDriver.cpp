@@ -135,6 +135,14 @@ void AppDriver::Start()
     WaitForInputIdle(pi_.hProcess, 10000);
 }
 
+HWND AppDriver::StartWith(std::initializer_list<std::pair<std::wstring, std::string>> configs)
+{
+    for (const auto& [name, content] : configs)
+        WriteFile(name + L".NCF", content);
+    Start();
+    return Main();
+}
+
 bool AppDriver::Running() const
 {
     return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;

@@ -33,6 +33,8 @@ public:
     void SetEnv(const std::wstring& name, const std::wstring& value);
 
     void Start();
+    // Writes these configuration files (name without ".NCF", content) and starts; the main window.
+    HWND StartWith(std::initializer_list<std::pair<std::wstring, std::string>> configs);
     bool Running() const;
     // Waits for the process to end; its exit code, or -1 after the time limit.
     int WaitExit(int timeoutMs = 15000);

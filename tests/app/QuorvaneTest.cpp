@@ -118,10 +118,8 @@ TEST(Switch, AppliesTheSavedConfigurationToTheMachine)
 TEST(Switch, FailingNetworkShellReportsFailure)
 {
     AppDriver app;
-    app.WriteFile(L"A.NCF", "pushd interface ip\r\npopd\r\n");
     app.SetEnv(L"QUORVANE_NETSH_FAIL", L"1");
-    app.Start();
-    ASSERT_TRUE(app.Main());
+    ASSERT_TRUE(app.StartWith({{L"A", "pushd interface ip\r\npopd\r\n"}}));
     AppDriver::Click(Button(app, idSwitchBT));
     EXPECT_TRUE(app.WaitStatus(kFailed));
     EXPECT_FALSE(app.FileExists(L"RunIt.BAT"));
@@ -152,9 +150,7 @@ TEST(Save, RefusedNameWritesNothing)
 TEST(Save, CancelDoesNothing)
 {
     AppDriver app;
-    app.WriteFile(L"A.NCF", "x");
-    app.Start();
-    ASSERT_TRUE(app.Main());
+    ASSERT_TRUE(app.StartWith({{L"A", "x"}}));
     AppDriver::Click(Button(app, idSaveBT));
     app.AnswerName(L"", false);
     AppDriver::Click(Button(app, idModifyNameBT));
@@ -187,9 +183,7 @@ TEST(Save, ClosingTheNameDialogAfterAnEarlierOkSavesNothing)
 TEST(NameDialog, OpensWithTheCurrentName135PixelsBelowTheScreenCentre)
 {
     AppDriver app;
-    app.WriteFile(L"老地方.NCF", "x");
-    app.Start();
-    HWND main = app.Main();
+    HWND main = app.StartWith({{L"老地方", "x"}});
     ASSERT_TRUE(main);
     // Move the main window away: the dialog's place must not depend on it.
     SetWindowPos(main, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -213,9 +207,7 @@ TEST(NameDialog, OpensWithTheCurrentName135PixelsBelowTheScreenCentre)
 TEST(Rename, ToTheSameTextDoesNothing)
 {
     AppDriver app;
-    app.WriteFile(L"A.NCF", "x");
-    app.Start();
-    ASSERT_TRUE(app.Main());
+    ASSERT_TRUE(app.StartWith({{L"A", "x"}}));
     AppDriver::Click(Button(app, idModifyNameBT));
     app.AnswerName(L"A");
     EXPECT_TRUE(WaitUntil([&] { return AppDriver::Enabled(app.Main()); }));
@@ -226,9 +218,7 @@ TEST(Rename, ToTheSameTextDoesNothing)
 TEST(Rename, MovesTheFileAndReportsIt)
 {
     AppDriver app;
-    app.WriteFile(L"A.NCF", "x");
-    app.Start();
-    ASSERT_TRUE(app.Main());
+    ASSERT_TRUE(app.StartWith({{L"A", "x"}}));
     AppDriver::Click(Button(app, idModifyNameBT));
     app.AnswerName(L"新 名字");
     EXPECT_TRUE(app.WaitStatus(L"修改完成。"));
@@ -240,10 +230,7 @@ TEST(Rename, MovesTheFileAndReportsIt)
 TEST(Rename, OntoAnExistingNameFailsAndKeepsBothFiles)
 {
     AppDriver app;
-    app.WriteFile(L"A.NCF", "a");
-    app.WriteFile(L"B.NCF", "b");
-    app.Start();
-    ASSERT_TRUE(app.Main());
+    ASSERT_TRUE(app.StartWith({{L"A", "a"}, {L"B", "b"}}));
     std::wstring selected = WindowText(ChildById(app.Main(), idConfigList));
     std::wstring other = selected == L"A" ? L"B" : L"A";
     AppDriver::Click(Button(app, idModifyNameBT));
@@ -256,9 +243,7 @@ TEST(Rename, OntoAnExistingNameFailsAndKeepsBothFiles)
 TEST(Rename, RefusedNameKeepsTheFile)
 {
     AppDriver app;
-    app.WriteFile(L"A.NCF", "a");
-    app.Start();
-    ASSERT_TRUE(app.Main());
+    ASSERT_TRUE(app.StartWith({{L"A", "a"}}));
     AppDriver::Click(Button(app, idModifyNameBT));
     app.AnswerName(L"..\\A");
     EXPECT_TRUE(app.WaitStatus(L"配置名称无效！"));
@@ -268,9 +253,7 @@ TEST(Rename, RefusedNameKeepsTheFile)
 TEST(Delete, AnsweredNoChangesNothing)
 {
     AppDriver app;
-    app.WriteFile(L"A.NCF", "a");
-    app.Start();
-    ASSERT_TRUE(app.Main());
+    ASSERT_TRUE(app.StartWith({{L"A", "a"}}));
     AppDriver::Click(Button(app, idDelBT));
     HWND box = app.WaitWindow(L"警告");
     ASSERT_TRUE(box);
@@ -284,9 +267,7 @@ TEST(Delete, AnsweredNoChangesNothing)
 TEST(Delete, OfTheLastConfigurationShowsTheHelpWindow)
 {
     AppDriver app;
-    app.WriteFile(L"A.NCF", "a");
-    app.Start();
-    ASSERT_TRUE(app.Main());
+    ASSERT_TRUE(app.StartWith({{L"A", "a"}}));
     AppDriver::Click(Button(app, idDelBT));
     HWND box = app.WaitWindow(L"警告");
     ASSERT_TRUE(box);
@@ -304,12 +285,10 @@ TEST(Delete, OfTheLastConfigurationShowsTheHelpWindow)
 TEST(Errors, ScriptFileThatCannotBeCreatedShowsTheErrorAndTheWindowStaysUsable)
 {
     AppDriver app;
-    app.WriteFile(L"A.NCF", "a");
     // A directory in the script file's place: the file cannot be created.
     CreateDirectoryW((app.Dir() + L"RunIt.BAT").c_str(), nullptr);
-    app.Start();
-    ASSERT_TRUE(app.Main());
-    HWND main = app.Main();
+    HWND main = app.StartWith({{L"A", "a"}});
+    ASSERT_TRUE(main);
     AppDriver::Click(Button(app, idSwitchBT));
     // The message box shares the main window's caption.
     HWND message = nullptr;
@@ -338,10 +317,8 @@ TEST(Errors, ScriptFileThatCannotBeCreatedShowsTheErrorAndTheWindowStaysUsable)
 TEST(NetworkPanel, StartsWithoutBlockingAndRemovesAStaleScript)
 {
     AppDriver app;
-    app.WriteFile(L"A.NCF", "a");
     app.WriteFile(L"RunIt.BAT", "echo stale\r\n");
-    app.Start();
-    ASSERT_TRUE(app.Main());
+    ASSERT_TRUE(app.StartWith({{L"A", "a"}}));
     AppDriver::Click(Button(app, idNetCfgBT));
     EXPECT_TRUE(WaitUntil([&] { return !app.FileExists(L"RunIt.BAT"); }));
     // The window answers at once: the help window opens.
