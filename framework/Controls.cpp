@@ -128,11 +128,17 @@ void TControl::SetParentFont(bool value)
     if (value == parentFont_)
         return;
     parentFont_ = value;
-    if (value && parent_) {
-        syncingFont_ = true;
-        font_.Assign(parent_->Font());
-        syncingFont_ = false;
-    }
+    if (value)
+        TakeParentFont();
+}
+
+void TControl::TakeParentFont()
+{
+    if (!parent_)
+        return;
+    syncingFont_ = true;
+    font_.Assign(parent_->Font());
+    syncingFont_ = false;
 }
 
 void TControl::SetColor(TColor value)
@@ -185,11 +191,8 @@ void TControl::WndProc(TMessage& m)
         TextChanged();
         break;
     case CM_PARENTFONTCHANGED:
-        if (parentFont_ && parent_) {
-            syncingFont_ = true;
-            font_.Assign(parent_->Font());
-            syncingFont_ = false;
-        }
+        if (parentFont_)
+            TakeParentFont();
         break;
     default:
         break;
@@ -434,11 +437,8 @@ void TWinControl::InsertControl(TControl* control)
     auto win = dynamic_cast<TWinControl*>(control);
     if (win)
         tabList_.push_back(win);
-    if (control->parentFont_) {
-        control->syncingFont_ = true;
-        control->font_.Assign(Font());
-        control->syncingFont_ = false;
-    }
+    if (control->parentFont_)
+        control->TakeParentFont();
     if (win && handle_) {
         win->HandleNeeded();
         UpdateTabOrderZ();
@@ -456,7 +456,7 @@ void TWinControl::RemoveControl(TControl* control)
             win->DestroyWnd();
         tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), win), tabList_.end());
     }
-    controls_.erase(std::find(controls_.begin(), controls_.end(), control));
+    controls_.erase(it);
     control->parent_ = nullptr;
     if (!IsDestroying())
         Realign();
@@ -581,8 +581,6 @@ void TWinControl::SetVisible(bool value)
         Parent()->Realign();
 }
 
-void TWinControl::SetEnabled(bool value) { TControl::SetEnabled(value); }
-
 void TWinControl::EnabledChanged()
 {
     if (handle_ && (IsWindowEnabled(handle_) != 0) != Enabled())
@@ -632,12 +630,6 @@ void TWinControl::FontChanged()
         SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), TRUE);
     NotifyControls(CM_PARENTFONTCHANGED);
     TControl::FontChanged();
-}
-
-void TWinControl::ColorChanged()
-{
-    background_.SetColor(Color());
-    TControl::ColorChanged();
 }
 
 HBRUSH TWinControl::BackgroundBrush()
@@ -801,12 +793,10 @@ void TWinControl::WndProc(TMessage& m)
         }
         break;
     case WM_SIZE:
-    case WM_MOVE:
-        UpdateBoundsFromWindow();
-        if (m.Msg == WM_SIZE)
-            Realign();
+        Realign();
         break;
     case WM_WINDOWPOSCHANGED:
+        // Every move and resize ends here (WM_MOVE and WM_SIZE come from the default handling).
         DefaultHandler(m);
         UpdateBoundsFromWindow();
         return;
@@ -954,34 +944,36 @@ void TCustomControl::PaintWindow(HDC dc)
 {
     Canvas();
     canvas_->BindDC(dc);
+    // The canvas lets go of the context however Paint ends.
+    struct Unbind {
+        TControlCanvas* canvas;
+        ~Unbind() { canvas->FreeHandle(); }
+    } unbind{canvas_.get()};
     canvas_->Font().Assign(Font());
     canvas_->Brush().SetColor(Color());
-    try {
-        Paint();
-    } catch (...) {
-        canvas_->FreeHandle();
-        throw;
-    }
-    canvas_->FreeHandle();
+    Paint();
 }
 
 void TCustomControl::WndProc(TMessage& m)
 {
     if (m.Msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = m.WParam ? reinterpret_cast<HDC>(m.WParam) : BeginPaint(Handle(), &ps);
-        NoteDCAcquired();
-        try {
-            PaintWindow(dc);
-        } catch (...) {
-            NoteDCReleased();
-            if (!m.WParam)
-                EndPaint(Handle(), &ps);
-            throw;
+        if (m.WParam) {
+            PaintWindow(reinterpret_cast<HDC>(m.WParam));
+            return;
         }
-        NoteDCReleased();
-        if (!m.WParam)
-            EndPaint(Handle(), &ps);
+        // BeginPaint's context is counted and given back however the paint ends.
+        struct PaintScope {
+            HWND wnd;
+            PAINTSTRUCT ps;
+            HDC dc;
+            explicit PaintScope(HWND w) : wnd(w), ps{}, dc(BeginPaint(w, &ps)) { NoteDCAcquired(); }
+            ~PaintScope()
+            {
+                NoteDCReleased();
+                EndPaint(wnd, &ps);
+            }
+        } scope(Handle());
+        PaintWindow(scope.dc);
         m.Result = 0;
         return;
     }

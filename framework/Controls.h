@@ -125,6 +125,9 @@ protected:
     virtual void VisibleChanged() {}
     virtual void BoundsChanged() {}
 
+    // Copies the parent's font without this counting as a font of the control's own.
+    void TakeParentFont();
+
     bool syncingFont_ = false;
     TComponent* popupMenu_ = nullptr;
 
@@ -190,7 +193,6 @@ public:
     void SetBounds(int left, int top, int width, int height) override;
     RECT ClientRect() const override;
     void SetVisible(bool value) override;
-    void SetEnabled(bool value) override;
     std::wstring Text() const override;
     void SetText(const std::wstring& value) override;
 
@@ -228,7 +230,6 @@ protected:
     virtual void KeyUp(WORD& key, TShiftState shift);
     virtual void KeyPress(wchar_t& key);
     void FontChanged() override;
-    void ColorChanged() override;
     void EnabledChanged() override;
     void BoundsChanged() override;
 

@@ -288,27 +288,24 @@ void TCustomForm::Notification(TComponent* component, TOperation operation)
     }
 }
 
-TButton* TCustomForm::DefaultButton() const
+TButton* TCustomForm::FindButton(bool (TButton::*flag)() const) const
 {
     std::vector<TWinControl*> order;
     CollectTabOrder(const_cast<TCustomForm*>(this), order);
-    if (auto b = dynamic_cast<TButton*>(focusedControl_))
-        return b;
     for (TWinControl* c : order)
-        if (auto b = dynamic_cast<TButton*>(c); b && b->Default())
+        if (auto b = dynamic_cast<TButton*>(c); b && (b->*flag)())
             return b;
     return nullptr;
 }
 
-TButton* TCustomForm::CancelButton() const
+TButton* TCustomForm::DefaultButton() const
 {
-    std::vector<TWinControl*> order;
-    CollectTabOrder(const_cast<TCustomForm*>(this), order);
-    for (TWinControl* c : order)
-        if (auto b = dynamic_cast<TButton*>(c); b && b->Cancel())
-            return b;
-    return nullptr;
+    if (auto b = dynamic_cast<TButton*>(focusedControl_))
+        return b;
+    return FindButton(&TButton::Default);
 }
+
+TButton* TCustomForm::CancelButton() const { return FindButton(&TButton::Cancel); }
 
 bool TCustomForm::DoKeyDown(WORD& key, TShiftState shift)
 {
@@ -330,17 +327,23 @@ bool TCustomForm::CloseQuery()
     return canClose;
 }
 
+TCloseAction TCustomForm::AskCloseAction()
+{
+    if (!CloseQuery())
+        return TCloseAction::caNone;
+    TCloseAction action = TCloseAction::caHide;
+    if (OnClose)
+        OnClose(this, action);
+    return action;
+}
+
 void TCustomForm::Close()
 {
     if (modal_) {
         modalResult_ = mrCancel;
         return;
     }
-    if (!CloseQuery())
-        return;
-    TCloseAction action = TCloseAction::caHide;
-    if (OnClose)
-        OnClose(this, action);
+    TCloseAction action = AskCloseAction();
     if (action == TCloseAction::caNone)
         return;
     if (Application && Application->MainForm() == this)
@@ -391,15 +394,9 @@ int TCustomForm::ShowModal()
             Application->HandleMessage();
             if (Application->Terminated()) {
                 modalResult_ = mrCancel;
-            } else if (modalResult_ != mrNone) {
-                // A button or Close asked to end; the form may still refuse.
-                TCloseAction action = TCloseAction::caHide;
-                if (!CloseQuery())
-                    action = TCloseAction::caNone;
-                else if (OnClose)
-                    OnClose(this, action);
-                if (action == TCloseAction::caNone)
-                    modalResult_ = mrNone;
+            } else if (modalResult_ != mrNone && AskCloseAction() == TCloseAction::caNone) {
+                // A button or Close asked to end; the form refused.
+                modalResult_ = mrNone;
             }
         } while (modalResult_ == mrNone);
     } catch (...) {

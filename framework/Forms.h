@@ -82,10 +82,14 @@ protected:
     virtual void DoShow();
     virtual void DoHide();
     virtual bool CloseQuery();
+    // What closing does now: caNone when CloseQuery or OnClose refuse.
+    TCloseAction AskCloseAction();
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
     void ApplyClientSize();
+    // The first button in tab order that has the flag set.
+    TButton* FindButton(bool (TButton::*flag)() const) const;
     void ShowWindowNow(bool show);
     void CenterOnScreen();
 

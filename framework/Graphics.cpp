@@ -241,7 +241,11 @@ void TBrush::Assign(const TBrush& source)
 {
     color_ = source.color_;
     style_ = source.style_;
-    SetBitmap(source.bitmap_.get());
+    bitmap_.reset();
+    if (source.bitmap_) {
+        bitmap_ = std::make_unique<TBitmap>();
+        bitmap_->Assign(*source.bitmap_);
+    }
     ChangedBrush();
 }
 

@@ -11,6 +11,7 @@ TButton::TButton(TComponent* owner) : TWinControl(owner)
     SetTabStop(true);
     SetBounds(0, 0, 75, 25);
     SetControlStyle(ControlStyle() | csReflector);
+    defaultEraseBackground_ = true;
 }
 
 void TButton::CreateParams(TCreateParams& p)
@@ -19,7 +20,6 @@ void TButton::CreateParams(TCreateParams& p)
     p.WinClassName = L"QvButton";
     p.SysClassName = L"BUTTON";
     p.Style |= (active_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-    defaultEraseBackground_ = true;
 }
 
 void TButton::SetDefault(bool value)
@@ -62,12 +62,9 @@ void TButton::WndProc(TMessage& m)
             Click();
         return;
     case CM_FOCUSCHANGED: {
+        // A focused button is the active one; with the focus elsewhere, the default button is.
         auto focused = reinterpret_cast<TWinControl*>(m.LParam);
-        bool active = focused ? focused == this : default_;
-        if (!focused || !dynamic_cast<TButton*>(focused))
-            active = default_;
-        else
-            active = focused == this;
+        bool active = dynamic_cast<TButton*>(focused) ? focused == this : default_;
         if (active != active_) {
             active_ = active;
             SetButtonStyle(active);

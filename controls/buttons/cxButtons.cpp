@@ -403,11 +403,9 @@ void TcxCustomButton::Notification(TComponent* AComponent, TOperation Operation)
     TButton::Notification(AComponent, Operation);
     if (Operation != TOperation::opRemove)
         return;
+    // The same component may be both.
     if (AComponent == dropDownMenu_)
         dropDownMenu_ = nullptr;
-    else if (AComponent == popupMenu_)
-        SetPopupMenu(nullptr);
-    // The same component may be both.
     if (AComponent == popupMenu_)
         popupMenu_ = nullptr;
 }
@@ -463,11 +461,6 @@ void TcxCustomButton::KeyDown(WORD& Key, TShiftState Shift)
         PostDropDownRequest();
         Key = 0;
     }
-}
-
-void TcxCustomButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
-{
-    TButton::MouseDown(Button, Shift, X, Y);
 }
 
 void TcxCustomButton::MouseMove(TShiftState Shift, int X, int Y)
@@ -602,31 +595,31 @@ void TcxCustomButton::CloseUpPopupMenu()
 void TcxCustomButton::Paint(const DRAWITEMSTRUCT& ADrawItem)
 {
     controlCanvas_->BindDC(ADrawItem.hDC);
-    pressed_ = dropDownRequest_ ? false : (ADrawItem.itemState & ODS_SELECTED) != 0;
+    // Pressed and focused looks are worked out afresh for every paint.
+    bool pressed = !dropDownRequest_ && (ADrawItem.itemState & ODS_SELECTED) != 0;
     TCustomForm* form = GetParentForm();
-    focusedLook_ = (ADrawItem.itemState & ODS_FOCUS) != 0
+    bool focusedLook = (ADrawItem.itemState & ODS_FOCUS) != 0
         || (form && form->IsDesigning() && Default());
 
     RECT r = ClientRect();
     RECT arrow{};
     TcxLookAndFeelPainterClass painter = GetPainterClass();
     if (kind_ == cxbkDropDown) {
-        pressed_ = menuDropped_;
+        pressed = menuDropped_;
     } else if (kind_ == cxbkDropDownButton) {
-        arrow = Rect(r.right - cxDropDownButtonWidth, r.top, r.right, r.bottom);
+        // The two parts overlap by 2 pixels.
+        arrow = ArrowRect();
         r.right = arrow.left + 2;
-        if (dropDownRequest_)
-            pressed_ = false;
     }
 
     TcxButtonState state;
     if (!Enabled())
         state = cxbsDisabled;
-    else if (pressed_ || menuDropped_)
+    else if (pressed || menuDropped_)
         state = cxbsPressed;
     else if (hot_)
         state = cxbsHot;
-    else if (focusedLook_ || isDefault_)
+    else if (focusedLook || isDefault_)
         state = cxbsDefault;
     else
         state = cxbsNormal;
@@ -692,7 +685,6 @@ void TcxCustomButton::WndProc(TMessage& Message)
             // The press that closes the menu must not open it again or click.
             ignoreNextClick_ = true;
             menuDropped_ = false;
-            pressed_ = false;
             Repaint();
         }
         break;

@@ -160,7 +160,6 @@ protected:
     void SetButtonStyle(bool ADefault) override;
     void Notification(qv::TComponent* AComponent, qv::TOperation Operation) override;
     void KeyDown(WORD& Key, qv::TShiftState Shift) override;
-    void MouseDown(qv::TMouseButton Button, qv::TShiftState Shift, int X, int Y) override;
     void MouseMove(qv::TShiftState Shift, int X, int Y) override;
     void DoContextPopup(POINT MousePos, bool& Handled) override;
 
@@ -176,8 +175,6 @@ private:
     int EstimatedMenuHeight();
     RECT ArrowRect() const;
 
-    bool pressed_ = false;
-    bool focusedLook_ = false;
     std::unique_ptr<TcxCanvas> canvas_;
     std::unique_ptr<TcxButtonColors> colors_;
     std::unique_ptr<qv::TControlCanvas> controlCanvas_;
