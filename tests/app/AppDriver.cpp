@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 
 namespace qvtest {
@@ -17,28 +18,6 @@ std::wstring ModuleDir()
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring s = path;
     return s.substr(0, s.find_last_of(L"\\/") + 1);
-}
-
-void RemoveTree(const std::wstring& dir)
-{
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((dir + L"*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring n = fd.cFileName;
-            if (n == L"." || n == L"..")
-                continue;
-            std::wstring p = dir + n;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(p + L"\\");
-            else {
-                SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(p.c_str());
-            }
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(dir.c_str());
 }
 
 } // namespace
@@ -86,22 +65,9 @@ HWND ChildById(HWND parent, int id)
 
 std::wstring AppDriver::BuildDir() { return ModuleDir() + L"..\\"; }
 
-AppDriver::AppDriver()
-{
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    static int counter = 0;
-    dir_ = std::wstring(temp) + L"qvapp" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter)
-        + L"\\";
-    RemoveTree(dir_);
-    CreateDirectoryW(dir_.c_str(), nullptr);
-}
+AppDriver::AppDriver() = default;
 
-AppDriver::~AppDriver()
-{
-    Kill();
-    RemoveTree(dir_);
-}
+AppDriver::~AppDriver() { Kill(); }
 
 void AppDriver::SetEnv(const std::wstring& name, const std::wstring& value) { env_.emplace_back(name, value); }
 
@@ -113,23 +79,17 @@ void AppDriver::Start()
         throw std::runtime_error("the program or the stand-in network shell is not built");
 
     // The child inherits this process's environment, with the state file and the extras.
-    std::vector<std::pair<std::wstring, std::wstring>> saved;
-    auto set = [&](const std::wstring& n, const std::wstring& v) {
-        wchar_t old[4096];
-        DWORD len = GetEnvironmentVariableW(n.c_str(), old, 4096);
-        saved.emplace_back(n, len ? std::wstring(old, len) : std::wstring(L"\x01"));
-        SetEnvironmentVariableW(n.c_str(), v.c_str());
-    };
-    set(L"QUORVANE_NETSTATE", StateFile());
+    std::vector<std::unique_ptr<EnvScope>> env;
+    env.push_back(std::make_unique<EnvScope>(L"QUORVANE_NETSTATE", StateFile().c_str()));
     for (auto& [n, v] : env_)
-        set(n, v);
+        env.push_back(std::make_unique<EnvScope>(n, v.c_str()));
 
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     std::wstring cmd = L"\"" + dir_ + L"Quorvane.exe\"";
     BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir_.c_str(), &si, &pi_);
-    for (auto it = saved.rbegin(); it != saved.rend(); ++it)
-        SetEnvironmentVariableW(it->first.c_str(), it->second == L"\x01" ? nullptr : it->second.c_str());
+    while (!env.empty())
+        env.pop_back();  // restored in reverse
     if (!ok)
         throw std::runtime_error("cannot start Quorvane.exe");
     WaitForInputIdle(pi_.hProcess, 10000);
@@ -287,35 +247,11 @@ void AppDriver::SaveAs(const std::wstring& name)
     AnswerName(name);
 }
 
-bool AppDriver::FileExists(const std::wstring& name) const
-{
-    return GetFileAttributesW((dir_ + name).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool AppDriver::FileExists(const std::wstring& name) const { return Exists(dir_ + name); }
 
-std::string AppDriver::ReadFile(const std::wstring& name) const
-{
-    HANDLE h = CreateFileW((dir_ + name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return {};
-    std::string data;
-    char buf[4096];
-    DWORD got = 0;
-    while (::ReadFile(h, buf, sizeof(buf), &got, nullptr) && got > 0)
-        data.append(buf, got);
-    CloseHandle(h);
-    return data;
-}
+std::string AppDriver::ReadFile(const std::wstring& name) const { return ReadBytes(dir_ + name); }
 
-void AppDriver::WriteFile(const std::wstring& name, const std::string& bytes) const
-{
-    HANDLE h = CreateFileW((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        throw std::runtime_error("cannot write a test file");
-    DWORD put = 0;
-    ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
-    CloseHandle(h);
-}
+void AppDriver::WriteFile(const std::wstring& name, const std::string& bytes) const { WriteBytes(dir_ + name, bytes); }
 
 std::vector<std::wstring> AppDriver::ConfigNames() const
 {
@@ -348,11 +284,13 @@ std::string AppDriver::RunNetSH(const std::wstring& arguments, DWORD* exitCode) 
     if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES)
         CopyFileW((BuildDir() + L"tools\\netsh\\NetSH.exe").c_str(), exe.c_str(), FALSE);
     std::wstring cmd = L"\"" + exe + L"\" " + arguments;
-    SetEnvironmentVariableW(L"QUORVANE_NETSTATE", StateFile().c_str());
     PROCESS_INFORMATION pi{};
-    BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, dir_.c_str(),
-                             &si, &pi);
-    SetEnvironmentVariableW(L"QUORVANE_NETSTATE", nullptr);
+    BOOL ok;
+    {
+        EnvScope state(L"QUORVANE_NETSTATE", StateFile().c_str());
+        ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, dir_.c_str(), &si,
+                            &pi);
+    }
     CloseHandle(writeEnd);
     std::string out;
     if (ok) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TestFiles.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -80,7 +82,8 @@ public:
     static std::wstring BuildDir();
 
 private:
-    std::wstring dir_;
+    TempDir temp_{L"app"};
+    std::wstring dir_ = temp_.Path();
     std::vector<std::pair<std::wstring, std::wstring>> env_;
     PROCESS_INFORMATION pi_{};
 };

@@ -1,25 +1,14 @@
 // The library's button driven with real messages: what it draws into a memory bitmap,
 // how it tracks the mouse, and what its drop-down kinds do.
 #include "controls/buttons/cxButtons.h"
-#include "framework/Forms.h"
+#include "framework/FrameworkTestSupport.h"
 
 #include <gtest/gtest.h>
 
 using namespace qv;
+using qvtest::PumpUntil;
 
 namespace {
-
-bool PumpUntil(const std::function<bool()>& cond, int timeoutMs = 5000)
-{
-    DWORD start = GetTickCount();
-    while (!cond()) {
-        Application->ProcessMessages();
-        if (static_cast<int>(GetTickCount() - start) > timeoutMs)
-            return cond();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-    return true;
-}
 
 COLORREF Rgb(TColor c) { return ColorToRGB(c); }
 

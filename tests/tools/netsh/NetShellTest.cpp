@@ -1,3 +1,4 @@
+#include "support/TestFiles.h"
 #include "tools/netsh/NetShell.h"
 
 #include <gtest/gtest.h>
@@ -220,49 +221,18 @@ TEST(ConsoleText, ScriptsAreReadInTheConsoleCodePageOrByTheirMark)
 // The program as a whole, on a state file of its own.
 class Program : public ::testing::Test {
 protected:
-    Program()
-    {
-        wchar_t temp[MAX_PATH + 1];
-        GetTempPathW(MAX_PATH + 1, temp);
-        dir_ = std::wstring(temp) + L"qv netsh " + std::to_wstring(GetCurrentProcessId()) + L"\\";
-        CreateDirectoryW(dir_.c_str(), nullptr);
-        state_ = dir_ + L"状态.txt";
-        DeleteFileW(state_.c_str());
-    }
-    ~Program() override
-    {
-        for (const wchar_t* f : {L"状态.txt", L"script.txt"})
-            DeleteFileW((dir_ + f).c_str());
-        RemoveDirectoryW(dir_.c_str());
-    }
-
     int Run(const std::vector<std::wstring>& args)
     {
         out_.clear(), err_.clear();
         return RunNetShell(args, state_, out_, err_);
     }
-    std::string StateBytes() const
-    {
-        std::string bytes;
-        HANDLE f = CreateFileW(state_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE)
-            return bytes;
-        char buffer[4096];
-        DWORD n;
-        while (ReadFile(f, buffer, sizeof buffer, &n, nullptr) && n)
-            bytes.append(buffer, n);
-        CloseHandle(f);
-        return bytes;
-    }
-    void WriteScriptFile(const std::string& bytes)
-    {
-        HANDLE f = CreateFileW((dir_ + L"script.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD n;
-        WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-        CloseHandle(f);
-    }
+    std::string StateBytes() const { return qvtest::ReadBytes(state_); }
+    void WriteScriptFile(const std::string& bytes) { qvtest::WriteBytes(dir_ + L"script.txt", bytes); }
 
-    std::wstring dir_, state_, out_, err_;
+    qvtest::TempDir temp_{L"netsh"};
+    std::wstring dir_ = temp_.Path();
+    std::wstring state_ = dir_ + L"状态.txt";
+    std::wstring out_, err_;
 };
 
 TEST_F(Program, DumpCreatesTheDefaultStateAndPrintsIt)
@@ -302,10 +272,7 @@ TEST_F(Program, ScriptsApplyWhollyOrNotAtAll)
 TEST_F(Program, BrokenStateFileIsReportedAndKept)
 {
     const std::string broken = "[interface]\r\nname=x\r\nspeed=fast\r\n";
-    HANDLE f = CreateFileW(state_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n;
-    WriteFile(f, broken.data(), static_cast<DWORD>(broken.size()), &n, nullptr);
-    CloseHandle(f);
+    qvtest::WriteBytes(state_, broken);
     EXPECT_EQ(1, Run({L"-c", L"interface", L"dump"}));
     EXPECT_NE(std::wstring::npos, err_.find(L"line 3")) << err_;
     EXPECT_EQ(broken, StateBytes());
