@@ -292,7 +292,7 @@ void TComboBox::WndProc(TMessage& m)
         }
         return;
     }
-    if (m.Msg == WM_SIZE || m.Msg == WM_WINDOWPOSCHANGED) {
+    if (m.Msg == WM_WINDOWPOSCHANGED) {
         // The native combo box reports its closed height; keep the designed one.
         int h = Height();
         TWinControl::WndProc(m);
