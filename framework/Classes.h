@@ -43,7 +43,7 @@ public:
     TPersistent* GetOwner() const override { return owner_; }
 
     const std::wstring& Name() const { return name_; }
-    void SetName(const std::wstring& name);
+    virtual void SetName(const std::wstring& name);
 
     int ComponentCount() const { return static_cast<int>(components_.size()); }
     TComponent* Component(int index) const { return components_[index]; }

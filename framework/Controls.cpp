@@ -52,6 +52,7 @@ TShiftState KeyDataToShiftState(LPARAM keyData)
 
 TControl::TControl(TComponent* owner) : TComponent(owner)
 {
+    SetWindowProc(nullptr);
     font_.OnChange = [this](TObject*) {
         if (!syncingFont_)
             parentFont_ = false;
@@ -123,6 +124,14 @@ void TControl::SetEnabled(bool value)
     Perform(CM_ENABLEDCHANGED);
 }
 
+void TControl::SetName(const std::wstring& name)
+{
+    bool follow = (controlStyle_ & csSetCaption) && Text() == Name();
+    TComponent::SetName(name);
+    if (follow)
+        SetText(name);
+}
+
 void TControl::SetParentFont(bool value)
 {
     if (value == parentFont_)
@@ -143,9 +152,27 @@ void TControl::TakeParentFont()
 
 void TControl::SetColor(TColor value)
 {
+    parentColor_ = false;
     if (value == color_)
         return;
     color_ = value;
+    Perform(CM_COLORCHANGED);
+}
+
+void TControl::SetParentColor(bool value)
+{
+    if (value == parentColor_)
+        return;
+    parentColor_ = value;
+    if (value)
+        TakeParentColor();
+}
+
+void TControl::TakeParentColor()
+{
+    if (!parent_ || parent_->Color() == color_)
+        return;
+    color_ = parent_->Color();
     Perform(CM_COLORCHANGED);
 }
 
@@ -171,8 +198,16 @@ void TControl::SetAlign(TAlign value)
 LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     TMessage m{msg, wParam, lParam, 0};
-    WndProc(m);
+    Dispatch(m);
     return m.Result;
+}
+
+void TControl::SetWindowProc(TWndMethod value)
+{
+    if (value)
+        windowProc_ = std::move(value);
+    else
+        windowProc_ = [this](TMessage& m) { WndProc(m); };
 }
 
 void TControl::WndProc(TMessage& m)
@@ -193,6 +228,10 @@ void TControl::WndProc(TMessage& m)
     case CM_PARENTFONTCHANGED:
         if (parentFont_)
             TakeParentFont();
+        break;
+    case CM_PARENTCOLORCHANGED:
+        if (parentColor_)
+            TakeParentColor();
         break;
     default:
         break;
@@ -439,6 +478,8 @@ void TWinControl::InsertControl(TControl* control)
         tabList_.push_back(win);
     if (control->parentFont_)
         control->TakeParentFont();
+    if (control->parentColor_)
+        control->TakeParentColor();
     if (win && handle_) {
         win->HandleNeeded();
         UpdateTabOrderZ();
@@ -632,6 +673,12 @@ void TWinControl::FontChanged()
     TControl::FontChanged();
 }
 
+void TWinControl::ColorChanged()
+{
+    NotifyControls(CM_PARENTCOLORCHANGED);
+    TControl::ColorChanged();
+}
+
 HBRUSH TWinControl::BackgroundBrush()
 {
     if (background_.Color() != Color())
@@ -651,6 +698,7 @@ void TWinControl::Realign()
     if (controls_.empty())
         return;
     RECT r = ClientRect();
+    AdjustClientRect(r);
     AlignControls(r);
 }
 
@@ -762,6 +810,18 @@ void TWinControl::KeyUp(WORD& key, TShiftState shift)
         OnKeyUp(this, key, shift);
 }
 
+void TWinControl::DoEnter()
+{
+    if (OnEnter)
+        OnEnter(this);
+}
+
+void TWinControl::DoExit()
+{
+    if (OnExit)
+        OnExit(this);
+}
+
 void TWinControl::KeyPress(wchar_t& key)
 {
     if (OnKeyPress)
@@ -800,6 +860,14 @@ void TWinControl::WndProc(TMessage& m)
         DefaultHandler(m);
         UpdateBoundsFromWindow();
         return;
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORSTATIC:
+        // A native edit paints in the control's colours (a read-only or disabled one
+        // asks with the static message).
+        SetTextColor(reinterpret_cast<HDC>(m.WParam), ColorToRGB(Font().Color()));
+        SetBkColor(reinterpret_cast<HDC>(m.WParam), ColorToRGB(Color()));
+        m.Result = reinterpret_cast<LRESULT>(BackgroundBrush());
+        return;
     case WM_SETCURSOR:
         if (HCURSOR c = detail::CursorOverride(); c && LOWORD(m.LParam) == HTCLIENT) {
             SetCursor(c);
@@ -818,6 +886,12 @@ void TWinControl::WndProc(TMessage& m)
         if (TCustomForm* form = GetParentForm(); form && form != this)
             form->SetFocusedControl(this);
         break;
+    case CM_ENTER:
+        DoEnter();
+        return;
+    case CM_EXIT:
+        DoExit();
+        return;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
         WORD key = static_cast<WORD>(m.WParam);
@@ -848,6 +922,8 @@ void TWinControl::WndProc(TMessage& m)
         TMouseButton b = m.Msg == WM_RBUTTONDOWN ? mbRight : m.Msg == WM_MBUTTONDOWN ? mbMiddle : mbLeft;
         TShiftState s = KeysToShiftState(m.WParam) | (m.Msg == WM_LBUTTONDBLCLK ? unsigned(ssDouble) : 0u);
         DefaultHandler(m);
+        if (b == mbLeft && (ControlStyle() & csCaptureMouse) && handle_ && GetCapture() != handle_)
+            SetCapture(handle_);
         MouseDown(b, s, static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam)));
         return;
     }
@@ -856,6 +932,8 @@ void TWinControl::WndProc(TMessage& m)
     case WM_MBUTTONUP: {
         TMouseButton b = m.Msg == WM_RBUTTONUP ? mbRight : m.Msg == WM_MBUTTONUP ? mbMiddle : mbLeft;
         DefaultHandler(m);
+        if (b == mbLeft && (ControlStyle() & csCaptureMouse) && handle_ && GetCapture() == handle_)
+            ReleaseCapture();
         MouseUp(b, KeysToShiftState(m.WParam), static_cast<short>(LOWORD(m.LParam)),
                 static_cast<short>(HIWORD(m.LParam)));
         return;
@@ -911,7 +989,7 @@ LRESULT CALLBACK FrameworkWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPar
     }
     TMessage m{msg, wParam, lParam, 0};
     try {
-        control->WndProc(m);
+        control->Dispatch(m);
     } catch (...) {
         detail::HandleException();
         m.Result = 0;

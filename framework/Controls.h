@@ -29,12 +29,16 @@ using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, i
 using TKeyEvent = std::function<void(TObject* sender, WORD& key, TShiftState shift)>;
 using TKeyPressEvent = std::function<void(TObject* sender, wchar_t& key)>;
 using TContextPopupEvent = std::function<void(TObject* sender, POINT mousePos, bool& handled)>;
+// What receives a control's messages (see TControl::WindowProc).
+using TWndMethod = std::function<void(TMessage& message)>;
 
 enum TControlStyleFlag : unsigned {
     csOpaque = 1,          // paints its whole client area itself
     csReflector = 2,       // receives notifications reflected from its parent
     csClickEvents = 4,
     csDoubleClicks = 8,
+    csCaptureMouse = 16,   // holds the mouse capture while the left button is down
+    csSetCaption = 32,     // the control's name becomes its text when it is named
 };
 
 class TControl : public TComponent {
@@ -46,6 +50,8 @@ public:
 
     TWinControl* Parent() const { return parent_; }
     virtual void SetParent(TWinControl* parent);
+    // With csSetCaption, a text that was the old name follows the new one.
+    void SetName(const std::wstring& name) override;
 
     int Left() const { return left_; }
     int Top() const { return top_; }
@@ -74,7 +80,11 @@ public:
     bool ParentFont() const { return parentFont_; }
     void SetParentFont(bool value);
     TColor Color() const { return color_; }
+    // Setting a colour of the control's own ends ParentColor.
     void SetColor(TColor value);
+    // The control shows its parent's colour, and follows it.
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool value);
 
     // The window text: a button's caption, an edit's contents, a form's title.
     virtual std::wstring Text() const;
@@ -95,8 +105,15 @@ public:
     virtual void Update() {}
     void Repaint() { Invalidate(); Update(); }
 
-    // Sends a message straight to this control's WndProc (no window needed).
+    // Sends a message straight to this control's WindowProc (no window needed).
     LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    // Every message of the control goes to its WindowProc, which is WndProc unless
+    // another object (a container watching its inner control, a test recording
+    // messages) put itself in between; such a method passes the message on to the
+    // method it replaced. An empty method restores WndProc.
+    const TWndMethod& WindowProc() const { return windowProc_; }
+    void SetWindowProc(TWndMethod value);
+    void Dispatch(TMessage& message) { windowProc_(message); }
     virtual void WndProc(TMessage& message);
     virtual void DefaultHandler(TMessage& message);
 
@@ -127,6 +144,8 @@ protected:
 
     // Copies the parent's font without this counting as a font of the control's own.
     void TakeParentFont();
+    // The same for the colour.
+    void TakeParentColor();
 
     bool syncingFont_ = false;
     TComponent* popupMenu_ = nullptr;
@@ -136,11 +155,13 @@ protected:
 
 private:
     TWinControl* parent_ = nullptr;
+    TWndMethod windowProc_;
     bool visible_ = true;
     bool enabled_ = true;
     TFont font_;
     bool parentFont_ = true;
     TColor color_ = clBtnFace;
+    bool parentColor_ = false;
     TAlign align_ = TAlign::alNone;
     unsigned controlStyle_ = csClickEvents | csDoubleClicks;
 };
@@ -188,7 +209,7 @@ public:
 
     bool CanFocus() const;
     virtual void SetFocus();
-    bool Focused() const;
+    virtual bool Focused() const;
 
     void SetBounds(int left, int top, int width, int height) override;
     RECT ClientRect() const override;
@@ -222,6 +243,8 @@ protected:
     // Called once the window exists (children not yet created).
     virtual void CreateHandle();
     virtual void AlignControls(RECT& rect);
+    // The part of the client area that aligned children share (all of it by default).
+    virtual void AdjustClientRect(RECT&) {}
     virtual void PaintWindow(HDC dc);
     // Key handling, true when the key was consumed.
     virtual bool DoKeyDown(WORD& key, TShiftState shift);
@@ -229,7 +252,11 @@ protected:
     virtual void KeyDown(WORD& key, TShiftState shift);
     virtual void KeyUp(WORD& key, TShiftState shift);
     virtual void KeyPress(wchar_t& key);
+    // The focus came into this control (or a control inside it) from outside, or left it.
+    virtual void DoEnter();
+    virtual void DoExit();
     void FontChanged() override;
+    void ColorChanged() override;
     void EnabledChanged() override;
     void BoundsChanged() override;
 

@@ -259,22 +259,78 @@ void TCustomForm::FocusControl(TWinControl* control)
     ::SetFocus(control->Handle());
 }
 
+bool TCustomForm::SelectNext(TWinControl* current, bool forward, bool checkTabStop)
+{
+    std::vector<TWinControl*> order;
+    CollectTabOrder(this, order);
+    if (order.empty())
+        return false;
+    auto related = [current](TWinControl* c) {
+        if (!current)
+            return false;
+        for (TControl* p = c; p; p = p->Parent())
+            if (p == current)
+                return true;
+        for (TControl* p = current; p; p = p->Parent())
+            if (p == c)
+                return true;
+        return false;
+    };
+    auto n = static_cast<int>(order.size());
+    auto it = std::find(order.begin(), order.end(), current);
+    int start = it == order.end() ? (forward ? n - 1 : 0) : static_cast<int>(it - order.begin());
+    for (int step = 1; step <= n; ++step) {
+        int i = ((forward ? start + step : start - step) % n + n) % n;
+        TWinControl* c = order[static_cast<size_t>(i)];
+        if (related(c) || (checkTabStop && !c->TabStop()) || !c->CanFocus())
+            continue;
+        FocusControl(c);
+        return true;
+    }
+    return false;
+}
+
 void TCustomForm::SetFocusedControl(TWinControl* control)
 {
     if (control == focusedControl_)
         return;
+    auto contains = [](TControl* outer, TControl* inner) {
+        for (TControl* c = inner; c; c = c->Parent())
+            if (c == outer)
+                return true;
+        return false;
+    };
     TWinControl* previous = focusedControl_;
-    focusedControl_ = control;
     activeControl_ = control;
     if (previous)
         previous->RemoveFreeNotification(this);
+    // Controls the focus leaves are told innermost first. One that refuses by
+    // raising stays the focused control, so the exits already done are not repeated.
+    while (focusedControl_ && focusedControl_ != this && !contains(focusedControl_, control)) {
+        TWinControl* leaving = focusedControl_;
+        focusedControl_ = leaving->Parent();
+        try {
+            leaving->Perform(CM_EXIT);
+        } catch (...) {
+            focusedControl_ = leaving;
+            focusedControl_->FreeNotification(this);
+            throw;
+        }
+    }
+    TWinControl* common = focusedControl_;
+    focusedControl_ = control;
     if (control)
         control->FreeNotification(this);
-    if (previous && previous->OnExit)
-        previous->OnExit(previous);
     Broadcast(this, CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(control));
-    if (control && control->OnEnter)
-        control->OnEnter(control);
+    // Controls it enters are told outermost first.
+    std::vector<TWinControl*> entering;
+    for (TWinControl* c = control; c && c != this && c != common; c = c->Parent())
+        entering.push_back(c);
+    for (auto it = entering.rbegin(); it != entering.rend(); ++it) {
+        if (focusedControl_ != control)
+            break;
+        (*it)->Perform(CM_ENTER);
+    }
 }
 
 void TCustomForm::Notification(TComponent* component, TOperation operation)

@@ -57,6 +57,11 @@ public:
     void SetActiveControl(TWinControl* control);
     // Moves the focus to control, as the user would by clicking it.
     void FocusControl(TWinControl* control);
+    // Focuses the control after current in tab order (before it when not forward),
+    // wrapping around; current's own parents and children are passed over, so a
+    // control hosted inside another stands in for its host. With checkTabStop only
+    // tab stops count. False when no other control can take the focus.
+    bool SelectNext(TWinControl* current, bool forward, bool checkTabStop);
     // Tells the buttons (CM_FOCUSCHANGED) where the focus went.
     void SetFocusedControl(TWinControl* control);
     // The buttons Enter and Escape act on.

@@ -93,7 +93,16 @@ void TEdit::CreateParams(TCreateParams& p)
     p.WinClassName = L"QvEdit";
     p.SysClassName = L"EDIT";
     p.Style |= ES_AUTOHSCROLL | (readOnly_ ? ES_READONLY : 0);
-    p.ExStyle |= WS_EX_CLIENTEDGE;
+    if (borderStyle_ == TBorderStyle::bsSingle)
+        p.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TEdit::SetBorderStyle(TBorderStyle value)
+{
+    if (value == borderStyle_)
+        return;
+    borderStyle_ = value;
+    RecreateWnd();
 }
 
 void TEdit::SetReadOnly(bool value)
@@ -178,14 +187,6 @@ void TMemo::WndProc(TMessage& m)
             lines_.SetText(Text());
             updating_ = false;
         }
-        return;
-    }
-    if (m.Msg == CN_CTLCOLORSTATIC || m.Msg == CN_CTLCOLOREDIT) {
-        // A read-only edit asks for the static colours; the memo keeps its own.
-        HDC dc = reinterpret_cast<HDC>(m.WParam);
-        SetTextColor(dc, ColorToRGB(Font().Color()));
-        SetBkColor(dc, ColorToRGB(Color()));
-        m.Result = reinterpret_cast<LRESULT>(BackgroundBrush());
         return;
     }
     TWinControl::WndProc(m);

@@ -39,9 +39,15 @@ private:
     int modalResult_ = 0;
 };
 
+// Whether an edit draws the sunken client edge.
+enum class TBorderStyle { bsNone, bsSingle };
+
 class TEdit : public TWinControl {
 public:
     explicit TEdit(TComponent* owner);
+
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle value);
 
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool value);
@@ -58,6 +64,7 @@ protected:
 private:
     bool readOnly_ = false;
     int maxLength_ = 0;
+    TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
 };
 
 class TMemo : public TWinControl {

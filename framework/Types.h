@@ -69,6 +69,8 @@ struct TMessage {
 inline constexpr UINT CM_BASE = 0xB000;
 inline constexpr UINT CM_ACTIVATE = CM_BASE + 0;
 inline constexpr UINT CM_DEACTIVATE = CM_BASE + 1;
+inline constexpr UINT CM_ENTER = CM_BASE + 2;
+inline constexpr UINT CM_EXIT = CM_BASE + 3;
 inline constexpr UINT CM_DIALOGKEY = CM_BASE + 5;
 inline constexpr UINT CM_FOCUSCHANGED = CM_BASE + 7;
 inline constexpr UINT CM_PARENTFONTCHANGED = CM_BASE + 8;
@@ -83,6 +85,7 @@ inline constexpr UINT CM_MOUSELEAVE = CM_BASE + 20;
 inline constexpr UINT CM_BUTTONPRESSED = CM_BASE + 24;
 inline constexpr UINT CM_RECREATEWND = CM_BASE + 51;
 inline constexpr UINT CM_SYSCOLORCHANGE = CM_BASE + 53;
+inline constexpr UINT CM_WININICHANGE = CM_BASE + 26;
 
 // Notifications a parent receives for a child are reflected to the child at CN_BASE + message.
 inline constexpr UINT CN_BASE = 0xBC00;
