@@ -116,3 +116,56 @@ bool ShowPopupMenu(qv::TComponent* popupMenu, int x, int y)
     return false;
 }
 
+
+// ---------------------------------------------------------------------------
+
+TcxControl::TcxControl(qv::TComponent* AOwner) : qv::TCustomControl(AOwner)
+{
+    lookAndFeel_ = std::make_unique<TcxLookAndFeel>(this);
+    lookAndFeel_->OnChanged = [this](TcxLookAndFeel* ASender, TcxLookAndFeelValues AValues) {
+        LookAndFeelChanged(ASender, AValues);
+    };
+    cxCanvas_ = std::make_unique<TcxCanvas>(&Canvas());
+}
+
+TcxControl::~TcxControl()
+{
+    lookAndFeel_->OnChanged = nullptr;
+}
+
+void TcxControl::Paint() { DoPaint(*cxCanvas_); }
+
+void TcxControl::DoPaint(TcxCanvas&) {}
+
+void TcxControl::LookAndFeelChanged(TcxLookAndFeel*, TcxLookAndFeelValues) { Invalidate(); }
+
+void TcxControl::MouseEnter(qv::TControl*) {}
+
+void TcxControl::MouseLeave(qv::TControl*) {}
+
+void TcxControl::WndProc(qv::TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        qv::TCustomControl::WndProc(Message);
+        FocusChanged();
+        return;
+    case qv::CM_MOUSEENTER:
+        MouseEnter(Message.LParam ? reinterpret_cast<qv::TControl*>(Message.LParam) : this);
+        break;
+    case qv::CM_MOUSELEAVE:
+        MouseLeave(Message.LParam ? reinterpret_cast<qv::TControl*>(Message.LParam) : this);
+        break;
+    case qv::CM_SYSCOLORCHANGE:
+        SysColorChanged();
+        break;
+    case WM_SETTINGCHANGE:
+        qv::TCustomControl::WndProc(Message);
+        SettingChanged();
+        return;
+    default:
+        break;
+    }
+    qv::TCustomControl::WndProc(Message);
+}

@@ -2,8 +2,12 @@
 // and showing a context menu of either kind the controls accept.
 #pragma once
 
+#include "controls/lookandfeel/cxGraphics.h"
+#include "controls/lookandfeel/cxLookAndFeels.h"
 #include "framework/Controls.h"
 #include "framework/Menus.h"
+
+#include <memory>
 
 // Told once when the mouse has left the rectangle it was tracked over.
 class IcxMouseTrackingCaller {
@@ -37,3 +41,39 @@ bool IsPopupMenu(qv::TComponent* component);
 // framework popup menu is shown only when its AutoPopup is set.
 bool ShowPopupMenu(qv::TComponent* popupMenu, int x, int y);
 
+
+// The library's windowed-control base: it paints on a library canvas, owns a
+// look-and-feel (which may take a master) and repaints when it changes, and turns
+// focus, mouse-enter/leave and system colour or settings changes into overridable
+// notifications.
+class TcxControl : public qv::TCustomControl {
+public:
+    explicit TcxControl(qv::TComponent* AOwner);
+    ~TcxControl() override;
+
+    TcxLookAndFeel& LookAndFeel() { return *lookAndFeel_; }
+    void SetLookAndFeel(const TcxLookAndFeel& Value) { lookAndFeel_->Assign(&Value); }
+    // The library canvas over the control's canvas (bound while painting).
+    TcxCanvas& cxCanvas() { return *cxCanvas_; }
+
+    void WndProc(qv::TMessage& Message) override;
+
+protected:
+    void Paint() override;
+    // Library drawing; the canvas is bound to the paint's device context.
+    virtual void DoPaint(TcxCanvas& ACanvas);
+    // The look-and-feel (or its master chain) changed: repaint by default.
+    virtual void LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues);
+    // The control's window gained or lost the focus.
+    virtual void FocusChanged() {}
+    // The mouse entered or left AControl (this control or one of its children).
+    virtual void MouseEnter(qv::TControl* AControl);
+    virtual void MouseLeave(qv::TControl* AControl);
+    // The system colours or the system's settings changed.
+    virtual void SysColorChanged() { Invalidate(); }
+    virtual void SettingChanged() {}
+
+private:
+    std::unique_ptr<TcxLookAndFeel> lookAndFeel_;
+    std::unique_ptr<TcxCanvas> cxCanvas_;
+};

@@ -1,0 +1,1011 @@
+#include "controls/container/cxContainer.h"
+
+#include "controls/lookandfeel/dxUxTheme.h"
+#include "framework/Forms.h"
+
+#include <algorithm>
+#include <array>
+
+using namespace qv;
+
+namespace {
+
+// Brings a canvas's clipping back to what it was when the scope began.
+class TcxClipScope {
+public:
+    explicit TcxClipScope(TcxCanvas& ACanvas) : canvas_(ACanvas)
+    {
+        hadRegion_ = GetClipRgn(canvas_.Handle(), saved_.Handle()) == 1;
+    }
+    ~TcxClipScope() { SelectClipRgn(canvas_.Handle(), hadRegion_ ? saved_.Handle() : nullptr); }
+    TcxClipScope(const TcxClipScope&) = delete;
+    TcxClipScope& operator=(const TcxClipScope&) = delete;
+
+private:
+    TcxCanvas& canvas_;
+    TcxRegion saved_;
+    bool hadRegion_ = false;
+};
+
+TcxSides ToSides(TcxBorders AEdges)
+{
+    TcxSides sides = 0;
+    if (AEdges.Contains(bLeft))
+        sides |= sdLeft;
+    if (AEdges.Contains(bTop))
+        sides |= sdTop;
+    if (AEdges.Contains(bRight))
+        sides |= sdRight;
+    if (AEdges.Contains(bBottom))
+        sides |= sdBottom;
+    return sides;
+}
+
+bool IsWindowOrChild(HWND AParent, HWND AWnd)
+{
+    return AWnd && (AWnd == AParent || IsChild(AParent, AWnd));
+}
+
+} // namespace
+
+int GetContainerBorderWidth(TcxContainerBorderStyle ABorderStyle)
+{
+    switch (ABorderStyle) {
+    case cbsNone: return 0;
+    case cbsSingle: return 1;
+    case cbsThick: return 2;
+    case cbsFlat: return 2;
+    case cbs3D: return 2;
+    case cbsUltraFlat: return 1;
+    }
+    return 0;
+}
+
+TcxContainerBorderStyle GetDrawnBorderStyle(TcxContainerBorderStyle AStyleBorderStyle, TcxContainerHotState AHotState)
+{
+    static constexpr std::array<std::array<TcxContainerBorderStyle, 3>, 6> table{{
+        {cbsNone, cbsNone, cbsFlat},
+        {cbsSingle, cbsSingle, cbsThick},
+        {cbsThick, cbsThick, cbsThick},
+        {cbsFlat, cbsFlat, cbs3D},
+        {cbs3D, cbs3D, cbs3D},
+        {cbsSingle, cbsSingle, cbsSingle},
+    }};
+    return table[AStyleBorderStyle][AHotState];
+}
+
+// ---------------------------------------------------------------------------
+// TcxContainerStyle
+
+TcxContainerStyle::TcxContainerStyle(TPersistent* AOwner, bool AIsDependent, TcxContainerStyle* AParentStyle)
+    : owner_(AOwner), isDependent_(AIsDependent), parentStyle_(AParentStyle)
+{
+    if (!isDependent_ || !parentStyle_) {
+        font_ = std::make_unique<TFont>();
+        font_->OnChange = [this](TObject*) { FontChanged(); };
+    }
+    lookAndFeel_ = std::make_unique<TcxLookAndFeel>(this);
+    lookAndFeel_->OnChanged = [this](TcxLookAndFeel*, TcxLookAndFeelValues) { Changed(); };
+}
+
+TcxContainerStyle::~TcxContainerStyle()
+{
+    isDestroying_ = true;
+    if (styleController_)
+        styleController_->RemoveListener(this);
+    styleController_ = nullptr;
+    lookAndFeel_->OnChanged = nullptr;
+}
+
+TControl* TcxContainerStyle::Control() const { return dynamic_cast<TControl*>(owner_); }
+
+TcxContainerStyle* TcxContainerStyle::ControllerStyle() const
+{
+    return styleController_ ? &styleController_->Style() : nullptr;
+}
+
+void TcxContainerStyle::SetAssignedValues(TcxContainerStyleValues Value)
+{
+    if (Value == assignedValues_)
+        return;
+    bool fontDropped = assignedValues_.Contains(csvFont) && !Value.Contains(csvFont);
+    BeginUpdate();
+    assignedValues_ = Value;
+    if (fontDropped)
+        FollowControllerFont();
+    Changed();
+    EndUpdate();
+}
+
+bool TcxContainerStyle::IsValueStored(int AValue) const
+{
+    if (!assignedValues_.Contains(AValue))
+        return false;
+    auto owner = dynamic_cast<const IcxContainerStyleOwner*>(owner_);
+    return !owner || !owner->GetStyleValuesSuppliedElsewhere(this).Contains(AValue);
+}
+
+void TcxContainerStyle::SetValueAssigned(int AValue) { assignedValues_.Include(AValue); }
+
+TColor TcxContainerStyle::BorderColor() const
+{
+    if (isDependent_)
+        return clDefault;
+    if (assignedValues_.Contains(csvBorderColor))
+        return borderColor_;
+    if (TcxContainerStyle* s = ControllerStyle())
+        return s->BorderColor();
+    return clWindowFrame;
+}
+
+void TcxContainerStyle::SetBorderColor(TColor Value)
+{
+    borderColor_ = Value;
+    SetValueAssigned(csvBorderColor);
+    Changed();
+}
+
+TcxContainerBorderStyle TcxContainerStyle::DefaultBorderStyle() const
+{
+    switch (lookAndFeel_->Kind()) {
+    case lfFlat: return cbsFlat;
+    case lfStandard: return cbs3D;
+    case lfUltraFlat: return cbsUltraFlat;
+    }
+    return cbsUltraFlat;
+}
+
+TcxContainerBorderStyle TcxContainerStyle::BorderStyle() const
+{
+    if (assignedValues_.Contains(csvBorderStyle))
+        return borderStyle_;
+    if (!isDependent_)
+        if (TcxContainerStyle* s = ControllerStyle())
+            return s->BorderStyle();
+    return DefaultBorderStyle();
+}
+
+void TcxContainerStyle::SetBorderStyle(TcxContainerBorderStyle Value)
+{
+    borderStyle_ = Value;
+    SetValueAssigned(csvBorderStyle);
+    Changed();
+}
+
+TColor TcxContainerStyle::DefaultColor() const { return clWindow; }
+
+TColor TcxContainerStyle::Color() const
+{
+    if (TControl* control = Control(); control && control->ParentColor() && control->Parent())
+        return control->Parent()->Color();
+    if (isDependent_)
+        return color_;
+    if (assignedValues_.Contains(csvColor))
+        return color_;
+    if (TcxContainerStyle* s = ControllerStyle())
+        return s->Color();
+    return DefaultColor();
+}
+
+void TcxContainerStyle::SetColor(TColor Value)
+{
+    color_ = Value;
+    SetValueAssigned(csvColor);
+    if (TControl* control = Control())
+        control->SetParentColor(false);
+    Changed();
+}
+
+TcxBorders TcxContainerStyle::Edges() const
+{
+    if (isDependent_)
+        return {};
+    if (assignedValues_.Contains(csvEdges))
+        return edges_;
+    if (TcxContainerStyle* s = ControllerStyle())
+        return s->Edges();
+    return cxBordersAll;
+}
+
+void TcxContainerStyle::SetEdges(TcxBorders Value)
+{
+    edges_ = Value;
+    SetValueAssigned(csvEdges);
+    Changed();
+}
+
+TFont& TcxContainerStyle::Font() const { return font_ ? *font_ : parentStyle_->Font(); }
+
+void TcxContainerStyle::SetFont(const TFont& Value) { Font().Assign(Value); }
+
+void TcxContainerStyle::FontChanged()
+{
+    if (!copyingFont_)
+        SetValueAssigned(csvFont);
+    Changed();
+}
+
+void TcxContainerStyle::FollowControllerFont()
+{
+    TcxContainerStyle* s = ControllerStyle();
+    if (!font_ || !s || assignedValues_.Contains(csvFont) || font_->SameAs(s->Font()))
+        return;
+    copyingFont_ = true;
+    font_->Assign(s->Font());
+    copyingFont_ = false;
+}
+
+void TcxContainerStyle::OwnerFontChanged(const TFont& AFont, bool AOwn)
+{
+    if (!font_ || font_->SameAs(AFont))
+        return;
+    copyingFont_ = !AOwn;
+    font_->Assign(AFont);
+    copyingFont_ = false;
+}
+
+bool TcxContainerStyle::HotTrack() const
+{
+    if (assignedValues_.Contains(csvHotTrack))
+        return hotTrack_;
+    if (!isDependent_)
+        if (TcxContainerStyle* s = ControllerStyle())
+            return s->HotTrack();
+    return true;
+}
+
+void TcxContainerStyle::SetHotTrack(bool Value)
+{
+    hotTrack_ = Value;
+    SetValueAssigned(csvHotTrack);
+    Changed();
+}
+
+bool TcxContainerStyle::Shadow() const
+{
+    if (isDependent_)
+        return false;
+    if (assignedValues_.Contains(csvShadow))
+        return shadow_;
+    if (TcxContainerStyle* s = ControllerStyle())
+        return s->Shadow();
+    return false;
+}
+
+void TcxContainerStyle::SetShadow(bool Value)
+{
+    shadow_ = Value;
+    SetValueAssigned(csvShadow);
+    Changed();
+}
+
+bool TcxContainerStyle::TransparentBorder() const
+{
+    if (isDependent_)
+        return true;
+    if (assignedValues_.Contains(csvTransparentBorder))
+        return transparentBorder_;
+    if (TcxContainerStyle* s = ControllerStyle())
+        return s->TransparentBorder();
+    return true;
+}
+
+void TcxContainerStyle::SetTransparentBorder(bool Value)
+{
+    transparentBorder_ = Value;
+    SetValueAssigned(csvTransparentBorder);
+    Changed();
+}
+
+bool TcxContainerStyle::WouldCycle(const TcxStyleController* AController) const
+{
+    // The whole chain is walked, not only its first links: any loop would send every
+    // value lookup round it for ever. (The chain itself holds no loop: each link was
+    // checked like this one when it was made.)
+    for (const TcxStyleController* c = AController; c;) {
+        const TcxContainerStyle& s = const_cast<TcxStyleController*>(c)->Style();
+        if (&s == this)
+            return true;
+        c = s.StyleController();
+    }
+    return false;
+}
+
+void TcxContainerStyle::SetStyleController(TcxStyleController* Value)
+{
+    if (Value == styleController_ || (Value && WouldCycle(Value)))
+        return;
+    if (styleController_)
+        styleController_->RemoveListener(this);
+    styleController_ = Value;
+    if (Value) {
+        Value->AddListener(this);
+        lookAndFeel_->SetMaster(&Value->Style().LookAndFeel());
+    } else {
+        lookAndFeel_->SetMaster(nullptr);
+    }
+    FollowControllerFont();
+    Changed();
+}
+
+void TcxContainerStyle::ControllerChanged()
+{
+    FollowControllerFont();
+    Changed();
+}
+
+void TcxContainerStyle::ControllerFreed(TcxStyleController* AController)
+{
+    if (styleController_ != AController)
+        return;
+    styleController_ = nullptr;
+    lookAndFeel_->SetMaster(nullptr);
+    Changed();
+}
+
+std::wstring TcxContainerStyle::GetAssignedValueName(int AIndex) const
+{
+    static const wchar_t* const names[cxContainerStyleValueCount] = {
+        L"BorderColor", L"BorderStyle", L"Color", L"Edges", L"Font", L"HotTrack", L"Shadow", L"TransparentBorder",
+    };
+    return AIndex >= 0 && AIndex < cxContainerStyleValueCount ? names[AIndex] : L"";
+}
+
+void TcxContainerStyle::BeginUpdate() { ++updateCount_; }
+
+void TcxContainerStyle::EndUpdate()
+{
+    if (updateCount_ == 0)
+        return;
+    if (--updateCount_ == 0 && modified_) {
+        modified_ = false;
+        Changed();
+    }
+}
+
+void TcxContainerStyle::Changed()
+{
+    if (updateCount_ > 0) {
+        modified_ = true;
+        return;
+    }
+    if (isDestroying_)
+        return;
+    if (auto owner = dynamic_cast<IcxContainerStyleOwner*>(owner_))
+        owner->StyleChanged(this);
+}
+
+void TcxContainerStyle::RestoreDefaults()
+{
+    BeginUpdate();
+    struct End {
+        TcxContainerStyle* s;
+        ~End() { s->EndUpdate(); }
+    } end{this};
+    if (TControl* control = Control()) {
+        control->SetParentColor(false);
+        control->SetParentFont(true);
+    }
+    lookAndFeel_->Reset();
+    SetAssignedValues({});
+}
+
+void TcxContainerStyle::DoAssign(const TcxContainerStyle&) {}
+
+void TcxContainerStyle::Assign(const TPersistent* Source)
+{
+    auto source = dynamic_cast<const TcxContainerStyle*>(Source);
+    if (!source) {
+        TPersistent::Assign(Source);
+        return;
+    }
+    if (source == this)
+        return;
+    BeginUpdate();
+    struct End {
+        TcxContainerStyle* s;
+        ~End() { s->EndUpdate(); }
+    } end{this};
+    SetStyleController(source->styleController_);
+    lookAndFeel_->Assign(source->lookAndFeel_.get());
+    borderColor_ = source->borderColor_;
+    borderStyle_ = source->borderStyle_;
+    color_ = source->color_;
+    edges_ = source->edges_;
+    hotTrack_ = source->hotTrack_;
+    shadow_ = source->shadow_;
+    transparentBorder_ = source->transparentBorder_;
+    // A dependent style keeps sharing its main style's font.
+    if (font_ && source->font_) {
+        copyingFont_ = true;
+        font_->Assign(*source->font_);
+        copyingFont_ = false;
+    }
+    assignedValues_ = source->assignedValues_;
+    DoAssign(*source);
+    Changed();
+}
+
+// ---------------------------------------------------------------------------
+// TcxStyleController
+
+TcxStyleController::TcxStyleController(TComponent* AOwner) : TComponent(AOwner) {}
+
+TcxStyleController::~TcxStyleController()
+{
+    isDestroying_ = true;
+    Destroying();
+    auto listeners = listeners_;
+    listeners_.clear();
+    for (TcxContainerStyle* s : listeners)
+        s->ControllerFreed(this);
+}
+
+TcxContainerStyle& TcxStyleController::Style()
+{
+    if (!style_)
+        style_ = CreateStyle();
+    return *style_;
+}
+
+std::unique_ptr<TcxContainerStyle> TcxStyleController::CreateStyle()
+{
+    return std::make_unique<TcxContainerStyle>(this);
+}
+
+void TcxStyleController::AddListener(TcxContainerStyle* AStyle)
+{
+    if (AStyle && std::find(listeners_.begin(), listeners_.end(), AStyle) == listeners_.end())
+        listeners_.push_back(AStyle);
+}
+
+void TcxStyleController::RemoveListener(TcxContainerStyle* AStyle)
+{
+    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), AStyle), listeners_.end());
+}
+
+void TcxStyleController::Loaded()
+{
+    TComponent::Loaded();
+    Changed();
+}
+
+void TcxStyleController::StyleChanged(TcxContainerStyle*) { Changed(); }
+
+void TcxStyleController::Changed()
+{
+    if (isDestroying_)
+        return;
+    if (OnStyleChanged)
+        OnStyleChanged(this, &Style());
+    // A listener may leave (or be destroyed) while the others are told.
+    auto listeners = listeners_;
+    for (TcxContainerStyle* s : listeners)
+        if (std::find(listeners_.begin(), listeners_.end(), s) != listeners_.end())
+            s->ControllerChanged();
+}
+
+// ---------------------------------------------------------------------------
+// TcxContainerViewInfo
+
+void TcxContainerViewInfo::Assign(const TcxContainerViewInfo& ASource)
+{
+    Bounds = ASource.Bounds;
+    BorderRect = ASource.BorderRect;
+    ClientRect = ASource.ClientRect;
+    BorderColor = ASource.BorderColor;
+    BorderStyle = ASource.BorderStyle;
+    BorderWidth = ASource.BorderWidth;
+    Edges = ASource.Edges;
+    Shadow = ASource.Shadow;
+    NativeStyle = ASource.NativeStyle;
+    ThemedObjectType = ASource.ThemedObjectType;
+    NativePart = ASource.NativePart;
+    NativeState = ASource.NativeState;
+    BackgroundColor = ASource.BackgroundColor;
+    ContainerState = ASource.ContainerState;
+    HotState = ASource.HotState;
+}
+
+bool TcxContainerViewInfo::IsEqual(const TcxContainerViewInfo& O) const
+{
+    return Bounds == O.Bounds && BorderRect == O.BorderRect && ClientRect == O.ClientRect
+        && BorderColor == O.BorderColor && BorderStyle == O.BorderStyle && BorderWidth == O.BorderWidth
+        && Edges == O.Edges && Shadow == O.Shadow && NativeStyle == O.NativeStyle
+        && ThemedObjectType == O.ThemedObjectType && NativePart == O.NativePart && NativeState == O.NativeState
+        && BackgroundColor == O.BackgroundColor && ContainerState == O.ContainerState && HotState == O.HotState;
+}
+
+RECT TcxContainerViewInfo::GetOuterRect() const
+{
+    RECT outer = BorderRect;
+    outer.left -= BorderWidth;
+    outer.top -= BorderWidth;
+    outer.right += BorderWidth + (Shadow ? 3 : 0);
+    outer.bottom += BorderWidth + (Shadow ? 3 : 0);
+    return outer;
+}
+
+void TcxContainerViewInfo::Paint(TcxCanvas& ACanvas)
+{
+    if (IsRectEmptyR(Bounds))
+        return;
+    RECT clip{};
+    if (GetClipBox(ACanvas.Handle(), &clip) == NULLREGION)
+        return;
+    RECT visible{};
+    if (!IntersectRect(&visible, &clip, &Bounds))
+        return;
+    // Clipping costs a region round trip on every paint; it is needed only when the
+    // border would reach beyond the bounds (bounds smaller than the border).
+    RECT outer = GetOuterRect(), joined{};
+    UnionRect(&joined, &outer, &Bounds);
+    std::unique_ptr<TcxClipScope> scope;
+    if (!(joined == Bounds) || IsRectEmptyR(BorderRect)) {
+        scope = std::make_unique<TcxClipScope>(ACanvas);
+        ACanvas.IntersectClip(Bounds);
+    }
+    if (NativeStyle)
+        PaintThemed(ACanvas);
+    else
+        PaintClassic(ACanvas);
+}
+
+void TcxContainerViewInfo::PaintClassic(TcxCanvas& ACanvas)
+{
+    RECT outer = BorderRect;
+    outer.left -= BorderWidth;
+    outer.top -= BorderWidth;
+    if (Edges.Contains(bRight))
+        outer.right += BorderWidth;
+    if (Edges.Contains(bBottom))
+        outer.bottom += BorderWidth;
+    if (Shadow) {
+        RECT below = Rect(outer.left + 3, outer.bottom, outer.right, outer.bottom + 3);
+        RECT right = Rect(outer.right, outer.top + 3, outer.right + 3, outer.bottom + 3);
+        ACanvas.FillRect(below, clBtnShadow);
+        ACanvas.FillRect(right, clBtnShadow);
+        ACanvas.ExcludeClip(below);
+        ACanvas.ExcludeClip(right);
+    }
+    if (!Edges.Contains(bRight))
+        outer.right += BorderWidth;
+    if (!Edges.Contains(bBottom))
+        outer.bottom += BorderWidth;
+    DrawBorder(ACanvas, outer);
+    if (!IsRectEmptyR(BorderRect))
+        ACanvas.FillRect(BorderRect, BackgroundColor);
+}
+
+void TcxContainerViewInfo::DrawBorder(TcxCanvas& ACanvas, const RECT& R)
+{
+    switch (BorderStyle) {
+    case cbsSingle:
+    case cbsThick:
+        ACanvas.FrameSides(R, BorderColor, sdAll, BorderWidth);
+        break;
+    case cbsFlat:
+        ACanvas.Draw3DEdge(R, true, true, ToSides(Edges));
+        ACanvas.FrameSides(Inflated(R, -1, -1), clBtnFace, sdAll, 1);
+        break;
+    case cbs3D:
+        ACanvas.Draw3DEdge(R, true, true, ToSides(Edges));
+        ACanvas.DrawTwoColorFrame(Inflated(R, -1, -1), cl3DDkShadow, cl3DLight, ToSides(Edges), 1);
+        break;
+    default:
+        break;
+    }
+}
+
+RECT TcxContainerViewInfo::GetThemedContentRect(const RECT&) const { return BorderRect; }
+
+TColor TcxContainerViewInfo::GetThemedBorderColor() const { return BorderColor; }
+
+void TcxContainerViewInfo::PaintThemed(TcxCanvas& ACanvas)
+{
+    RECT content = GetThemedContentRect(Bounds);
+    ACanvas.FillRect(content, BackgroundColor);
+    TcxClipScope scope(ACanvas);
+    ACanvas.ExcludeClip(content);
+    ACanvas.FillRect(Bounds, GetThemedBorderColor());
+}
+
+// ---------------------------------------------------------------------------
+// TcxContainer
+
+TcxContainer::TcxContainer(TComponent* AOwner) : TcxControl(AOwner)
+{
+    SetControlStyle(ControlStyle() | csCaptureMouse | csSetCaption | csOpaque);
+    SetTabStop(true);
+    SetColor(clWindow);
+    SetParentColor(false);
+}
+
+TcxContainer::~TcxContainer()
+{
+    EndMouseTracking(this);
+    UnhookInnerControl();
+    Destroying();
+    // The style goes before the control's look-and-feel that follows it.
+    LookAndFeel().SetMaster(nullptr);
+    style_.reset();
+}
+
+TcxContainerStyle& TcxContainer::Style()
+{
+    if (!style_) {
+        style_ = CreateStyle();
+        LookAndFeel().SetMaster(&style_->LookAndFeel());
+        style_->OwnerFontChanged(Font(), !ParentFont());
+    }
+    return *style_;
+}
+
+std::unique_ptr<TcxContainerStyle> TcxContainer::CreateStyle() { return std::make_unique<TcxContainerStyle>(this); }
+
+TcxContainerViewInfo& TcxContainer::ViewInfo()
+{
+    if (!viewInfo_) {
+        viewInfo_ = CreateViewInfo();
+        previous_ = CreateViewInfo();
+    }
+    return *viewInfo_;
+}
+
+std::unique_ptr<TcxContainerViewInfo> TcxContainer::CreateViewInfo() { return std::make_unique<TcxContainerViewInfo>(); }
+
+bool TcxContainer::CanDrawThemed() const
+{
+    // The container draws itself through the theme only where the binding can draw its object.
+    return false;
+}
+
+bool TcxContainer::IsInHotArea(POINT P) const
+{
+    RECT r = Rect(0, 0, Width(), Height());
+    return PtInRect(&r, P) != 0;
+}
+
+void TcxContainer::CalculateViewInfo(POINT P, bool AIsMouseOver)
+{
+    TcxContainerStyle& style = Style();
+    TcxContainerViewInfo& vi = ViewInfo();
+    const bool designing = IsDesigning();
+    const bool enabled = Enabled();
+
+    vi.Bounds = Rect(0, 0, Width(), Height());
+    vi.NativeStyle = style.LookAndFeel().NativeStyle() && CanDrawThemed();
+    vi.ThemedObjectType = vi.NativeStyle ? GetThemedObjectType() : 0;
+    vi.Shadow = style.Shadow();
+
+    if (!enabled)
+        vi.ContainerState = {csDisabled};
+    else if (designing || !Focused())
+        vi.ContainerState = {csNormal};
+    else
+        vi.ContainerState = {csFocused};
+    if (enabled && !designing && AIsMouseOver && IsInHotArea(P))
+        vi.ContainerState.Include(csHot);
+
+    const bool active = vi.ContainerState.Contains(csFocused) || vi.ContainerState.Contains(csHot);
+    if (!style.HotTrack())
+        vi.HotState = chsNoHotTrack;
+    else
+        vi.HotState = active ? chsSelected : chsNormal;
+
+    const TcxContainerBorderStyle styleBorder = style.BorderStyle();
+    vi.BorderStyle = GetDrawnBorderStyle(styleBorder, vi.HotState);
+    vi.BorderWidth = GetContainerBorderWidth(vi.BorderStyle);
+    const int extent = style.TransparentBorder() || style.HotTrack() ? 2 : vi.BorderWidth;
+    const int shadow = vi.Shadow ? 3 : 0;
+    vi.BorderRect = Rect(vi.Bounds.left + extent, vi.Bounds.top + extent, vi.Bounds.right - extent - shadow,
+                         vi.Bounds.bottom - extent - shadow);
+    vi.Edges = style.Edges();
+    vi.ClientRect = vi.BorderRect;
+    vi.NativeState = vi.NativeStyle ? GetNativeState() : 0;
+
+    if (styleBorder == cbsUltraFlat) {
+        bool highlighted = vi.ContainerState.Contains(csFocused)
+            || (vi.ContainerState.Contains(csHot) && style.HotTrack()) || (designing && enabled);
+        vi.BorderColor = highlighted ? clHighlight : clBtnShadow;
+    } else {
+        vi.BorderColor = style.BorderColor();
+    }
+
+    if (vi.NativeStyle)
+        vi.BackgroundColor = enabled ? Color() : clBtnFace;
+    else
+        vi.BackgroundColor = enabled ? style.Color() : clBtnFace;
+}
+
+void TcxContainer::ShortRefreshContainer(bool)
+{
+    if (calculating_)
+        return;
+    calculating_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{calculating_};
+
+    POINT p{-1, -1};
+    bool over = false;
+    if (HandleAllocated() && GetCursorPos(&p)) {
+        over = IsWindowOrChild(Handle(), WindowFromPoint(p));
+        p = ScreenToClient(p);
+    }
+    ViewInfo();
+    previous_->Assign(*viewInfo_);
+    CalculateViewInfo(p, over);
+    if (!viewInfo_->IsEqual(*previous_)) {
+        if (!(viewInfo_->ClientRect == previous_->ClientRect))
+            AdjustInnerControl();
+        ViewInfoChanged(*previous_);
+    }
+    if (viewInfo_->ContainerState.Contains(csHot))
+        BeginHotTracking();
+}
+
+void TcxContainer::BeginHotTracking()
+{
+    if (!HandleAllocated())
+        return;
+    RECT r;
+    GetWindowRect(Handle(), &r);
+    BeginMouseTracking(this, r, this);
+}
+
+void TcxContainer::MouseLeave() { ShortRefreshContainer(true); }
+
+void TcxContainer::ViewInfoChanged(const TcxContainerViewInfo&) { Invalidate(); }
+
+void TcxContainer::AdjustInnerControl()
+{
+    if (!innerControl_)
+        return;
+    RECT r = ViewInfo().ClientRect;
+    innerControl_->SetBounds(r.left, r.top, std::max(0L, r.right - r.left), std::max(0L, r.bottom - r.top));
+    innerControl_->SetColor(ViewInfo().BackgroundColor);
+}
+
+void TcxContainer::AdjustClientRect(RECT& R)
+{
+    if (!HandleAllocated())
+        CalculateViewInfo(POINT{-1, -1}, false);
+    R = ViewInfo().ClientRect;
+}
+
+void TcxContainer::SetInnerControl(TWinControl* AControl)
+{
+    if (AControl == innerControl_)
+        return;
+    UnhookInnerControl();
+    innerControl_ = AControl;
+    if (!AControl)
+        return;
+    AControl->FreeNotification(this);
+    AControl->SetParentFont(true);
+    AControl->SetParent(this);
+    HookInnerControl(AControl);
+    if (!HandleAllocated())
+        CalculateViewInfo(POINT{-1, -1}, false);
+    AdjustInnerControl();
+}
+
+void TcxContainer::HookInnerControl(TWinControl* AControl)
+{
+    innerWindowProc_ = AControl->WindowProc();
+    AControl->SetWindowProc([this](TMessage& m) { InnerControlWndProc(m); });
+}
+
+void TcxContainer::UnhookInnerControl()
+{
+    if (!innerControl_)
+        return;
+    innerControl_->SetWindowProc(innerWindowProc_);
+    innerControl_->RemoveFreeNotification(this);
+    innerWindowProc_ = nullptr;
+}
+
+void TcxContainer::InnerControlWndProc(TMessage& Message)
+{
+    // The inner control may be destroyed by its own handling: keep what is needed.
+    TWndMethod next = innerWindowProc_;
+    next(Message);
+    switch (Message.Msg) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        FocusChanged();
+        break;
+    case WM_MOUSEMOVE:
+        ShortRefreshContainer(true);
+        break;
+    default:
+        break;
+    }
+}
+
+void TcxContainer::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TcxControl::Notification(AComponent, Operation);
+    if (Operation == TOperation::opRemove && AComponent == innerControl_) {
+        innerControl_ = nullptr;
+        innerWindowProc_ = nullptr;
+    }
+}
+
+bool TcxContainer::Focused() const
+{
+    if (IsDesigning() || !HandleAllocated())
+        return false;
+    HWND focus = GetFocus();
+    if (!focus)
+        return false;
+    return TcxControl::Focused() || (innerControl_ && innerControl_->HandleAllocated() && focus == innerControl_->Handle());
+}
+
+void TcxContainer::SetFocus()
+{
+    if (IsDesigning() || Focused())
+        return;
+    TcxControl::SetFocus();
+    // The container's own window handed the focus on as it arrived (WM_SETFOCUS);
+    // a window that could not take it leaves it here.
+    if (TcxControl::Focused() && innerControl_ && innerControl_->CanFocus())
+        innerControl_->SetFocus();
+}
+
+void TcxContainer::StyleChanged(TcxContainerStyle*)
+{
+    if (IsDestroying() || !style_)
+        return;
+    if (!Font().SameAs(style_->Font())) {
+        syncingFont_ = true;
+        TControl::syncingFont_ = true;
+        Font().Assign(style_->Font());
+        TControl::syncingFont_ = false;
+        syncingFont_ = false;
+    }
+    if (HandleAllocated())
+        ShortRefreshContainer(false);
+    else
+        CalculateViewInfo(POINT{-1, -1}, false);
+    AdjustInnerControl();
+    Invalidate();
+}
+
+void TcxContainer::CreateParams(TCreateParams& Params)
+{
+    TcxControl::CreateParams(Params);
+    Params.WinClassName = L"TcxContainer";
+    Params.ClassStyle = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    Params.Style |= WS_CLIPCHILDREN;
+    // The dialog manager looks for tab stops inside: the inner control stands in for the container.
+    Params.ExStyle |= WS_EX_CONTROLPARENT;
+}
+
+void TcxContainer::CreateHandle()
+{
+    TcxControl::CreateHandle();
+    ShortRefreshContainer(false);
+    AdjustInnerControl();
+}
+
+void TcxContainer::BoundsChanged()
+{
+    TcxControl::BoundsChanged();
+    if (HandleAllocated())
+        ShortRefreshContainer(false);
+    else
+        CalculateViewInfo(POINT{-1, -1}, false);
+    AdjustInnerControl();
+}
+
+void TcxContainer::FontChanged()
+{
+    TcxControl::FontChanged();
+    if (!syncingFont_)
+        Style().OwnerFontChanged(Font(), !ParentFont());
+    ShortRefreshContainer(false);
+}
+
+void TcxContainer::ColorChanged()
+{
+    TcxControl::ColorChanged();
+    ShortRefreshContainer(false);
+    AdjustInnerControl();
+}
+
+void TcxContainer::EnabledChanged()
+{
+    TcxControl::EnabledChanged();
+    if (innerControl_)
+        innerControl_->SetEnabled(Enabled());
+    ShortRefreshContainer(false);
+    AdjustInnerControl();
+    Invalidate();
+}
+
+void TcxContainer::FocusChanged()
+{
+    TcxControl::FocusChanged();
+    ShortRefreshContainer(false);
+}
+
+void TcxContainer::KeyDown(WORD& Key, TShiftState Shift)
+{
+    TcxControl::KeyDown(Key, Shift);
+    if (Key != VK_TAB || (Shift & (ssCtrl | ssAlt)) || IsInternalControlTab())
+        return;
+    Key = 0;
+    if (TCustomForm* form = GetParentForm())
+        form->SelectNext(this, !(Shift & ssShift), true);
+    if (TcxControl::Focused() && innerControl_ && innerControl_->CanFocus())
+        innerControl_->SetFocus();
+}
+
+void TcxContainer::MouseMove(TShiftState Shift, int X, int Y)
+{
+    TcxControl::MouseMove(Shift, X, Y);
+    ShortRefreshContainer(true);
+}
+
+void TcxContainer::DoContextPopup(POINT MousePos, bool& Handled)
+{
+    bool fromKeyboard = MousePos.x == -1 && MousePos.y == -1;
+    if (!fromKeyboard && !PtInRect(&ViewInfo().ClientRect, MousePos)) {
+        Handled = true;
+        return;
+    }
+    TcxControl::DoContextPopup(MousePos, Handled);
+}
+
+void TcxContainer::DoPaint(TcxCanvas& ACanvas)
+{
+    TcxContainerViewInfo& vi = ViewInfo();
+    const int w = Width(), h = Height();
+    if (w <= 0 || h <= 0)
+        return;
+    // Drawn off screen and copied in one blit: no flicker while hot tracking, and
+    // one transfer to the screen instead of one per rectangle.
+    if (!buffer_)
+        buffer_ = std::make_unique<TBitmap>();
+    if (buffer_->Width() != w || buffer_->Height() != h)
+        buffer_->SetSize(w, h);
+    TcxCanvas canvas(&buffer_->Canvas());
+    // The transparent ring outside the border shows the parent.
+    canvas.FillRect(Rect(0, 0, w, h), Parent() ? Parent()->Color() : Color());
+    vi.Paint(canvas);
+    ACanvas.CopyRectFrom(Rect(0, 0, w, h), buffer_->Canvas(), Rect(0, 0, w, h));
+}
+
+void TcxContainer::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_ERASEBKGND:
+        // Paint covers every pixel.
+        Message.Result = 1;
+        return;
+    case WM_SETFOCUS:
+        TcxControl::WndProc(Message);
+        if (!IsDesigning() && innerControl_ && innerControl_->CanFocus() && TcxControl::Focused())
+            innerControl_->SetFocus();
+        return;
+    case WM_GETDLGCODE:
+        TcxControl::WndProc(Message);
+        Message.Result |= DLGC_WANTTAB;
+        return;
+    case CM_FOCUSCHANGED:
+        TcxControl::WndProc(Message);
+        ShortRefreshContainer(false);
+        return;
+    case CM_PARENTCOLORCHANGED:
+        TcxControl::WndProc(Message);
+        if (ParentColor() || style_)
+            StyleChanged(style_.get());
+        return;
+    default:
+        break;
+    }
+    TcxControl::WndProc(Message);
+}

@@ -1,0 +1,334 @@
+// Bordered containers: a windowed control that hosts one inner control and draws a
+// border, an optional shadow and a background around it. What the border looks like
+// comes from a style whose values are assigned on the style itself, taken from a
+// shared style controller, or defaults of the look-and-feel kind; a view info holds
+// the geometry and colours worked out from the style and the control's state.
+#pragma once
+
+#include "controls/container/cxControls.h"
+#include "controls/lookandfeel/cxGraphics.h"
+#include "controls/lookandfeel/cxLookAndFeels.h"
+#include "framework/Sets.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+enum TcxContainerBorderStyle { cbsNone, cbsSingle, cbsThick, cbsFlat, cbs3D, cbsUltraFlat };
+
+enum TcxBorder { bLeft, bTop, bRight, bBottom };
+using TcxBorders = qv::TSet<TcxBorder, std::uint8_t>;
+inline constexpr TcxBorders cxBordersAll{bLeft, bTop, bRight, bBottom};
+
+// Which values a style assigns itself: bit numbers 0..31.
+using TcxContainerStyleValues = qv::TSet<int, std::uint32_t>;
+enum : int {
+    csvBorderColor,
+    csvBorderStyle,
+    csvColor,
+    csvEdges,
+    csvFont,
+    csvHotTrack,
+    csvShadow,
+    csvTransparentBorder,
+};
+inline constexpr int cxContainerStyleValueCount = 8;
+
+// The state a view info is worked out for (a set: focused 1, disabled 2, hot 4, normal 8).
+enum TcxContainerStateItem { csFocused, csDisabled, csHot, csNormal };
+using TcxContainerState = qv::TSet<TcxContainerStateItem, std::uint8_t>;
+
+// 0: the style does not hot-track; 1: it does, the control is idle; 2: focused or hot.
+enum TcxContainerHotState { chsNoHotTrack, chsNormal, chsSelected };
+
+// The border width each drawn border style takes on one side.
+int GetContainerBorderWidth(TcxContainerBorderStyle ABorderStyle);
+// The border drawn for a style's border style in a hot state.
+TcxContainerBorderStyle GetDrawnBorderStyle(TcxContainerBorderStyle AStyleBorderStyle, TcxContainerHotState AHotState);
+
+class TcxContainerStyle;
+class TcxStyleController;
+
+// The object a style belongs to: the style reports its changes to it, and asks which
+// of its values the owner takes from elsewhere (those are not written to form files).
+class IcxContainerStyleOwner {
+public:
+    virtual void StyleChanged(TcxContainerStyle* Sender) = 0;
+    virtual TcxContainerStyleValues GetStyleValuesSuppliedElsewhere(const TcxContainerStyle*) const { return {}; }
+
+protected:
+    ~IcxContainerStyleOwner() = default;
+};
+
+class TcxContainerStyle : public qv::TPersistent {
+public:
+    // AOwner: the control or controller the style belongs to (may be nullptr). A
+    // dependent style (one kept for a single state of a control) shares AParentStyle's font.
+    explicit TcxContainerStyle(qv::TPersistent* AOwner, bool AIsDependent = false,
+                               TcxContainerStyle* AParentStyle = nullptr);
+    ~TcxContainerStyle() override;
+    TcxContainerStyle(const TcxContainerStyle&) = delete;
+    TcxContainerStyle& operator=(const TcxContainerStyle&) = delete;
+
+    // Copies the controller, the look-and-feel, every value, the font and
+    // AssignedValues of another container style, reporting one change.
+    void Assign(const qv::TPersistent* Source) override;
+    qv::TPersistent* GetOwner() const override { return owner_; }
+
+    TcxContainerStyleValues AssignedValues() const { return assignedValues_; }
+    // Dropped bits fall back to the controller or the default.
+    void SetAssignedValues(TcxContainerStyleValues Value);
+    bool IsValueAssigned(int AValue) const { return assignedValues_.Contains(AValue); }
+    // Whether the value is written to a form file.
+    bool IsValueStored(int AValue) const;
+
+    qv::TColor BorderColor() const;
+    void SetBorderColor(qv::TColor Value);
+    TcxContainerBorderStyle BorderStyle() const;
+    void SetBorderStyle(TcxContainerBorderStyle Value);
+    qv::TColor Color() const;
+    void SetColor(qv::TColor Value);
+    TcxBorders Edges() const;
+    void SetEdges(TcxBorders Value);
+    // A dependent style answers its main style's font. Changing it assigns it.
+    qv::TFont& Font() const;
+    void SetFont(const qv::TFont& Value);
+    bool HotTrack() const;
+    void SetHotTrack(bool Value);
+    bool Shadow() const;
+    void SetShadow(bool Value);
+    bool TransparentBorder() const;
+    void SetTransparentBorder(bool Value);
+    TcxLookAndFeel& LookAndFeel() const { return *lookAndFeel_; }
+    void SetLookAndFeel(const TcxLookAndFeel& Value) { lookAndFeel_->Assign(&Value); }
+
+    // nullptr stands for the class's default controller (none). A controller that
+    // would lead back to this style is refused.
+    TcxStyleController* StyleController() const { return styleController_; }
+    void SetStyleController(TcxStyleController* Value);
+
+    // The names of the assigned bits, in bit order; descendants add theirs after these.
+    virtual int GetAssignedValuesCount() const { return cxContainerStyleValueCount; }
+    virtual std::wstring GetAssignedValueName(int AIndex) const;
+
+    // Changes between the two are reported once, at the end.
+    void BeginUpdate();
+    void EndUpdate();
+    // Within one bracket: the owning control gets ParentColor false and ParentFont
+    // true, the look-and-feel forgets its values and no value stays assigned.
+    void RestoreDefaults();
+
+    bool IsDependent() const { return isDependent_; }
+    bool IsDestroying() const { return isDestroying_; }
+    // The control the style belongs to, when its owner is one.
+    qv::TControl* Control() const;
+    TcxContainerStyle* ParentStyle() const { return parentStyle_; }
+
+    // The controller's style changed (or the controller went away): pick up its font
+    // while the font is not assigned, and report the change.
+    void ControllerChanged();
+    // The controller is being destroyed and forgets this style.
+    void ControllerFreed(TcxStyleController* AController);
+    // The owning control's font is now AFont (it follows its parent unless AOwn).
+    void OwnerFontChanged(const qv::TFont& AFont, bool AOwn);
+
+protected:
+    // Reports a change now, or at the end of the update bracket.
+    virtual void Changed();
+    // The style of the controller, or nullptr.
+    TcxContainerStyle* ControllerStyle() const;
+    // The defaults when neither this style nor a controller assigns the value.
+    virtual TcxContainerBorderStyle DefaultBorderStyle() const;
+    virtual qv::TColor DefaultColor() const;
+    // Descendants copy their own values inside Assign's bracket.
+    virtual void DoAssign(const TcxContainerStyle& ASource);
+
+private:
+    void SetValueAssigned(int AValue);
+    void FontChanged();
+    // Takes the controller's font without assigning it.
+    void FollowControllerFont();
+    bool WouldCycle(const TcxStyleController* AController) const;
+
+    qv::TPersistent* owner_;
+    bool isDependent_;
+    TcxContainerStyle* parentStyle_;
+    TcxContainerStyleValues assignedValues_;
+    qv::TColor borderColor_ = qv::clWindowFrame;
+    TcxContainerBorderStyle borderStyle_ = cbsUltraFlat;
+    qv::TColor color_ = qv::clWindow;
+    TcxBorders edges_ = cxBordersAll;
+    std::unique_ptr<qv::TFont> font_;
+    bool hotTrack_ = true;
+    bool shadow_ = false;
+    bool transparentBorder_ = true;
+    std::unique_ptr<TcxLookAndFeel> lookAndFeel_;
+    TcxStyleController* styleController_ = nullptr;
+    int updateCount_ = 0;
+    bool modified_ = false;
+    bool isDestroying_ = false;
+    // A font copied from elsewhere (controller, control) does not count as assigned.
+    bool copyingFont_ = false;
+};
+
+using TcxStyleChangedEvent = std::function<void(qv::TObject* Sender, TcxContainerStyle* AStyle)>;
+
+// A component that lends its style's values to every style that names it.
+class TcxStyleController : public qv::TComponent, public IcxContainerStyleOwner {
+public:
+    explicit TcxStyleController(qv::TComponent* AOwner);
+    ~TcxStyleController() override;
+
+    // Made on first use from CreateStyle.
+    TcxContainerStyle& Style();
+    void SetStyle(const TcxContainerStyle& Value) { Style().Assign(&Value); }
+    bool IsDestroying() const { return isDestroying_; }
+    // The styles that name this controller, in the order they came.
+    const std::vector<TcxContainerStyle*>& Listeners() const { return listeners_; }
+
+    void AddListener(TcxContainerStyle* AStyle);
+    void RemoveListener(TcxContainerStyle* AStyle);
+
+    void Loaded() override;
+
+    // IcxContainerStyleOwner
+    void StyleChanged(TcxContainerStyle* Sender) override;
+
+    TcxStyleChangedEvent OnStyleChanged;
+
+protected:
+    // The class of the controller's style.
+    virtual std::unique_ptr<TcxContainerStyle> CreateStyle();
+    // Calls OnStyleChanged, then tells every listed style.
+    virtual void Changed();
+
+private:
+    std::unique_ptr<TcxContainerStyle> style_;
+    std::vector<TcxContainerStyle*> listeners_;
+    bool isDestroying_ = false;
+};
+
+class TcxContainer;
+
+// The geometry and colours of a container, worked out afresh from its style and state.
+class TcxContainerViewInfo : public qv::TObject {
+public:
+    RECT Bounds{};
+    // Inside the border.
+    RECT BorderRect{};
+    RECT ClientRect{};
+    qv::TColor BorderColor = qv::clBtnShadow;
+    // The border style drawn.
+    TcxContainerBorderStyle BorderStyle = cbsNone;
+    int BorderWidth = 0;
+    TcxBorders Edges = cxBordersAll;
+    bool Shadow = false;
+    bool NativeStyle = false;
+    int ThemedObjectType = 0;
+    int NativePart = 0;
+    int NativeState = 0;
+    qv::TColor BackgroundColor = qv::clWindow;
+    TcxContainerState ContainerState{csNormal};
+    TcxContainerHotState HotState = chsNoHotTrack;
+
+    // Paints border, shadow and background; nothing for an empty bounds rectangle or
+    // when the canvas's clipping misses it, and nothing outside the bounds.
+    virtual void Paint(TcxCanvas& ACanvas);
+    // Copies and compares every field (descendants include their own).
+    virtual void Assign(const TcxContainerViewInfo& ASource);
+    virtual bool IsEqual(const TcxContainerViewInfo& AOther) const;
+    // The border rectangle grown by the border and the shadow.
+    RECT GetOuterRect() const;
+
+protected:
+    virtual void PaintClassic(TcxCanvas& ACanvas);
+    virtual void PaintThemed(TcxCanvas& ACanvas);
+    // The themed content rectangle of the part inside ABounds, and the themed border
+    // colour; answered by the visual-styles binding where it draws the container.
+    virtual RECT GetThemedContentRect(const RECT& ABounds) const;
+    virtual qv::TColor GetThemedBorderColor() const;
+    // Draws the border of the drawn style into R.
+    virtual void DrawBorder(TcxCanvas& ACanvas, const RECT& R);
+};
+
+// A bordered control hosting one inner control.
+class TcxContainer : public TcxControl, public IcxMouseTrackingCaller, public IcxContainerStyleOwner {
+public:
+    explicit TcxContainer(qv::TComponent* AOwner);
+    ~TcxContainer() override;
+
+    // Made on first use from CreateStyle; the control's look-and-feel follows the style's.
+    TcxContainerStyle& Style();
+    void SetStyle(const TcxContainerStyle& Value) { Style().Assign(&Value); }
+    // Made on first use from CreateViewInfo; recomputed by CalculateViewInfo.
+    TcxContainerViewInfo& ViewInfo();
+
+    qv::TWinControl* InnerControl() const { return innerControl_; }
+    // Hosts AControl (owned by whoever created it): the container becomes its parent,
+    // watches its focus and mouse messages, and places it in the client rectangle.
+    void SetInnerControl(qv::TWinControl* AControl);
+
+    // The container counts as focused when its window or the inner control has the focus.
+    bool Focused() const override;
+    void SetFocus() override;
+
+    // Recalculates the view info from the mouse position now and repaints what changed.
+    void ShortRefreshContainer(bool AIsMouseEvent);
+    // Works the view info out for the mouse at P (client coordinates).
+    virtual void CalculateViewInfo(POINT P, bool AIsMouseOver);
+
+    void WndProc(qv::TMessage& Message) override;
+
+    // IcxMouseTrackingCaller
+    void MouseLeave() override;
+    // IcxContainerStyleOwner
+    void StyleChanged(TcxContainerStyle* Sender) override;
+
+protected:
+    virtual std::unique_ptr<TcxContainerStyle> CreateStyle();
+    virtual std::unique_ptr<TcxContainerViewInfo> CreateViewInfo();
+    // Whether the container draws through the system theme, and with which object.
+    virtual bool CanDrawThemed() const;
+    virtual int GetThemedObjectType() const { return 0; }
+    virtual int GetNativeState() const { return 0; }
+    // The part of the control that counts for hot tracking (client coordinates).
+    virtual bool IsInHotArea(POINT P) const;
+    // Whether the container handles Tab itself (the form does not move the focus).
+    virtual bool IsInternalControlTab() const { return false; }
+    // Places the inner control into the view info's client rectangle.
+    virtual void AdjustInnerControl();
+    // The view info changed: repaint what needs it (all by default).
+    virtual void ViewInfoChanged(const TcxContainerViewInfo& APrevious);
+    // A message of the inner control, before the inner control handles it.
+    virtual void InnerControlWndProc(qv::TMessage& Message);
+
+    void CreateParams(qv::TCreateParams& Params) override;
+    void CreateHandle() override;
+    void AdjustClientRect(RECT& R) override;
+    void BoundsChanged() override;
+    void FontChanged() override;
+    void ColorChanged() override;
+    void EnabledChanged() override;
+    void FocusChanged() override;
+    void KeyDown(WORD& Key, qv::TShiftState Shift) override;
+    void MouseMove(qv::TShiftState Shift, int X, int Y) override;
+    void DoContextPopup(POINT MousePos, bool& Handled) override;
+    void DoPaint(TcxCanvas& ACanvas) override;
+    void Notification(qv::TComponent* AComponent, qv::TOperation Operation) override;
+
+private:
+    void HookInnerControl(qv::TWinControl* AControl);
+    void UnhookInnerControl();
+    void BeginHotTracking();
+
+    std::unique_ptr<TcxContainerStyle> style_;
+    std::unique_ptr<TcxContainerViewInfo> viewInfo_;
+    std::unique_ptr<TcxContainerViewInfo> previous_;
+    std::unique_ptr<qv::TBitmap> buffer_;
+    qv::TWinControl* innerControl_ = nullptr;
+    qv::TWndMethod innerWindowProc_;
+    bool calculating_ = false;
+    bool syncingFont_ = false;
+};
