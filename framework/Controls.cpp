@@ -364,6 +364,7 @@ void TWinControl::CreateWnd()
                 throw Exception(L"Unknown window class " + p.SysClassName);
             wc = sys;
             wc.cbSize = sizeof(wc);
+            wc.style &= ~p.ClassStyleRemoved;
             sysProc = sys.lpfnWndProc;
         } else {
             wc.style = p.ClassStyle;

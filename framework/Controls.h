@@ -177,6 +177,8 @@ struct TCreateParams {
     std::wstring WinClassName;
     std::wstring SysClassName;
     UINT ClassStyle = CS_DBLCLKS;
+    // Class styles taken away from a system class the framework's class is built on.
+    UINT ClassStyleRemoved = 0;
     HBRUSH Background = nullptr;
 };
 

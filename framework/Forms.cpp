@@ -312,8 +312,11 @@ void TCustomForm::SetFocusedControl(TWinControl* control)
         try {
             leaving->Perform(CM_EXIT);
         } catch (...) {
-            focusedControl_ = leaving;
-            focusedControl_->FreeNotification(this);
+            // Unless the refusing control already moved the focus somewhere (back into itself).
+            if (focusedControl_ == leaving->Parent())
+                focusedControl_ = leaving;
+            if (focusedControl_)
+                focusedControl_->FreeNotification(this);
             throw;
         }
     }
@@ -462,9 +465,13 @@ int TCustomForm::ShowModal()
         Hide();
         throw;
     }
-    modal_ = false;
+    // The form counts as hidden, and still as modal, while the other windows come back
+    // and the focus leaves it: a control that loses the focus now can tell that its
+    // dialog is closing and with which result.
+    TControl::SetVisible(false);
     restore();
-    Hide();
+    ShowWindowNow(false);
+    modal_ = false;
     return modalResult_;
 }
 

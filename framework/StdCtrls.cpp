@@ -79,7 +79,7 @@ void TButton::WndProc(TMessage& m)
 
 // ---------------------------------------------------------------------------
 
-TEdit::TEdit(TComponent* owner) : TWinControl(owner)
+TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner)
 {
     SetTabStop(true);
     SetColor(clWindow);
@@ -87,17 +87,28 @@ TEdit::TEdit(TComponent* owner) : TWinControl(owner)
     defaultEraseBackground_ = true;
 }
 
-void TEdit::CreateParams(TCreateParams& p)
+void TCustomEdit::CreateParams(TCreateParams& p)
 {
     TWinControl::CreateParams(p);
     p.WinClassName = L"QvEdit";
     p.SysClassName = L"EDIT";
-    p.Style |= ES_AUTOHSCROLL | (readOnly_ ? ES_READONLY : 0);
+    static const DWORD alignments[] = {ES_LEFT, ES_RIGHT, ES_CENTER};
+    static const DWORD cases[] = {0, ES_UPPERCASE, ES_LOWERCASE};
+    p.Style |= ES_AUTOHSCROLL | alignments[alignment_] | cases[charCase_] | (readOnly_ ? ES_READONLY : 0)
+        | (hideSelection_ ? 0 : ES_NOHIDESEL) | (oemConvert_ ? ES_OEMCONVERT : 0);
     if (borderStyle_ == TBorderStyle::bsSingle)
         p.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
-void TEdit::SetBorderStyle(TBorderStyle value)
+void TCustomEdit::CreateHandle()
+{
+    TWinControl::CreateHandle();
+    SendMessageW(Handle(), EM_LIMITTEXT, maxLength_, 0);
+    if (passwordChar_)
+        SendMessageW(Handle(), EM_SETPASSWORDCHAR, passwordChar_, 0);
+}
+
+void TCustomEdit::SetBorderStyle(TBorderStyle value)
 {
     if (value == borderStyle_)
         return;
@@ -105,31 +116,131 @@ void TEdit::SetBorderStyle(TBorderStyle value)
     RecreateWnd();
 }
 
-void TEdit::SetReadOnly(bool value)
+void TCustomEdit::SetCharCase(TEditCharCase value)
 {
-    readOnly_ = value;
-    if (HandleAllocated())
-        SendMessageW(Handle(), EM_SETREADONLY, value, 0);
+    if (value == charCase_)
+        return;
+    charCase_ = value;
+    RecreateWnd();
+    // The window applies the case to what is typed; the text already there follows too.
+    if (HandleAllocated() && value != ecNormal) {
+        std::wstring text = Text();
+        if (value == ecUpperCase)
+            CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+        else
+            CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+        SetText(text);
+    }
 }
 
-void TEdit::SetMaxLength(int value)
+void TCustomEdit::SetHideSelection(bool value)
+{
+    if (value == hideSelection_)
+        return;
+    hideSelection_ = value;
+    RecreateWnd();
+}
+
+void TCustomEdit::SetMaxLength(int value)
 {
     maxLength_ = value;
     if (HandleAllocated())
         SendMessageW(Handle(), EM_LIMITTEXT, value, 0);
 }
 
-void TEdit::SelectAll()
+void TCustomEdit::SetOEMConvert(bool value)
+{
+    if (value == oemConvert_)
+        return;
+    oemConvert_ = value;
+    RecreateWnd();
+}
+
+void TCustomEdit::SetPasswordChar(wchar_t value)
+{
+    if (value == passwordChar_)
+        return;
+    passwordChar_ = value;
+    if (HandleAllocated()) {
+        SendMessageW(Handle(), EM_SETPASSWORDCHAR, value, 0);
+        Invalidate();
+    }
+}
+
+void TCustomEdit::SetReadOnly(bool value)
+{
+    readOnly_ = value;
+    if (HandleAllocated())
+        SendMessageW(Handle(), EM_SETREADONLY, value, 0);
+}
+
+void TCustomEdit::SetAlignment(TAlignment value)
+{
+    if (value == alignment_)
+        return;
+    alignment_ = value;
+    RecreateWnd();
+}
+
+void TCustomEdit::SelectAll()
 {
     if (HandleAllocated())
         SendMessageW(Handle(), EM_SETSEL, 0, -1);
 }
 
-void TEdit::WndProc(TMessage& m)
+int TCustomEdit::SelStart()
+{
+    DWORD start = 0;
+    SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+    return static_cast<int>(start);
+}
+
+void TCustomEdit::SetSelStart(int value) { SendMessageW(Handle(), EM_SETSEL, value, value); }
+
+int TCustomEdit::SelLength()
+{
+    DWORD start = 0, end = 0;
+    SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return static_cast<int>(end - start);
+}
+
+void TCustomEdit::SetSelLength(int value)
+{
+    int start = SelStart();
+    SendMessageW(Handle(), EM_SETSEL, start, start + value);
+}
+
+std::wstring TCustomEdit::SelText()
+{
+    const int start = SelStart(), length = SelLength();
+    return Text().substr(static_cast<size_t>(start), static_cast<size_t>(length));
+}
+
+void TCustomEdit::SetSelText(const std::wstring& value)
+{
+    SendMessageW(Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(value.c_str()));
+}
+
+void TCustomEdit::DoEnter()
+{
+    // Tabbing in selects all; a click places the caret.
+    if (autoSelect_ && !(GetKeyState(VK_LBUTTON) & 0x8000) && HandleAllocated()
+        && !(GetWindowLongPtrW(Handle(), GWL_STYLE) & ES_MULTILINE))
+        SelectAll();
+    TWinControl::DoEnter();
+}
+
+void TCustomEdit::Change()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+void TCustomEdit::WndProc(TMessage& m)
 {
     if (m.Msg == CN_COMMAND) {
-        if (HIWORD(m.WParam) == EN_CHANGE && OnChange)
-            OnChange(this);
+        if (HIWORD(m.WParam) == EN_CHANGE)
+            Change();
         return;
     }
     TWinControl::WndProc(m);
@@ -137,28 +248,53 @@ void TEdit::WndProc(TMessage& m)
 
 // ---------------------------------------------------------------------------
 
-TMemo::TMemo(TComponent* owner) : TWinControl(owner)
+TMemo::TMemo(TComponent* owner) : TCustomEdit(owner)
 {
-    SetTabStop(true);
-    SetColor(clWindow);
     SetBounds(0, 0, 185, 89);
-    defaultEraseBackground_ = true;
     lines_.OnChange = [this](TObject*) { LinesChanged(); };
 }
 
 void TMemo::CreateParams(TCreateParams& p)
 {
-    TWinControl::CreateParams(p);
+    TCustomEdit::CreateParams(p);
     p.WinClassName = L"QvMemo";
-    p.SysClassName = L"EDIT";
     p.Caption.clear();
-    p.Style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | (readOnly_ ? ES_READONLY : 0);
-    p.ExStyle |= WS_EX_CLIENTEDGE;
+    p.Style &= ~static_cast<DWORD>(ES_AUTOHSCROLL);
+    p.Style |= ES_MULTILINE | ES_AUTOVSCROLL | (wantReturns_ ? ES_WANTRETURN : 0) | (wordWrap_ ? 0 : ES_AUTOHSCROLL);
+    if (scrollBars_ == ssHorizontal || scrollBars_ == ssBoth)
+        p.Style |= WS_HSCROLL;
+    if (scrollBars_ == ssVertical || scrollBars_ == ssBoth)
+        p.Style |= WS_VSCROLL;
 }
 
 void TMemo::CreateHandle()
 {
+    TCustomEdit::CreateHandle();
     LinesChanged();
+}
+
+void TMemo::SetScrollBars(TScrollStyle value)
+{
+    if (value == scrollBars_)
+        return;
+    scrollBars_ = value;
+    RecreateWnd();
+}
+
+void TMemo::SetWantReturns(bool value)
+{
+    if (value == wantReturns_)
+        return;
+    wantReturns_ = value;
+    RecreateWnd();
+}
+
+void TMemo::SetWordWrap(bool value)
+{
+    if (value == wordWrap_)
+        return;
+    wordWrap_ = value;
+    RecreateWnd();
 }
 
 void TMemo::LinesChanged()
@@ -172,24 +308,27 @@ void TMemo::LinesChanged()
     SetWindowTextW(Handle(), text.c_str());
 }
 
-void TMemo::SetReadOnly(bool value)
+void TMemo::Change()
 {
-    readOnly_ = value;
-    if (HandleAllocated())
-        SendMessageW(Handle(), EM_SETREADONLY, value, 0);
+    updating_ = true;
+    lines_.SetText(Text());
+    updating_ = false;
+    TCustomEdit::Change();
 }
 
 void TMemo::WndProc(TMessage& m)
 {
-    if (m.Msg == CN_COMMAND) {
-        if (HIWORD(m.WParam) == EN_CHANGE) {
-            updating_ = true;
-            lines_.SetText(Text());
-            updating_ = false;
-        }
+    if (m.Msg == WM_GETDLGCODE) {
+        TCustomEdit::WndProc(m);
+        if (wantTabs_)
+            m.Result |= DLGC_WANTTAB;
+        else
+            m.Result &= ~static_cast<LRESULT>(DLGC_WANTTAB);
+        if (!wantReturns_)
+            m.Result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
         return;
     }
-    TWinControl::WndProc(m);
+    TCustomEdit::WndProc(m);
 }
 
 // ---------------------------------------------------------------------------

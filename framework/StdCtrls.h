@@ -41,52 +41,103 @@ private:
 
 // Whether an edit draws the sunken client edge.
 enum class TBorderStyle { bsNone, bsSingle };
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
-class TEdit : public TWinControl {
+// The system's edit window: one line, or many (TMemo).
+class TCustomEdit : public TWinControl {
 public:
-    explicit TEdit(TComponent* owner);
+    explicit TCustomEdit(TComponent* owner);
 
+    // Entering by keyboard selects the whole text (one-line edits).
+    bool AutoSelect() const { return autoSelect_; }
+    void SetAutoSelect(bool value) { autoSelect_ = value; }
     TBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TBorderStyle value);
-
-    bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool value);
+    TEditCharCase CharCase() const { return charCase_; }
+    void SetCharCase(TEditCharCase value);
+    bool HideSelection() const { return hideSelection_; }
+    void SetHideSelection(bool value);
     int MaxLength() const { return maxLength_; }
     void SetMaxLength(int value);
+    bool OEMConvert() const { return oemConvert_; }
+    void SetOEMConvert(bool value);
+    // 0: the text shows as typed.
+    wchar_t PasswordChar() const { return passwordChar_; }
+    void SetPasswordChar(wchar_t value);
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool value);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment value);
+
     void SelectAll();
+    int SelStart();
+    void SetSelStart(int value);
+    int SelLength();
+    void SetSelLength(int value);
+    std::wstring SelText();
+    // Replaces the selection (as typing would, so it can be undone).
+    void SetSelText(const std::wstring& value);
 
     TNotifyEvent OnChange;
     void WndProc(TMessage& message) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    void CreateHandle() override;
+    void DoEnter() override;
+    // The text changed in the window.
+    virtual void Change();
 
 private:
-    bool readOnly_ = false;
-    int maxLength_ = 0;
+    bool autoSelect_ = true;
     TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
+    TEditCharCase charCase_ = ecNormal;
+    bool hideSelection_ = true;
+    int maxLength_ = 0;
+    bool oemConvert_ = false;
+    wchar_t passwordChar_ = 0;
+    bool readOnly_ = false;
+    TAlignment alignment_ = taLeftJustify;
 };
 
-class TMemo : public TWinControl {
+class TEdit : public TCustomEdit {
+public:
+    using TCustomEdit::TCustomEdit;
+};
+
+class TMemo : public TCustomEdit {
 public:
     explicit TMemo(TComponent* owner);
 
     TStrings& Lines() { return lines_; }
-    bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool value);
+    TScrollStyle ScrollBars() const { return scrollBars_; }
+    void SetScrollBars(TScrollStyle value);
+    // Enter breaks the line (else it goes to the form).
+    bool WantReturns() const { return wantReturns_; }
+    void SetWantReturns(bool value);
+    // Tab is typed (else it moves the focus).
+    bool WantTabs() const { return wantTabs_; }
+    void SetWantTabs(bool value) { wantTabs_ = value; }
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool value);
 
     void WndProc(TMessage& message) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
     void CreateHandle() override;
+    void Change() override;
 
 private:
     void LinesChanged();
 
     TStrings lines_;
-    bool readOnly_ = false;
     bool updating_ = false;
+    TScrollStyle scrollBars_ = ssNone;
+    bool wantReturns_ = true;
+    bool wantTabs_ = false;
+    bool wordWrap_ = true;
 };
 
 // A combo box whose text is always one of its items (a drop-down list).

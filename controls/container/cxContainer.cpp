@@ -641,6 +641,13 @@ TcxContainerStyle& TcxContainer::Style()
     return *style_;
 }
 
+void TcxContainer::SetParent(TWinControl* AParent)
+{
+    if (AParent)
+        Style();
+    TcxControl::SetParent(AParent);
+}
+
 std::unique_ptr<TcxContainerStyle> TcxContainer::CreateStyle() { return std::make_unique<TcxContainerStyle>(this); }
 
 TcxContainerViewInfo& TcxContainer::ViewInfo()
@@ -648,6 +655,7 @@ TcxContainerViewInfo& TcxContainer::ViewInfo()
     if (!viewInfo_) {
         viewInfo_ = CreateViewInfo();
         previous_ = CreateViewInfo();
+        CalculateViewInfo(POINT{-1, -1}, false);
     }
     return *viewInfo_;
 }
@@ -746,6 +754,19 @@ void TcxContainer::ShortRefreshContainer(bool)
         BeginHotTracking();
 }
 
+void TcxContainer::Recalculate()
+{
+    // Nothing is worked out while the control is being constructed: a descendant's
+    // style and view info classes are not known until its constructor has run. The
+    // first use of the view info calculates it.
+    if (!viewInfo_ && !HandleAllocated())
+        return;
+    if (HandleAllocated())
+        ShortRefreshContainer(false);
+    else
+        CalculateViewInfo(POINT{-1, -1}, false);
+}
+
 void TcxContainer::BeginHotTracking()
 {
     if (!HandleAllocated())
@@ -770,7 +791,7 @@ void TcxContainer::AdjustInnerControl()
 
 void TcxContainer::AdjustClientRect(RECT& R)
 {
-    if (!HandleAllocated())
+    if (!HandleAllocated() && viewInfo_)
         CalculateViewInfo(POINT{-1, -1}, false);
     R = ViewInfo().ClientRect;
 }
@@ -787,9 +808,9 @@ void TcxContainer::SetInnerControl(TWinControl* AControl)
     AControl->SetParentFont(true);
     AControl->SetParent(this);
     HookInnerControl(AControl);
-    if (!HandleAllocated())
-        CalculateViewInfo(POINT{-1, -1}, false);
-    AdjustInnerControl();
+    Recalculate();
+    if (viewInfo_)
+        AdjustInnerControl();
 }
 
 void TcxContainer::HookInnerControl(TWinControl* AControl)
@@ -866,11 +887,9 @@ void TcxContainer::StyleChanged(TcxContainerStyle*)
         TControl::syncingFont_ = false;
         syncingFont_ = false;
     }
-    if (HandleAllocated())
-        ShortRefreshContainer(false);
-    else
-        CalculateViewInfo(POINT{-1, -1}, false);
-    AdjustInnerControl();
+    Recalculate();
+    if (viewInfo_)
+        AdjustInnerControl();
     Invalidate();
 }
 
@@ -894,26 +913,25 @@ void TcxContainer::CreateHandle()
 void TcxContainer::BoundsChanged()
 {
     TcxControl::BoundsChanged();
-    if (HandleAllocated())
-        ShortRefreshContainer(false);
-    else
-        CalculateViewInfo(POINT{-1, -1}, false);
-    AdjustInnerControl();
+    Recalculate();
+    if (viewInfo_)
+        AdjustInnerControl();
 }
 
 void TcxContainer::FontChanged()
 {
     TcxControl::FontChanged();
-    if (!syncingFont_)
-        Style().OwnerFontChanged(Font(), !ParentFont());
-    ShortRefreshContainer(false);
+    if (style_ && !syncingFont_)
+        style_->OwnerFontChanged(Font(), !ParentFont());
+    Recalculate();
 }
 
 void TcxContainer::ColorChanged()
 {
     TcxControl::ColorChanged();
-    ShortRefreshContainer(false);
-    AdjustInnerControl();
+    Recalculate();
+    if (viewInfo_)
+        AdjustInnerControl();
 }
 
 void TcxContainer::EnabledChanged()
@@ -921,15 +939,16 @@ void TcxContainer::EnabledChanged()
     TcxControl::EnabledChanged();
     if (innerControl_)
         innerControl_->SetEnabled(Enabled());
-    ShortRefreshContainer(false);
-    AdjustInnerControl();
+    Recalculate();
+    if (viewInfo_)
+        AdjustInnerControl();
     Invalidate();
 }
 
 void TcxContainer::FocusChanged()
 {
     TcxControl::FocusChanged();
-    ShortRefreshContainer(false);
+    Recalculate();
 }
 
 void TcxContainer::KeyDown(WORD& Key, TShiftState Shift)
@@ -997,7 +1016,7 @@ void TcxContainer::WndProc(TMessage& Message)
         return;
     case CM_FOCUSCHANGED:
         TcxControl::WndProc(Message);
-        ShortRefreshContainer(false);
+        Recalculate();
         return;
     case CM_PARENTCOLORCHANGED:
         TcxControl::WndProc(Message);

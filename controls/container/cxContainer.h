@@ -270,12 +270,17 @@ public:
     // watches its focus and mouse messages, and places it in the client rectangle.
     void SetInnerControl(qv::TWinControl* AControl);
 
+    // Placing the container makes its style (its constructor is done by then).
+    void SetParent(qv::TWinControl* AParent) override;
+
     // The container counts as focused when its window or the inner control has the focus.
     bool Focused() const override;
     void SetFocus() override;
 
     // Recalculates the view info from the mouse position now and repaints what changed.
     void ShortRefreshContainer(bool AIsMouseEvent);
+    // The same after a change of a setting; nothing before the view info is first used.
+    void Recalculate();
     // Works the view info out for the mouse at P (client coordinates).
     virtual void CalculateViewInfo(POINT P, bool AIsMouseOver);
 

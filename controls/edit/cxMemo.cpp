@@ -1,0 +1,183 @@
+#include "controls/edit/cxMemo.h"
+
+#include <algorithm>
+
+using namespace qv;
+
+bool MemoNeedsHorizontalRedraw(TScrollStyle AScrollBars, bool AWordWrap)
+{
+    return AWordWrap && AScrollBars != ssHorizontal && AScrollBars != ssBoth;
+}
+
+// ---------------------------------------------------------------------------
+
+TcxCustomMemoProperties::TcxCustomMemoProperties(TPersistent* AOwner) : TcxCustomTextEditProperties(AOwner)
+{
+    SetAutoSelect(false);
+}
+
+void TcxCustomMemoProperties::SetScrollBars(TScrollStyle Value)
+{
+    if (Value == scrollBars_)
+        return;
+    scrollBars_ = Value;
+    Changed();
+}
+
+void TcxCustomMemoProperties::SetWantReturns(bool Value)
+{
+    if (Value == wantReturns_)
+        return;
+    wantReturns_ = Value;
+    Changed();
+}
+
+void TcxCustomMemoProperties::SetWantTabs(bool Value)
+{
+    if (Value == wantTabs_)
+        return;
+    wantTabs_ = Value;
+    Changed();
+}
+
+void TcxCustomMemoProperties::SetWordWrap(bool Value)
+{
+    if (Value == wordWrap_)
+        return;
+    wordWrap_ = Value;
+    Changed();
+}
+
+void TcxCustomMemoProperties::SetMemoAlignment(TAlignment Value)
+{
+    TcxEditAlignment a;
+    a.SetHorz(Value);
+    SetAlignment(a);
+}
+
+TcxCustomEdit* TcxCustomMemoProperties::CreateEdit(TComponent* AOwner) { return new TcxMemo(AOwner); }
+
+void TcxCustomMemoProperties::DoAssign(const TcxCustomEditProperties& ASource)
+{
+    TcxCustomTextEditProperties::DoAssign(ASource);
+    if (auto s = dynamic_cast<const TcxCustomMemoProperties*>(&ASource)) {
+        SetScrollBars(s->scrollBars_);
+        SetWantReturns(s->wantReturns_);
+        SetWantTabs(s->wantTabs_);
+        SetWordWrap(s->wordWrap_);
+    }
+}
+
+// ---------------------------------------------------------------------------
+
+TcxCustomInnerMemo::TcxCustomInnerMemo(TComponent* AOwner) : TcxInnerTextEditBase<TMemo>(AOwner)
+{
+    SetParentFont(true);
+}
+
+void TcxCustomInnerMemo::CreateParams(TCreateParams& Params)
+{
+    TcxInnerTextEditBase<TMemo>::CreateParams(Params);
+    // A memo scrolls sideways only without word wrap.
+    if (WordWrap())
+        Params.Style &= ~static_cast<DWORD>(ES_AUTOHSCROLL);
+    Params.ClassStyleRemoved = CS_VREDRAW | (MemoNeedsHorizontalRedraw(ScrollBars(), WordWrap()) ? 0 : CS_HREDRAW);
+    Params.WinClassName = MemoNeedsHorizontalRedraw(ScrollBars(), WordWrap()) ? L"TcxInnerMemo" : L"TcxInnerMemoNoHRedraw";
+}
+
+void TcxCustomInnerMemo::WndProc(TMessage& Message)
+{
+    TcxInnerTextEditBase<TMemo>::WndProc(Message);
+}
+
+// ---------------------------------------------------------------------------
+
+TcxCustomMemo::TcxCustomMemo(TComponent* AOwner) : TcxCustomTextEdit(AOwner)
+{
+    SetAutoSize(false);
+    SetBounds(Left(), Top(), 185, 89);
+}
+
+std::unique_ptr<TcxCustomEditProperties> TcxCustomMemo::CreateProperties()
+{
+    return std::make_unique<TcxMemoProperties>(this);
+}
+
+TWinControl* TcxCustomMemo::CreateInnerEdit()
+{
+    auto inner = new TcxCustomInnerMemo(this);
+    inner->SetColor(clWindow);
+    return inner;
+}
+
+TcxCustomInnerMemo* TcxCustomMemo::InnerMemo() { return dynamic_cast<TcxCustomInnerMemo*>(InnerControl()); }
+
+TStrings& TcxCustomMemo::Lines()
+{
+    EnsureCreated();
+    return InnerMemo()->Lines();
+}
+
+void TcxCustomMemo::CreateParams(TCreateParams& Params)
+{
+    TcxCustomTextEdit::CreateParams(Params);
+    const bool hRedraw = MemoNeedsHorizontalRedraw(ActiveProperties().ScrollBars(), ActiveProperties().WordWrap());
+    Params.WinClassName = hRedraw ? L"TcxMemo" : L"TcxMemoNoHRedraw";
+    Params.ClassStyle = CS_DBLCLKS | (hRedraw ? CS_HREDRAW : 0);
+}
+
+void TcxCustomMemo::PropertiesChanged(TcxCustomEditProperties* Sender)
+{
+    if (TcxCustomInnerMemo* inner = InnerMemo(); inner && !IsInitializing()) {
+        TcxCustomMemoProperties& p = ActiveProperties();
+        if (inner->ScrollBars() != p.ScrollBars() || inner->WordWrap() != p.WordWrap()) {
+            // Both windows are made again (their classes depend on these); the text stays.
+            const std::wstring text = GetDisplayText();
+            inner->SetScrollBars(p.ScrollBars());
+            inner->SetWordWrap(p.WordWrap());
+            if (HandleAllocated())
+                RecreateWnd();
+            if (GetDisplayText() != text)
+                inner->SetText(text);
+        }
+        inner->SetWantReturns(p.WantReturns());
+        inner->SetWantTabs(p.WantTabs());
+    }
+    TcxCustomTextEdit::PropertiesChanged(Sender);
+}
+
+void TcxCustomMemo::PlaceInnerEdit()
+{
+    TWinControl* inner = InnerControl();
+    if (!inner || placing_)
+        return;
+    placing_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{placing_};
+    const RECT c = ViewInfo().ContentRect;
+    const RECT r = Bounds(c.left + 1, c.top + 1, std::max(0, static_cast<int>(c.right - c.left - 2)),
+                          std::max(0, static_cast<int>(c.bottom - c.top - 2)));
+    if (!(inner->BoundsRect() == r))
+        inner->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    inner->SetColor(ViewInfo().BackgroundColor);
+    inner->Font().Assign(Style().Font());
+}
+
+bool TcxCustomMemo::IsEditValueChangingKey(WORD AKey, TShiftState AShift)
+{
+    if (AKey == VK_RETURN && ActiveProperties().WantReturns())
+        return true;
+    return TcxCustomTextEdit::IsEditValueChangingKey(AKey, AShift);
+}
+
+void TcxCustomMemo::KeyDown(WORD& Key, TShiftState Shift)
+{
+    TcxCustomTextEdit::KeyDown(Key, Shift);
+    // Ctrl+A selects the whole text of a memo that has any.
+    if (Key == 'A' && (Shift & ssCtrl) && !(Shift & ssAlt) && InnerMemo() && !GetDisplayText().empty()) {
+        SelectAll();
+        Key = 0;
+    }
+}

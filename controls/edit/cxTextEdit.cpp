@@ -1,0 +1,825 @@
+#include "controls/edit/cxTextEdit.h"
+
+#include "framework/Exceptions.h"
+
+#include <algorithm>
+#include <cwchar>
+
+using namespace qv;
+
+namespace {
+
+template <class F>
+struct Finally {
+    F f;
+    ~Finally() { f(); }
+};
+template <class F>
+Finally(F) -> Finally<F>;
+
+// The clipboard is open for the scope's life.
+class TClipboardScope {
+public:
+    explicit TClipboardScope(HWND AOwner) : open_(OpenClipboard(AOwner) != 0) {}
+    ~TClipboardScope()
+    {
+        if (open_)
+            CloseClipboard();
+    }
+    TClipboardScope(const TClipboardScope&) = delete;
+    TClipboardScope& operator=(const TClipboardScope&) = delete;
+    bool IsOpen() const { return open_; }
+
+private:
+    bool open_;
+};
+
+// Global memory handed to the clipboard, or freed if it never gets there.
+class TGlobalText {
+public:
+    explicit TGlobalText(const std::wstring& AText)
+        : memory_(GlobalAlloc(GMEM_MOVEABLE, (AText.size() + 1) * sizeof(wchar_t)))
+    {
+        if (!memory_)
+            return;
+        if (auto p = static_cast<wchar_t*>(GlobalLock(memory_))) {
+            std::wmemcpy(p, AText.c_str(), AText.size() + 1);
+            GlobalUnlock(memory_);
+        }
+    }
+    ~TGlobalText()
+    {
+        if (memory_)
+            GlobalFree(memory_);
+    }
+    TGlobalText(const TGlobalText&) = delete;
+    TGlobalText& operator=(const TGlobalText&) = delete;
+    // The clipboard owns the memory from now on.
+    HGLOBAL Release()
+    {
+        HGLOBAL m = memory_;
+        memory_ = nullptr;
+        return m;
+    }
+
+private:
+    HGLOBAL memory_;
+};
+
+bool PutTextOnClipboard(HWND AOwner, const std::wstring& AText)
+{
+    TClipboardScope clipboard(AOwner);
+    if (!clipboard.IsOpen())
+        return false;
+    EmptyClipboard();
+    TGlobalText memory(AText);
+    if (!SetClipboardData(CF_UNICODETEXT, memory.Release()))
+        return false;
+    return true;
+}
+
+bool GetTextFromClipboard(HWND AOwner, std::wstring& AText)
+{
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) && !IsClipboardFormatAvailable(CF_TEXT))
+        return false;
+    TClipboardScope clipboard(AOwner);
+    if (!clipboard.IsOpen())
+        return false;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (!data)
+        return false;
+    auto p = static_cast<const wchar_t*>(GlobalLock(data));
+    if (!p)
+        return false;
+    AText = p;
+    GlobalUnlock(data);
+    return true;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Properties
+
+void TcxTextEditPropertiesValues::Reset()
+{
+    TcxCustomEditPropertiesValues::Reset();
+    DisplayFormat = MaxLength = MaxValue = MinValue = false;
+}
+
+void TcxTextEditPropertiesValues::Assign(const TPersistent* Source)
+{
+    TcxCustomEditPropertiesValues::Assign(Source);
+    if (auto s = dynamic_cast<const TcxTextEditPropertiesValues*>(Source)) {
+        DisplayFormat = s->DisplayFormat;
+        MaxLength = s->MaxLength;
+        MaxValue = s->MaxValue;
+        MinValue = s->MinValue;
+    }
+}
+
+TcxCustomTextEditProperties::TcxCustomTextEditProperties(TPersistent* AOwner) : TcxCustomEditProperties(AOwner)
+{
+    lookupItems_.OnChange = [this](TObject*) { Changed(); };
+}
+
+std::unique_ptr<TcxCustomEditPropertiesValues> TcxCustomTextEditProperties::CreateAssignedValues()
+{
+    return std::make_unique<TcxTextEditPropertiesValues>(this);
+}
+
+TcxTextEditPropertiesValues& TcxCustomTextEditProperties::TextValues() const
+{
+    const_cast<TcxCustomTextEditProperties*>(this)->EnsureAssignedValues();
+    return static_cast<TcxTextEditPropertiesValues&>(*assignedValues_);
+}
+
+void TcxCustomTextEditProperties::SetCharCase(TEditCharCase Value)
+{
+    if (Value == charCase_)
+        return;
+    charCase_ = Value;
+    Changed();
+}
+
+void TcxCustomTextEditProperties::SetEchoMode(TcxEditEchoMode Value)
+{
+    if (Value == echoMode_)
+        return;
+    echoMode_ = Value;
+    Changed();
+}
+
+void TcxCustomTextEditProperties::SetHideSelection(bool Value)
+{
+    if (Value == hideSelection_)
+        return;
+    hideSelection_ = Value;
+    Changed();
+}
+
+int TcxCustomTextEditProperties::MaxLength() const
+{
+    if (TextValues().MaxLength)
+        return maxLength_;
+    return DefaultValuesProvider() ? DefaultValuesProvider()->DefaultMaxLength() : 0;
+}
+
+void TcxCustomTextEditProperties::SetMaxLength(int Value)
+{
+    Value = std::max(Value, 0);
+    if (TextValues().MaxLength && Value == maxLength_)
+        return;
+    TextValues().MaxLength = true;
+    maxLength_ = Value;
+    Changed();
+}
+
+void TcxCustomTextEditProperties::SetOEMConvert(bool Value)
+{
+    if (Value == oemConvert_)
+        return;
+    oemConvert_ = Value;
+    Changed();
+}
+
+void TcxCustomTextEditProperties::SetLookupItemsSorted(bool Value)
+{
+    if (Value == lookupItemsSorted_)
+        return;
+    lookupItemsSorted_ = Value;
+    if (Value) {
+        std::vector<std::wstring> items = lookupItems_.Items();
+        std::sort(items.begin(), items.end(), [](const std::wstring& a, const std::wstring& b) {
+            return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1)
+                == CSTR_LESS_THAN;
+        });
+        lookupItems_.Assign(items);
+    }
+    Changed();
+}
+
+void TcxCustomTextEditProperties::SetValidChars(const std::bitset<256>& Value)
+{
+    if (Value == validChars_)
+        return;
+    validChars_ = Value;
+    Changed();
+}
+
+void TcxCustomTextEditProperties::SetMinValue(double Value)
+{
+    minValue_ = Value;
+    TextValues().MinValue = true;
+    Changed();
+}
+
+void TcxCustomTextEditProperties::SetMaxValue(double Value)
+{
+    maxValue_ = Value;
+    TextValues().MaxValue = true;
+    Changed();
+}
+
+bool TcxCustomTextEditProperties::IsValidChar(wchar_t AChar) const
+{
+    return TcxCustomEditProperties::IsValidChar(AChar) || (AChar < 256 && validChars_[AChar]);
+}
+
+std::wstring TcxCustomTextEditProperties::DefaultErrorText(int AKind) const
+{
+    if (AKind == 1)
+        return L"Value out of bounds";
+    return TcxCustomEditProperties::DefaultErrorText(AKind);
+}
+
+void TcxCustomTextEditProperties::DoValidate(TcxEditValue& ADisplayValue, std::wstring& AErrorText, bool& AError,
+                                             TcxCustomEdit*)
+{
+    // The range check of a numeric edit: only when a bound is assigned.
+    const TcxTextEditPropertiesValues& values = TextValues();
+    if (!values.MinValue && !values.MaxValue)
+        return;
+    const std::wstring text = ADisplayValue.ToString();
+    wchar_t* end = nullptr;
+    const double v = std::wcstod(text.c_str(), &end);
+    if (text.empty() || (end && *end))
+        return;
+    if ((values.MinValue && v < minValue_) || (values.MaxValue && v > maxValue_)) {
+        AError = true;
+        AErrorText = DefaultErrorText(1);
+    }
+}
+
+void TcxCustomTextEditProperties::DoAssign(const TcxCustomEditProperties& ASource)
+{
+    auto s = dynamic_cast<const TcxCustomTextEditProperties*>(&ASource);
+    if (!s)
+        return;
+    SetCharCase(s->charCase_);
+    SetEchoMode(s->echoMode_);
+    SetHideSelection(s->hideSelection_);
+    if (s->TextValues().MaxLength)
+        SetMaxLength(s->maxLength_);
+    else
+        TextValues().MaxLength = false;
+    SetValidChars(s->validChars_);
+    TextValues().DisplayFormat = s->TextValues().DisplayFormat;
+    TextValues().MinValue = s->TextValues().MinValue;
+    TextValues().MaxValue = s->TextValues().MaxValue;
+    minValue_ = s->minValue_;
+    maxValue_ = s->maxValue_;
+    SetOEMConvert(s->oemConvert_);
+    // The list is copied unsorted, then takes the source's sorting.
+    lookupItemsSorted_ = false;
+    lookupItems_.Assign(&s->lookupItems_);
+    SetLookupItemsSorted(s->lookupItemsSorted_);
+    OnNewLookupDisplayText = s->OnNewLookupDisplayText;
+}
+
+std::unique_ptr<TcxCustomEditViewData> TcxCustomTextEditProperties::CreateViewData(TcxCustomEditStyle* AStyle)
+{
+    return std::make_unique<TcxCustomTextEditViewData>(this, AStyle);
+}
+
+std::unique_ptr<TcxCustomEditViewInfo> TcxCustomTextEditProperties::CreateViewInfo()
+{
+    return std::make_unique<TcxCustomTextEditViewInfo>();
+}
+
+TcxCustomEdit* TcxCustomTextEditProperties::CreateEdit(TComponent* AOwner) { return new TcxTextEdit(AOwner); }
+
+bool TcxCustomTextEditViewData::IsListStyle() const
+{
+    auto p = dynamic_cast<TcxCustomTextEditProperties*>(Properties);
+    return p && (p->EditingStyle() == esFixedList || p->EditingStyle() == esNoEdit);
+}
+
+// ---------------------------------------------------------------------------
+// View info
+
+void TcxCustomTextEditViewInfo::Assign(const TcxContainerViewInfo& ASource)
+{
+    TcxCustomEditViewInfo::Assign(ASource);
+    if (auto s = dynamic_cast<const TcxCustomTextEditViewInfo*>(&ASource)) {
+        Text = s->Text;
+        DrawText = s->DrawText;
+        Alignment = s->Alignment;
+        VertAlignment = s->VertAlignment;
+    }
+}
+
+bool TcxCustomTextEditViewInfo::IsEqual(const TcxContainerViewInfo& AOther) const
+{
+    auto o = dynamic_cast<const TcxCustomTextEditViewInfo*>(&AOther);
+    return o && TcxCustomEditViewInfo::IsEqual(AOther) && DrawText == o->DrawText
+        && (!DrawText || Text == o->Text);
+}
+
+void TcxCustomTextEditViewInfo::PaintContent(TcxCanvas& ACanvas)
+{
+    if (!DrawText || Text.empty() || IsRectEmptyR(TextRect))
+        return;
+    if (Font)
+        ACanvas.Font().Assign(*Font);
+    ACanvas.Font().SetColor(ContainerState.Contains(csDisabled) ? clGrayText : TextColor);
+    SetBkMode(ACanvas.Handle(), TRANSPARENT);
+    ACanvas.DrawCaption(Text, TextRect, cxAlignmentsToTextFlags(Alignment, VertAlignment == taTopJustify ? vaTop
+                                                                       : VertAlignment == taBottomJustify ? vaBottom
+                                                                                                           : vaCenter)
+                            | tfSingleLine);
+}
+
+// ---------------------------------------------------------------------------
+// Inner edit
+
+template <class TBase>
+TcxInnerTextEditBase<TBase>::TcxInnerTextEditBase(TComponent* AOwner) : TBase(AOwner)
+{
+    this->SetTabStop(false);
+    this->SetControlStyle(this->ControlStyle() | csDoubleClicks);
+    this->SetParentFont(false);
+    this->SetBorderStyle(TBorderStyle::bsNone);
+    this->SetAlignment(taLeftJustify);
+}
+
+template <class TBase>
+TcxCustomEdit* TcxInnerTextEditBase<TBase>::GetContainer()
+{
+    return container_;
+}
+
+template <class TBase>
+void TcxInnerTextEditBase<TBase>::SetContainer(TcxCustomEdit* AContainer)
+{
+    container_ = dynamic_cast<TcxCustomTextEdit*>(AContainer);
+    this->OnChange = [this](TObject*) {
+        if (container_)
+            container_->InnerEditChanged();
+    };
+}
+
+template <class TBase>
+void TcxInnerTextEditBase<TBase>::CreateParams(TCreateParams& Params)
+{
+    TBase::CreateParams(Params);
+    Params.Style &= ~static_cast<DWORD>(WS_BORDER | WS_CAPTION | WS_THICKFRAME);
+    Params.Style |= ES_AUTOHSCROLL;
+    Params.ExStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE);
+}
+
+template <class TBase>
+void TcxInnerTextEditBase<TBase>::CreateHandle()
+{
+    TBase::CreateHandle();
+    SetMargins();
+}
+
+template <class TBase>
+void TcxInnerTextEditBase<TBase>::SetMargins()
+{
+    if (this->HandleAllocated())
+        SendMessageW(this->Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(0, 1));
+}
+
+template <class TBase>
+LRESULT TcxInnerTextEditBase<TBase>::DialogCode(LRESULT ADefault, const MSG* AMessage)
+{
+    LRESULT code = ADefault | DLGC_WANTCHARS;
+    if (!(GetKeyState(VK_CONTROL) & 0x8000))
+        code |= DLGC_WANTTAB;
+    // Enter and Escape go to the dialog unless the edit gives them a meaning now:
+    // Enter validates when asked to, Escape restores a changed value.
+    if (container_ && AMessage && (AMessage->message == WM_KEYDOWN || AMessage->message == WM_SYSKEYDOWN)
+        && container_->WantsDialogKey(static_cast<WORD>(AMessage->wParam), KeyDataToShiftState(AMessage->lParam)))
+        code |= DLGC_WANTMESSAGE;
+    return code;
+}
+
+template <class TBase>
+void TcxInnerTextEditBase<TBase>::WndProc(TMessage& Message)
+{
+    TcxCustomTextEdit* outer = container_;
+    switch (Message.Msg) {
+    case WM_GETDLGCODE:
+        TBase::WndProc(Message);
+        Message.Result = DialogCode(Message.Result, reinterpret_cast<const MSG*>(Message.LParam));
+        return;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (outer) {
+            WORD key = static_cast<WORD>(Message.WParam);
+            if (outer->InnerKeyDown(key, KeyDataToShiftState(Message.LParam)) || key == 0)
+                return;
+            Message.WParam = key;
+            // The window's own handling, without the framework's key events a second time.
+            this->DefaultHandler(Message);
+            return;
+        }
+        break;
+    case WM_CHAR:
+        if (outer) {
+            wchar_t ch = static_cast<wchar_t>(Message.WParam);
+            if (ch == 9 && !outer->ActiveProperties().WantTabs())
+                return;
+            if ((ch == 13 || ch == 27) && outer->CloseUpMark()) {
+                outer->SetCloseUpMark(false);
+                return;
+            }
+            if (ch == 13 && !outer->BeepOnEnter())
+                return;
+            if (outer->InnerKeyPress(ch) || ch == 0)
+                return;
+            Message.WParam = ch;
+            this->DefaultHandler(Message);
+            return;
+        }
+        break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        if (outer) {
+            WORD key = static_cast<WORD>(Message.WParam);
+            if (key == VK_TAB && !outer->ActiveProperties().WantTabs())
+                return;
+            outer->InnerKeyUp(key, KeyDataToShiftState(Message.LParam));
+            if (key == 0)
+                return;
+            Message.WParam = key;
+            this->DefaultHandler(Message);
+            return;
+        }
+        break;
+    case WM_CUT:
+    case WM_PASTE:
+    case WM_CLEAR:
+        if (outer) {
+            Message.Result = SendMessageW(outer->Handle(), Message.Msg, 0, 0);
+            return;
+        }
+        break;
+    case WM_SIZE:
+        TBase::WndProc(Message);
+        SetMargins();
+        return;
+    default:
+        break;
+    }
+    TBase::WndProc(Message);
+}
+
+template class TcxInnerTextEditBase<TCustomEdit>;
+template class TcxInnerTextEditBase<TMemo>;
+
+// ---------------------------------------------------------------------------
+// Text edit
+
+TcxCustomTextEdit::TcxCustomTextEdit(TComponent* AOwner) : TcxCustomEdit(AOwner)
+{
+    SetParentColor(false);
+    SetBounds(Left(), Top(), 121, 21);
+}
+
+std::unique_ptr<TcxCustomEditProperties> TcxCustomTextEdit::CreateProperties()
+{
+    return std::make_unique<TcxTextEditProperties>(this);
+}
+
+TWinControl* TcxCustomTextEdit::CreateInnerEdit()
+{
+    auto inner = new TcxCustomInnerTextEdit(this);
+    inner->SetColor(clWindow);
+    return inner;
+}
+
+bool TcxCustomTextEdit::CanEditValue()
+{
+    IcxCustomInnerEdit* inner = InnerEdit();
+    return !inner || !inner->GetReadOnly();
+}
+
+bool TcxCustomTextEdit::IsEditValueChangingKey(WORD AKey, TShiftState AShift)
+{
+    // Delete, and Insert with Shift (paste), change the text; so do Ctrl+X and Ctrl+V.
+    if (AKey == VK_DELETE || (AKey == VK_INSERT && (AShift & ssShift)))
+        return true;
+    if ((AShift & ssCtrl) && (AKey == 'X' || AKey == 'V'))
+        return true;
+    return false;
+}
+
+std::wstring TcxCustomTextEdit::ApplyCharCase(const std::wstring& AText) const
+{
+    std::wstring text = AText;
+    TEditCharCase c = const_cast<TcxCustomTextEdit*>(this)->ActiveProperties().CharCase();
+    if (c == ecUpperCase)
+        CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    else if (c == ecLowerCase)
+        CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+std::wstring TcxCustomTextEdit::GetDisplayText()
+{
+    IcxCustomInnerEdit* inner = InnerEdit();
+    return inner ? inner->GetEditValue().ToString() : std::wstring();
+}
+
+std::wstring TcxCustomTextEdit::Text() const { return const_cast<TcxCustomTextEdit*>(this)->GetDisplayText(); }
+
+void TcxCustomTextEdit::SetText(const std::wstring& Value)
+{
+    if (HandleAllocated())
+        SendMessageW(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Value.c_str()));
+    else
+        SetDisplayText(Value);
+}
+
+void TcxCustomTextEdit::SetEditValue(const TcxEditValue& Value) { TcxCustomEdit::SetEditValue(Value); }
+
+void TcxCustomTextEdit::RefreshDisplay()
+{
+    IcxCustomInnerEdit* inner = InnerEdit();
+    if (!inner)
+        return;
+    const TcxEditValue& value = EditValue();
+    std::wstring text = ActiveProperties().PrepareDisplayValue(value).ToString();
+    SaveModified();
+    displaySync_ = true;
+    {
+        Finally done{[this] {
+            displaySync_ = false;
+            RestoreModified();
+        }};
+        if (inner->GetEditValue().ToString() != text)
+            inner->SetEditValue(TcxEditValue(text));
+    }
+    Recalculate();
+}
+
+bool TcxCustomTextEdit::SetDisplayText(const std::wstring& AText)
+{
+    EnsureCreated();
+    const std::wstring text = ApplyCharCase(AText);
+    if (!ActiveProperties().IsDisplayTextValid(text))
+        return false;
+    if (userChanging_ && !RequestEditing())
+        return false;
+    DisplayValueToEditValue(TcxEditValue(text));
+    return true;
+}
+
+void TcxCustomTextEdit::DisplayValueToEditValue(const TcxEditValue& ADisplayValue)
+{
+    IcxCustomInnerEdit* inner = InnerEdit();
+    const std::wstring text = ADisplayValue.ToString();
+    if (inner && inner->GetEditValue().ToString() != text)
+        inner->SetEditValue(TcxEditValue(text));
+    // The text becomes the value; OnEditValueChanged (not OnChange) tells of a difference.
+    SetEditValue(TcxEditValue(text));
+    SetModifiedAfterEnter(false);
+}
+
+void TcxCustomTextEdit::InnerEditChanged()
+{
+    if (!IsInitializing() && !IsDestroying()) {
+        LockChangeEvents(true);
+        Finally unlock{[this] { LockChangeEvents(false); }};
+        if (Focused() && !displaySync_)
+            SetUserModified(true);
+        DoChange();
+        Recalculate();
+    }
+}
+
+void TcxCustomTextEdit::SelectAll()
+{
+    if (IcxInnerTextEdit* inner = InnerTextEdit())
+        inner->GetEditControl()->SelectAll();
+}
+
+int TcxCustomTextEdit::SelStart() { return InnerTextEdit()->GetEditControl()->SelStart(); }
+
+int TcxCustomTextEdit::SelLength() { return InnerTextEdit()->GetEditControl()->SelLength(); }
+
+std::wstring TcxCustomTextEdit::SelText() { return InnerTextEdit()->GetEditControl()->SelText(); }
+
+void TcxCustomTextEdit::SetSelStart(int Value)
+{
+    if (ActiveProperties().EditingStyle() != esNoEdit)
+        InnerTextEdit()->GetEditControl()->SetSelStart(Value);
+}
+
+void TcxCustomTextEdit::SetSelLength(int Value)
+{
+    if (ActiveProperties().EditingStyle() != esNoEdit)
+        InnerTextEdit()->GetEditControl()->SetSelLength(Value);
+}
+
+void TcxCustomTextEdit::SetSelText(const std::wstring& Value)
+{
+    if (ActiveProperties().EditingStyle() == esNoEdit)
+        return;
+    TCustomEdit* e = InnerTextEdit()->GetEditControl();
+    const std::wstring text = GetDisplayText();
+    const int start = e->SelStart();
+    const int length = e->SelLength();
+    SetDisplayText(text.substr(0, static_cast<size_t>(start)) + Value + text.substr(static_cast<size_t>(start + length)));
+    e->SetSelStart(start + static_cast<int>(Value.size()));
+}
+
+void TcxCustomTextEdit::CopyToClipboard()
+{
+    TcxEditEditingStyle style = ActiveProperties().EditingStyle();
+    if (style == esFixedList || style == esNoEdit)
+        SelectAll();
+    const std::wstring sel = SelText();
+    if (!sel.empty())
+        PutTextOnClipboard(Handle(), sel);
+}
+
+void TcxCustomTextEdit::CutToClipboard()
+{
+    TcxEditEditingStyle style = ActiveProperties().EditingStyle();
+    if (userChanging_ && style == esNoEdit)
+        return;
+    if (style == esFixedList || style == esNoEdit)
+        SelectAll();
+    TCustomEdit* e = InnerTextEdit()->GetEditControl();
+    const int start = e->SelStart(), length = e->SelLength();
+    if (length == 0)
+        return;
+    const std::wstring text = GetDisplayText();
+    PutTextOnClipboard(Handle(), text.substr(static_cast<size_t>(start), static_cast<size_t>(length)));
+    if (SetDisplayText(text.substr(0, static_cast<size_t>(start)) + text.substr(static_cast<size_t>(start + length))))
+        e->SetSelStart(start);
+}
+
+void TcxCustomTextEdit::PasteFromClipboard()
+{
+    std::wstring pasted;
+    if (!GetTextFromClipboard(Handle(), pasted))
+        return;
+    TCustomEdit* e = InnerTextEdit()->GetEditControl();
+    const int start = e->SelStart(), length = e->SelLength();
+    const std::wstring text = GetDisplayText();
+    if (SetDisplayText(text.substr(0, static_cast<size_t>(start)) + pasted
+                       + text.substr(static_cast<size_t>(start + length))))
+        e->SetSelStart(start + static_cast<int>(pasted.size()));
+}
+
+void TcxCustomTextEdit::ClearSelection()
+{
+    TCustomEdit* e = InnerTextEdit()->GetEditControl();
+    const int start = e->SelStart(), length = e->SelLength();
+    if (length == 0)
+        return;
+    const std::wstring text = GetDisplayText();
+    if (SetDisplayText(text.substr(0, static_cast<size_t>(start)) + text.substr(static_cast<size_t>(start + length))))
+        e->SetSelStart(start);
+}
+
+bool TcxCustomTextEdit::InnerKeyDown(WORD& Key, TShiftState Shift) { return DoKeyDown(Key, Shift); }
+
+bool TcxCustomTextEdit::InnerKeyPress(wchar_t& Key)
+{
+    const bool saved = userChanging_;
+    userChanging_ = true;
+    Finally restore{[this, saved] { userChanging_ = saved; }};
+    return DoKeyPress(Key);
+}
+
+void TcxCustomTextEdit::InnerKeyUp(WORD& Key, TShiftState Shift) { KeyUp(Key, Shift); }
+
+void TcxCustomTextEdit::KeyDown(WORD& Key, TShiftState Shift)
+{
+    const bool enter = Key == VK_RETURN;
+    TcxCustomEdit::KeyDown(Key, Shift);
+    if (enter && LookupFoundOnEnter())
+        SelectAll();
+}
+
+void TcxCustomTextEdit::KeyPress(wchar_t& Key) { TcxCustomEdit::KeyPress(Key); }
+
+void TcxCustomTextEdit::PropertiesChanged(TcxCustomEditProperties* Sender)
+{
+    IcxInnerTextEdit* inner = InnerTextEdit();
+    if (inner && !IsInitializing()) {
+        TcxCustomTextEditProperties& p = ActiveProperties();
+        TCustomEdit* e = inner->GetEditControl();
+        e->SetAlignment(p.Alignment().Horz());
+        e->SetAutoSelect(p.AutoSelect());
+        e->SetCharCase(p.CharCase());
+        e->SetPasswordChar(p.EchoMode() == eemPassword ? L'*' : 0);
+        e->SetHideSelection(p.HideSelection());
+        e->SetMaxLength(p.MaxLength());
+        e->SetOEMConvert(p.OEMConvert());
+        e->SetReadOnly(p.ReadOnly());
+        // What the user typed and has not had validated stays on screen.
+        if (!IsPosting() && !UserModified())
+            RefreshDisplay();
+    }
+    TcxCustomEdit::PropertiesChanged(Sender);
+}
+
+bool TcxCustomTextEdit::IsInnerEditVisible()
+{
+    TcxCustomTextEditProperties& p = ActiveProperties();
+    if (p.EditingStyle() == esFixedList || p.EditingStyle() == esNoEdit)
+        return false;
+    if (p.Alignment().Horz() == taLeftJustify)
+        return true;
+    return p.UseLeftAlignmentOnEditing() && Focused();
+}
+
+void TcxCustomTextEdit::CalculateViewInfo(POINT P, bool AIsMouseOver)
+{
+    TcxCustomEdit::CalculateViewInfo(P, AIsMouseOver);
+    TcxCustomTextEditViewInfo& vi = ViewInfo();
+    const bool visible = IsInnerEditVisible();
+    vi.DrawText = !visible;
+    vi.Text = visible ? std::wstring() : GetDisplayText();
+    if (ActiveProperties().EchoMode() == eemPassword)
+        vi.Text.assign(vi.Text.size(), L'*');
+    vi.Alignment = ActiveProperties().Alignment().Horz();
+    vi.VertAlignment = ActiveProperties().Alignment().Vert();
+    if (TWinControl* inner = InnerControl(); inner && inner->Visible() != visible)
+        inner->SetVisible(visible);
+}
+
+void TcxCustomTextEdit::FocusChanged()
+{
+    TcxCustomEdit::FocusChanged();
+    // The alignment rule may show or hide the inner window now.
+    if (TWinControl* inner = InnerControl(); inner && inner->Visible() != IsInnerEditVisible())
+        Recalculate();
+}
+
+void TcxCustomTextEdit::PlaceInnerEdit()
+{
+    TWinControl* inner = InnerControl();
+    if (!inner || placing_)
+        return;
+    placing_ = true;
+    Finally done{[this] { placing_ = false; }};
+    TcxCustomTextEditViewInfo& vi = ViewInfo();
+    const RECT c = vi.ContentRect;
+    auto data = ActiveProperties().CreateViewData(&Style());
+    const RECT border = data->GetBorderExtent();
+    const int h = data->GetEditSize(Width()).cy - border.top - border.bottom;
+    int top = c.top + 1;
+    switch (ActiveProperties().Alignment().Vert()) {
+    case taBottomJustify:
+        top = c.bottom - h + 1;
+        break;
+    case taVCenter:
+        top = c.top + (c.bottom - c.top - h) / 2 + 1;
+        break;
+    default:
+        break;
+    }
+    const RECT r = Bounds(c.left + 1, top, std::max(0, static_cast<int>(c.right - c.left - 1)), std::max(0, h));
+    if (!(inner->BoundsRect() == r))
+        inner->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    inner->SetColor(vi.BackgroundColor);
+    inner->Font().Assign(Style().Font());
+}
+
+void TcxCustomTextEdit::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_GETTEXTLENGTH:
+        Message.Result = static_cast<LRESULT>(GetDisplayText().size());
+        return;
+    case WM_GETTEXT: {
+        const std::wstring text = GetDisplayText();
+        auto size = static_cast<size_t>(Message.WParam);
+        auto buffer = reinterpret_cast<wchar_t*>(Message.LParam);
+        if (size < 1 || !buffer) {
+            Message.Result = 0;
+            return;
+        }
+        const size_t n = std::min(text.size(), size - 1);
+        std::wmemcpy(buffer, text.c_str(), n);
+        buffer[n] = 0;
+        Message.Result = static_cast<LRESULT>(n);
+        return;
+    }
+    case WM_SETTEXT: {
+        if (settingText_)
+            break;
+        auto text = reinterpret_cast<const wchar_t*>(Message.LParam);
+        const bool accepted = SetDisplayText(text ? text : L"");
+        if (accepted) {
+            // The window's own caption follows, without coming back here.
+            settingText_ = true;
+            Finally done{[this] { settingText_ = false; }};
+            DefaultHandler(Message);
+        }
+        Message.Result = accepted ? 1 : 0;
+        return;
+    }
+    default:
+        break;
+    }
+    TcxCustomEdit::WndProc(Message);
+}
