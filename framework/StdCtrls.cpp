@@ -305,7 +305,11 @@ void TMemo::LinesChanged()
     // The last line needs no line end of its own in the window.
     if (text.size() >= 2)
         text.resize(text.size() - 2);
+    if (TWinControl::Text() == text)
+        return;
     SetWindowTextW(Handle(), text.c_str());
+    // A multi-line window does not report text set from outside (no EN_CHANGE).
+    TCustomEdit::Change();
 }
 
 void TMemo::Change()
@@ -318,6 +322,11 @@ void TMemo::Change()
 
 void TMemo::WndProc(TMessage& m)
 {
+    if (m.Msg == CM_TEXTCHANGED && HandleAllocated() && !updating_) {
+        // Text set through the control: the lines follow and the change is reported.
+        Change();
+        return;
+    }
     if (m.Msg == WM_GETDLGCODE) {
         TCustomEdit::WndProc(m);
         if (wantTabs_)

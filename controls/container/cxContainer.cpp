@@ -899,8 +899,11 @@ void TcxContainer::CreateParams(TCreateParams& Params)
     Params.WinClassName = L"TcxContainer";
     Params.ClassStyle = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
     Params.Style |= WS_CLIPCHILDREN;
-    // The dialog manager looks for tab stops inside: the inner control stands in for the container.
-    Params.ExStyle |= WS_EX_CONTROLPARENT;
+    // An inner control that is a tab stop stands in for the container: the dialog
+    // manager looks inside. Otherwise the container is the tab stop and hands the
+    // focus on when it gets it.
+    if (innerControl_ && innerControl_->TabStop())
+        Params.ExStyle |= WS_EX_CONTROLPARENT;
 }
 
 void TcxContainer::CreateHandle()

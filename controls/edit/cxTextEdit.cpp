@@ -409,7 +409,7 @@ void TcxInnerTextEditBase<TBase>::WndProc(TMessage& Message)
     case WM_SYSKEYDOWN:
         if (outer) {
             WORD key = static_cast<WORD>(Message.WParam);
-            if (outer->InnerKeyDown(key, KeyDataToShiftState(Message.LParam)) || key == 0)
+            if (outer->InnerKeyDown(key, KeyDataToShiftState(Message.LParam)) || key == 0 || key == VK_TAB)
                 return;
             Message.WParam = key;
             // The window's own handling, without the framework's key events a second time.
@@ -430,6 +430,12 @@ void TcxInnerTextEditBase<TBase>::WndProc(TMessage& Message)
                 return;
             if (outer->InnerKeyPress(ch) || ch == 0)
                 return;
+            if (ch == 9) {
+                // A wanted tab is typed here: some edit windows drop it when a
+                // dialog manager is about.
+                SendMessageW(this->Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\t"));
+                return;
+            }
             Message.WParam = ch;
             this->DefaultHandler(Message);
             return;
@@ -572,8 +578,11 @@ void TcxCustomTextEdit::DisplayValueToEditValue(const TcxEditValue& ADisplayValu
 {
     IcxCustomInnerEdit* inner = InnerEdit();
     const std::wstring text = ADisplayValue.ToString();
-    if (inner && inner->GetEditValue().ToString() != text)
+    if (inner && inner->GetEditValue().ToString() != text) {
+        syncingValue_ = true;
+        Finally done{[this] { syncingValue_ = false; }};
         inner->SetEditValue(TcxEditValue(text));
+    }
     // The text becomes the value; OnEditValueChanged (not OnChange) tells of a difference.
     SetEditValue(TcxEditValue(text));
     SetModifiedAfterEnter(false);
@@ -581,14 +590,22 @@ void TcxCustomTextEdit::DisplayValueToEditValue(const TcxEditValue& ADisplayValu
 
 void TcxCustomTextEdit::InnerEditChanged()
 {
-    if (!IsInitializing() && !IsDestroying()) {
-        LockChangeEvents(true);
-        Finally unlock{[this] { LockChangeEvents(false); }};
-        if (Focused() && !displaySync_)
+    if (IsInitializing() || IsDestroying())
+        return;
+    LockChangeEvents(true);
+    Finally unlock{[this] { LockChangeEvents(false); }};
+    if (!displaySync_ && !syncingValue_) {
+        if (Focused()) {
             SetUserModified(true);
-        DoChange();
-        Recalculate();
+        } else if (!UserModified()) {
+            // Text put into the inner window by code (a memo's lines) is the value.
+            syncingValue_ = true;
+            Finally done{[this] { syncingValue_ = false; }};
+            SetEditValue(TcxEditValue(GetDisplayText()));
+        }
     }
+    DoChange();
+    Recalculate();
 }
 
 void TcxCustomTextEdit::SelectAll()

@@ -240,6 +240,8 @@ protected:
     virtual bool LookupFoundOnEnter() { return false; }
 
     bool displaySync_ = false;
+    // The inner window is being given a text that is becoming the value.
+    bool syncingValue_ = false;
 
 private:
     std::wstring ApplyCharCase(const std::wstring& AText) const;
