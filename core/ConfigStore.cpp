@@ -1,6 +1,7 @@
 #include "core/ConfigStore.h"
 
 #include "core/ConsoleText.h"
+#include "framework/Handles.h"
 
 #include <windows.h>
 
@@ -107,17 +108,12 @@ bool IsValidConfigName(const std::wstring& name)
 std::vector<std::wstring> ListConfigNames()
 {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((ProgramDir() + L"*" + kConfigExtension).c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
+    for (const WIN32_FIND_DATAW& entry : TFileSearch(ProgramDir() + L"*" + kConfigExtension)) {
         // Cut by length: a match through the short name (x.NCFtmp) or in
         // another letter case (x.ncf) loses four characters just the same.
         const size_t length = wcslen(entry.cFileName);
         names.emplace_back(entry.cFileName, length >= 4 ? length - 4 : 0);
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
+    }
     return names;
 }
 

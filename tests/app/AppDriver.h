@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/Handles.h"
 #include "support/TestFiles.h"
 
 #include <functional>
@@ -85,7 +86,7 @@ private:
     TempDir temp_{L"app"};
     std::wstring dir_ = temp_.Path();
     std::vector<std::pair<std::wstring, std::wstring>> env_;
-    PROCESS_INFORMATION pi_{};
+    qv::TProcess process_;
 };
 
 HWND ChildById(HWND parent, int id);

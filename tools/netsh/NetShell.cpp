@@ -1,5 +1,7 @@
 #include "tools/netsh/NetShell.h"
 
+#include "framework/Handles.h"
+
 #include <windows.h>
 
 #include <map>
@@ -465,9 +467,9 @@ std::wstring SystemMessage(DWORD error)
 
 bool ReadBytes(const std::wstring& path, std::string& bytes, DWORD& error)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const THandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         error = GetLastError();
         return false;
     }
@@ -475,10 +477,9 @@ bool ReadBytes(const std::wstring& path, std::string& bytes, DWORD& error)
     char buffer[65536];
     DWORD read = 0;
     bool ok = true;
-    while ((ok = ReadFile(file, buffer, sizeof buffer, &read, nullptr) != FALSE) && read > 0)
+    while ((ok = ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) != FALSE) && read > 0)
         bytes.append(buffer, read);
     error = ok ? ERROR_SUCCESS : GetLastError();
-    CloseHandle(file);
     return ok;
 }
 
@@ -743,20 +744,21 @@ bool SaveState(const std::wstring& path, const NetState& state, std::wstring& er
     // Written beside the state file and renamed over it: a reader sees the
     // old state or the new one, never a part.
     const std::wstring temp = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".new";
-    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    THandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD code = ERROR_SUCCESS;
-    if (file == INVALID_HANDLE_VALUE) {
+    if (!file) {
         error = temp + L": " + SystemMessage(GetLastError());
         return false;
     }
     DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
         code = GetLastError();
     else if (written != bytes.size())
         code = ERROR_HANDLE_DISK_FULL;
-    else if (!FlushFileBuffers(file))
+    else if (!FlushFileBuffers(file.Get()))
         code = GetLastError();
-    CloseHandle(file);
+    if (!file.Close() && code == ERROR_SUCCESS)
+        code = GetLastError();
     if (code == ERROR_SUCCESS &&
         !MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         code = GetLastError();
