@@ -88,7 +88,9 @@ void AppDriver::Start()
     si.cb = sizeof(si);
     std::wstring cmd = L"\"" + dir_ + L"Quorvane.exe\"";
     PROCESS_INFORMATION pi{};
-    BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir_.c_str(), &si, &pi);
+    WriteBytes(workingDir_ + L"decoy.NCF", "pushd interface ip\r\npopd\r\n");
+    BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, workingDir_.c_str(), &si,
+                             &pi);
     while (!env.empty())
         env.pop_back();  // restored in reverse
     if (!ok)
