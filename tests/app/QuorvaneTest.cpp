@@ -227,6 +227,20 @@ TEST(Rename, MovesTheFileAndReportsIt)
     EXPECT_EQ(L"新 名字", WindowText(ChildById(app.Main(), idConfigList)));
 }
 
+TEST(Rename, OfTheLetterCaseOnlyReachesTheDisk)
+{
+    AppDriver app;
+    ASSERT_TRUE(app.StartWith({{L"abc", "x"}}));
+    AppDriver::Click(Button(app, idModifyNameBT));
+    app.AnswerName(L"ABC");
+    EXPECT_TRUE(app.WaitStatus(L"修改完成。"));
+    EXPECT_EQ(std::vector<std::wstring>{L"ABC"}, app.ConfigNames());
+    EXPECT_EQ("x", app.ReadFile(L"ABC.NCF"));
+    EXPECT_EQ(L"ABC", WindowText(ChildById(app.Main(), idConfigList)));
+    EXPECT_EQ((std::vector<std::wstring>{L"ABC.NCF", L"NetSH.exe", L"Quorvane.exe"}), Entries(app.Dir()))
+        << "no temporary name is left behind";
+}
+
 TEST(Rename, OntoAnExistingNameFailsAndKeepsBothFiles)
 {
     AppDriver app;
