@@ -173,8 +173,16 @@ std::wstring CaptureCommandLine(const std::wstring& outputFileName)
 void DeleteScript()
 {
     const std::wstring path = ScriptPath();
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-        DeleteFileW(path.c_str());
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    // A file copied from a read-only medium keeps the attribute, and the system
+    // refuses to delete it: every later command would find it in the way.
+    if ((attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        const DWORD rest = attributes & ~FILE_ATTRIBUTE_READONLY;
+        SetFileAttributesW(path.c_str(), rest ? rest : FILE_ATTRIBUTE_NORMAL);
+    }
+    DeleteFileW(path.c_str());
 }
 
 void WriteScript(const std::wstring& commandLine)

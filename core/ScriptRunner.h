@@ -37,7 +37,8 @@ protected:
 std::wstring ApplyCommandLine(const std::wstring& name);
 std::wstring CaptureCommandLine(const std::wstring& outputFileName);
 
-// Deletes ProgramDir + "RunIt.BAT" if it exists; the result is ignored.
+// Deletes ProgramDir + "RunIt.BAT" if it exists, also a read-only one; the
+// result is ignored.
 void DeleteScript();
 
 // Replaces the script file with commandLine and CR LF, in the console code

@@ -296,6 +296,19 @@ TEST(Delete, OfTheLastConfigurationShowsTheHelpWindow)
     EXPECT_FALSE(AppDriver::Enabled(Button(app, idDelBT)));
 }
 
+TEST(Switch, ReadOnlyScriptLeftBehindIsReplacedAndRemoved)
+{
+    AppDriver app;
+    // Copied from a read-only medium, say; had it run, ran.txt would exist.
+    app.WriteFile(L"RunIt.BAT", "echo stale > ran.txt\r\n");
+    ASSERT_TRUE(SetFileAttributesW((app.Dir() + L"RunIt.BAT").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(app.StartWith({{L"A", "pushd interface ip\r\npopd\r\n"}}));
+    AppDriver::Click(Button(app, idSwitchBT));
+    EXPECT_TRUE(app.WaitStatus(kDone));
+    EXPECT_FALSE(app.FileExists(L"RunIt.BAT"));
+    EXPECT_FALSE(app.FileExists(L"ran.txt"));
+}
+
 TEST(Errors, ScriptFileThatCannotBeCreatedShowsTheErrorAndTheWindowStaysUsable)
 {
     AppDriver app;
