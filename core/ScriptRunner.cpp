@@ -135,6 +135,31 @@ private:
     std::wstring path_;
 };
 
+// Waits for the process to end with the thread blocked for input, but not for
+// painting: the status and the busy cursor reach the screen at once, and the
+// window repaints when it is uncovered. Nothing else is dispatched.
+void WaitRepaintingOnly(HANDLE process)
+{
+    while (MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_PAINT) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE | PM_QS_PAINT))
+            DispatchMessageW(&msg);
+    }
+}
+
+// Keys and clicks that came while a command ran were meant for a window that
+// did not answer: replayed afterwards, three clicks would be three commands.
+void DiscardInput()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+    while (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+    while (PeekMessageW(&msg, nullptr, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, PM_REMOVE)) {
+    }
+}
+
 class DeleteScriptOnExit {
 public:
     ~DeleteScriptOnExit() { DeleteScript(); }
@@ -215,10 +240,15 @@ void WriteScript(const std::wstring& commandLine)
 ScriptResult RunScript(HWND owner, IScriptHost& host)
 {
     host.SetBusyCursor(true);
-    struct RestoreCursor {
+    // However the run ends: the input that came meanwhile goes, the cursor is the default one.
+    struct EndRun {
         IScriptHost& host;
-        ~RestoreCursor() { host.SetBusyCursor(false); }
-    } restore{host};
+        ~EndRun()
+        {
+            DiscardInput();
+            host.SetBusyCursor(false);
+        }
+    } end{host};
     host.SetStatus(kStatusRunning);
 
     SHELLEXECUTEINFOW info = {};
@@ -237,7 +267,7 @@ ScriptResult RunScript(HWND owner, IScriptHost& host)
     const THandle process(info.hProcess);
     if (!process)
         return result;
-    WaitForSingleObject(process.Get(), INFINITE);
+    WaitRepaintingOnly(process.Get());
     DWORD code;
     if (GetExitCodeProcess(process.Get(), &code)) {
         result.started = true;
