@@ -84,7 +84,7 @@ TEST(Save, FirstConfigurationEnablesCommandsAndSelectsTheFirstItem)
     ASSERT_TRUE(app.WaitStatus(kDone));
 
     EXPECT_TRUE(app.FileExists(L"办公室.NCF"));
-    EXPECT_NE(std::string::npos, app.ReadFile(L"办公室.NCF").find("set address"));
+    EXPECT_NE(std::string::npos, app.ReadFile(L"办公室.NCF").find("add address name="));
     EXPECT_FALSE(app.FileExists(L"RunIt.BAT"));
     EXPECT_TRUE(AppDriver::Enabled(ChildById(main, idSwitchBT)));
     EXPECT_TRUE(AppDriver::Enabled(ChildById(main, idModifyNameBT)));
