@@ -4,6 +4,7 @@
 #include "AppDriver.h"
 
 #include "app/ControlIds.h"
+#include "framework/Graphics.h"
 
 #include <gtest/gtest.h>
 
@@ -30,17 +31,14 @@ std::vector<std::uint32_t> ScreenPixels(const RECT& r)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    const qv::TWindowDC screen(nullptr);
+    const qv::TMemoryDC memory(screen.Get());
+    const qv::TGdiObject bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    HGDIOBJ old = SelectObject(memory.Get(), bitmap.Get());
+    BitBlt(memory.Get(), 0, 0, w, h, screen.Get(), r.left, r.top, SRCCOPY);
     GdiFlush();
     std::memcpy(pixels.data(), bits, pixels.size() * 4);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    SelectObject(memory.Get(), old);
     for (auto& p : pixels)
         p &= 0xFFFFFF;
     return pixels;
@@ -89,12 +87,13 @@ class Cover {
 public:
     explicit Cover(const RECT& r)
     {
+        static const qv::TGdiObject brush(CreateSolidBrush(RGB(255, 0, 255)));
         WNDCLASSW wc{};
         wc.lpfnWndProc = DefWindowProcW;
         wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hbrBackground = CreateSolidBrush(kColour);
+        wc.hbrBackground = static_cast<HBRUSH>(brush.Get());
         wc.lpszClassName = L"QvTestCover";
-        RegisterClassW(&wc);
+        RegisterClassW(&wc);  // fails harmlessly when it is registered already
         wnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"QvTestCover", L"",
                                WS_POPUP | WS_VISIBLE, r.left - 10, r.top - 10, r.right - r.left + 20,
                                r.bottom - r.top + 20, nullptr, nullptr, wc.hInstance, nullptr);

@@ -3,6 +3,7 @@
 #include "AppDriver.h"
 
 #include "app/ControlIds.h"
+#include "framework/Graphics.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +21,10 @@ struct Measured {
 Measured MeasureSimSun(BYTE charset, const std::wstring& text)
 {
     Measured m;
-    HDC dc = GetDC(nullptr);
-    HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset, 0, 0, 0, 0, L"SimSun");
-    HGDIOBJ old = SelectObject(dc, font);
+    const qv::TWindowDC screen(nullptr);
+    const qv::TGdiObject font(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset, 0, 0, 0, 0, L"SimSun"));
+    HDC dc = screen.Get();
+    HGDIOBJ old = SelectObject(dc, font.Get());
     GetTextMetricsW(dc, &m.metrics);
     for (wchar_t c : text) {
         SIZE size{};
@@ -33,8 +35,6 @@ Measured MeasureSimSun(BYTE charset, const std::wstring& text)
             m.missing += c;
     }
     SelectObject(dc, old);
-    DeleteObject(font);
-    ReleaseDC(nullptr, dc);
     return m;
 }
 

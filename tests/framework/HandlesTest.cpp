@@ -60,11 +60,12 @@ TEST(Handles, EachHandleIsClosedOnceWhateverWayItsOwnerEnds)
     }
     EXPECT_FALSE(IsOpen(thrown));
 
-    // Given up: the caller closes it.
+    // Given up: it stays open for whoever takes it.
     HANDLE released = THandle(NewEvent()).Release();
     EXPECT_TRUE(IsOpen(released));
-    CloseHandle(released);
     EXPECT_EQ(live, THandleCounters::LiveHandles());
+    THandle(released).Close();
+    EXPECT_FALSE(IsOpen(released));
 }
 
 TEST(Handles, FailedOpensHoldNothing)
