@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 using namespace qvtest;
 using namespace qv::app;
@@ -23,22 +22,11 @@ const wchar_t kDone[] = L"操作完成。";
 std::vector<std::uint32_t> ScreenPixels(const RECT& r)
 {
     const int w = r.right - r.left, h = r.bottom - r.top;
-    std::vector<std::uint32_t> pixels(static_cast<size_t>(w) * h);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
+    qv::TBitmap image(w, h);
     const qv::TWindowDC screen(nullptr);
-    const qv::TMemoryDC memory(screen.Get());
-    const qv::TGdiObject bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    HGDIOBJ old = SelectObject(memory.Get(), bitmap.Get());
-    BitBlt(memory.Get(), 0, 0, w, h, screen.Get(), r.left, r.top, SRCCOPY);
+    BitBlt(image.Canvas().Handle(), 0, 0, w, h, screen.Get(), r.left, r.top, SRCCOPY);
     GdiFlush();
-    std::memcpy(pixels.data(), bits, pixels.size() * 4);
-    SelectObject(memory.Get(), old);
+    std::vector<std::uint32_t> pixels(image.Bits(), image.Bits() + static_cast<size_t>(w) * h);
     for (auto& p : pixels)
         p &= 0xFFFFFF;
     return pixels;
