@@ -5,11 +5,11 @@
 
 #include "app/ControlIds.h"
 #include "framework/Graphics.h"
+#include "support/MessageSequence.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 
 using namespace qvtest;
 using namespace qv::app;
@@ -18,35 +18,27 @@ namespace {
 
 const wchar_t kDone[] = L"操作完成。";
 
-// The screen's pixels in r (screen coordinates), as 0x00RRGGBB.
-std::vector<std::uint32_t> ScreenPixels(const RECT& r)
+// Counts the pixels on the screen in r (screen coordinates) that pass.
+template <class Test>
+int CountOnScreen(const RECT& r, Test test)
 {
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    qv::TBitmap image(w, h);
-    const qv::TWindowDC screen(nullptr);
-    BitBlt(image.Canvas().Handle(), 0, 0, w, h, screen.Get(), r.left, r.top, SRCCOPY);
-    GdiFlush();
-    std::vector<std::uint32_t> pixels(image.Bits(), image.Bits() + static_cast<size_t>(w) * h);
-    for (auto& p : pixels)
-        p &= 0xFFFFFF;
-    return pixels;
+    const TScreenPixels shot(r);
+    int n = 0;
+    for (int y = 0; y < shot.Height(); ++y)
+        for (int x = 0; x < shot.Width(); ++x)
+            n += test(shot.At(x, y));
+    return n;
 }
 
 // Pixels of text (near black) on the screen in r.
 int TextPixels(const RECT& r)
 {
-    int n = 0;
-    for (std::uint32_t p : ScreenPixels(r))
-        n += (p >> 16 & 0xFF) < 0x60 && (p >> 8 & 0xFF) < 0x60 && (p & 0xFF) < 0x60;
-    return n;
+    return CountOnScreen(r, [](COLORREF c) { return GetRValue(c) < 0x60 && GetGValue(c) < 0x60 && GetBValue(c) < 0x60; });
 }
 
-int PixelsOf(const RECT& r, std::uint32_t rgb)
+int PixelsOf(const RECT& r, COLORREF colour)
 {
-    int n = 0;
-    for (std::uint32_t p : ScreenPixels(r))
-        n += p == rgb;
-    return n;
+    return CountOnScreen(r, [&](COLORREF c) { return c == colour; });
 }
 
 // Status panel 0 on the screen, inside its border.
@@ -75,7 +67,7 @@ class Cover {
 public:
     explicit Cover(const RECT& r)
     {
-        static const qv::TGdiObject brush(CreateSolidBrush(RGB(255, 0, 255)));
+        static const qv::TGdiObject brush(CreateSolidBrush(kColour));
         WNDCLASSW wc{};
         wc.lpfnWndProc = DefWindowProcW;
         wc.hInstance = GetModuleHandleW(nullptr);
@@ -94,7 +86,7 @@ public:
             DispatchMessageW(&msg);
     }
 
-    static constexpr std::uint32_t kColour = 0xFF00FF; // RGB(255, 0, 255) read back
+    static constexpr COLORREF kColour = RGB(255, 0, 255);
 
 private:
     HWND wnd_;
