@@ -4,6 +4,7 @@
 #include "app/HelpSrc.h"
 #include "app/InputFileNameSrc.h"
 #include "core/ConfigStore.h"
+#include "framework/Handles.h"
 
 namespace qv::app {
 
@@ -180,8 +181,7 @@ void TQuorvane::NetCfgBTClick(TObject*)
     PROCESS_INFORMATION pi{};
     std::wstring command = kNetworkPanelCommand;
     if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        const TProcess panel(pi);
     }
     core::DeleteScript();
 }

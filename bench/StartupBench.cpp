@@ -2,6 +2,7 @@
 // painted, with 10 and with 10,000 saved configurations, next to a minimal Win32
 // window program started and awaited the same way in the same run.
 #include "BenchSupport.h"
+#include "framework/Handles.h"
 
 #include <windows.h>
 
@@ -63,9 +64,10 @@ double TimeStart(const std::wstring& exe, const std::wstring& dir, const wchar_t
     double start = NowMs();
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
         return -1;
+    const qv::TProcess program(pi);
     double elapsed = -1;
     for (;;) {
-        HWND w = FindShownWindow(pi.dwProcessId, caption);
+        HWND w = FindShownWindow(program.ProcessId, caption);
         if (w && Painted(w)) {
             elapsed = NowMs() - start;
             break;
@@ -74,10 +76,8 @@ double TimeStart(const std::wstring& exe, const std::wstring& dir, const wchar_t
             break;
         Sleep(1);
     }
-    TerminateProcess(pi.hProcess, 0);
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
+    TerminateProcess(program.Process.Get(), 0);
+    WaitForSingleObject(program.Process.Get(), 10000);
     return elapsed;
 }
 
@@ -85,11 +85,10 @@ void MakeConfigs(const std::wstring& dir, int count)
 {
     for (int i = 0; i < count; ++i) {
         std::wstring path = dir + L"配置" + std::to_wstring(i) + L".NCF";
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        const qv::THandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         const char text[] = "pushd interface ip\r\npopd\r\n";
         DWORD put = 0;
-        WriteFile(h, text, sizeof(text) - 1, &put, nullptr);
-        CloseHandle(h);
+        WriteFile(file.Get(), text, sizeof(text) - 1, &put, nullptr);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "core/ConfigStore.h"
 
 #include "core/ConsoleText.h"
+#include "framework/Handles.h"
 
 #include <windows.h>
 
@@ -40,6 +41,23 @@ bool IsDeviceFileName(const std::wstring& fileName)
         return (d >= L'1' && d <= L'9') || d == L'\u00B9' || d == L'\u00B2' || d == L'\u00B3';
     }
     return false;
+}
+
+// A configuration on its way to another letter case. The extension must not
+// begin with NCF: the list's search matches short names too (x.NCFtmp is X~1.NCF).
+constexpr wchar_t kRenamePrefix[] = L"~qvrename-";
+
+// The entry's name as the directory stores it (its letter case), or empty.
+std::wstring NameOnDisk(const std::wstring& path)
+{
+    TFileSearch search(path);
+    return search.begin() == search.end() ? std::wstring() : std::wstring(search.begin()->cFileName);
+}
+
+bool SameFileName(const std::wstring& a, const std::wstring& b)
+{
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
 }
 
 } // namespace
@@ -107,17 +125,12 @@ bool IsValidConfigName(const std::wstring& name)
 std::vector<std::wstring> ListConfigNames()
 {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((ProgramDir() + L"*" + kConfigExtension).c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
+    for (const WIN32_FIND_DATAW& entry : TFileSearch(ProgramDir() + L"*" + kConfigExtension)) {
         // Cut by length: a match through the short name (x.NCFtmp) or in
         // another letter case (x.ncf) loses four characters just the same.
         const size_t length = wcslen(entry.cFileName);
         names.emplace_back(entry.cFileName, length >= 4 ? length - 4 : 0);
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
+    }
     return names;
 }
 
@@ -125,7 +138,23 @@ bool RenameConfig(const std::wstring& oldName, const std::wstring& newName)
 {
     if (!IsValidConfigName(newName))
         return false;
-    return MoveFileW(ConfigFilePath(oldName).c_str(), ConfigFilePath(newName).c_str()) != FALSE;
+    const std::wstring from = ConfigFilePath(oldName), to = ConfigFilePath(newName);
+    const std::wstring stored = newName + kConfigExtension;
+    const bool moved = MoveFileW(from.c_str(), to.c_str()) != FALSE;
+    if (moved && NameOnDisk(to) == stored)
+        return true;
+    // Only the letter case changes: some systems report success and keep the
+    // old name. Go through a name that the list's search cannot find.
+    if (!SameFileName(oldName, newName) || NameOnDisk(from).empty())
+        return false;
+    const std::wstring temporary = ProgramDir() + kRenamePrefix + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    if (!MoveFileW(from.c_str(), temporary.c_str()))
+        return false;
+    if (!MoveFileW(temporary.c_str(), to.c_str())) {
+        MoveFileW(temporary.c_str(), from.c_str());
+        return false;
+    }
+    return NameOnDisk(to) == stored;
 }
 
 bool DeleteConfig(const std::wstring& name)

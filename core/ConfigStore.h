@@ -40,8 +40,9 @@ bool IsValidConfigName(const std::wstring& name);
 // that cannot be searched yields an empty list.
 std::vector<std::wstring> ListConfigNames();
 
-// Renames the configuration file; false when the system refuses (a file of
-// the new name exists) or the new name is not valid.
+// Renames the configuration file; true only when the directory then shows the
+// new name, letter case included. False when the system refuses (a file of the
+// new name exists) or the new name is not valid; the file keeps its old name.
 bool RenameConfig(const std::wstring& oldName, const std::wstring& newName);
 
 // Deletes the configuration file; false when the system refuses.

@@ -3,6 +3,7 @@
 #include "core/ConfigStore.h"
 #include "core/ConsoleText.h"
 #include "framework/Exceptions.h"
+#include "framework/Handles.h"
 
 #include <shellapi.h>
 
@@ -84,17 +85,14 @@ bool CopyStillRuns(DWORD pid, unsigned long long started)
 {
     if (pid == GetCurrentProcessId() && started == ProcessStartTime(GetCurrentProcess()))
         return false; // ours, from a capture that did not clean up: none runs now
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    const THandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process)
         return GetLastError() != ERROR_INVALID_PARAMETER; // refused: it exists
-    bool runs = true;
     DWORD code;
-    if (GetExitCodeProcess(process, &code) && code != STILL_ACTIVE)
-        runs = false;
-    else if (unsigned long long time = ProcessStartTime(process); time != 0 && time != started)
-        runs = false;
-    CloseHandle(process);
-    return runs;
+    if (GetExitCodeProcess(process.Get(), &code) && code != STILL_ACTIVE)
+        return false;
+    const unsigned long long time = ProcessStartTime(process.Get());
+    return time == 0 || time == started;
 }
 
 // Reserves a new capture file (created empty; the redirection replaces it).
@@ -105,12 +103,10 @@ std::wstring CreateCaptureFile()
     const unsigned long long started = ProcessStartTime(GetCurrentProcess());
     for (int attempt = 0;; ++attempt) {
         std::wstring name = CaptureFileName(pid, started, ++seq);
-        HANDLE file = CreateFileW((ProgramDir() + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            CloseHandle(file);
+        const THandle file(CreateFileW((ProgramDir() + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file)
             return name;
-        }
         DWORD error = GetLastError();
         if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt >= 1000)
             throw EInOutError(error);
@@ -138,6 +134,31 @@ public:
 private:
     std::wstring path_;
 };
+
+// Waits for the process to end with the thread blocked for input, but not for
+// painting: the status and the busy cursor reach the screen at once, and the
+// window repaints when it is uncovered. Nothing else is dispatched.
+void WaitRepaintingOnly(HANDLE process)
+{
+    while (MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_PAINT) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE | PM_QS_PAINT))
+            DispatchMessageW(&msg);
+    }
+}
+
+// Keys and clicks that came while a command ran were meant for a window that
+// did not answer: replayed afterwards, three clicks would be three commands.
+void DiscardInput()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+    while (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+    while (PeekMessageW(&msg, nullptr, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, PM_REMOVE)) {
+    }
+}
 
 class DeleteScriptOnExit {
 public:
@@ -177,8 +198,16 @@ std::wstring CaptureCommandLine(const std::wstring& outputFileName)
 void DeleteScript()
 {
     const std::wstring path = ScriptPath();
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-        DeleteFileW(path.c_str());
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    // A file copied from a read-only medium keeps the attribute, and the system
+    // refuses to delete it: every later command would find it in the way.
+    if ((attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        const DWORD rest = attributes & ~FILE_ATTRIBUTE_READONLY;
+        SetFileAttributesW(path.c_str(), rest ? rest : FILE_ATTRIBUTE_NORMAL);
+    }
+    DeleteFileW(path.c_str());
 }
 
 void WriteScript(const std::wstring& commandLine)
@@ -186,10 +215,8 @@ void WriteScript(const std::wstring& commandLine)
     DeleteScript();
     const std::wstring path = ScriptPath();
 
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (!THandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)))
         throw EInOutError(GetLastError());
-    CloseHandle(file);
 
     DeleteFileOnExit partial(path);
     std::string bytes;
@@ -197,13 +224,13 @@ void WriteScript(const std::wstring& commandLine)
         throw EInOutError(ERROR_NO_UNICODE_TRANSLATION);
     bytes += "\r\n";
 
-    file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    THandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         throw EInOutError(GetLastError());
     DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    BOOL ok = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     DWORD error = ok ? (written == bytes.size() ? ERROR_SUCCESS : ERROR_HANDLE_DISK_FULL) : GetLastError();
-    if (!CloseHandle(file) && error == ERROR_SUCCESS)
+    if (!file.Close() && error == ERROR_SUCCESS)
         error = GetLastError();
     if (error != ERROR_SUCCESS)
         throw EInOutError(error);
@@ -213,10 +240,15 @@ void WriteScript(const std::wstring& commandLine)
 ScriptResult RunScript(HWND owner, IScriptHost& host)
 {
     host.SetBusyCursor(true);
-    struct RestoreCursor {
+    // However the run ends: the input that came meanwhile goes, the cursor is the default one.
+    struct EndRun {
         IScriptHost& host;
-        ~RestoreCursor() { host.SetBusyCursor(false); }
-    } restore{host};
+        ~EndRun()
+        {
+            DiscardInput();
+            host.SetBusyCursor(false);
+        }
+    } end{host};
     host.SetStatus(kStatusRunning);
 
     SHELLEXECUTEINFOW info = {};
@@ -230,14 +262,16 @@ ScriptResult RunScript(HWND owner, IScriptHost& host)
     info.nShow = SW_HIDE;
 
     ScriptResult result;
-    if (ShellExecuteExW(&info) && info.hProcess) {
-        WaitForSingleObject(info.hProcess, INFINITE);
-        DWORD code;
-        if (GetExitCodeProcess(info.hProcess, &code)) {
-            result.started = true;
-            result.exitCode = code;
-        }
-        CloseHandle(info.hProcess);
+    if (!ShellExecuteExW(&info))
+        return result;
+    const THandle process(info.hProcess);
+    if (!process)
+        return result;
+    WaitRepaintingOnly(process.Get());
+    DWORD code;
+    if (GetExitCodeProcess(process.Get(), &code)) {
+        result.started = true;
+        result.exitCode = code;
     }
     return result;
 }
@@ -284,19 +318,14 @@ bool ApplyConfig(std::wstring name, HWND owner, IScriptHost& host)
 
 void RemoveStaleCaptureFiles()
 {
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((ProgramDir() + kCapturePrefix + L"*" + kCaptureExtension).c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
+    for (const WIN32_FIND_DATAW& entry : TFileSearch(ProgramDir() + kCapturePrefix + L"*" + kCaptureExtension)) {
         DWORD pid = 0;
         unsigned long long started = 0;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
         if (ParseCaptureFileName(entry.cFileName, pid, started) && !CopyStillRuns(pid, started))
             DeleteFileW((ProgramDir() + entry.cFileName).c_str());
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
+    }
 }
 
 } // namespace qv::core

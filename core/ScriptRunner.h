@@ -1,6 +1,7 @@
 // Runs network-shell commands through the one-line batch file "RunIt.BAT" in
 // ProgramDir: written, started hidden, waited for and deleted again. The user
-// interface thread is blocked for the whole run; nothing is pumped.
+// interface thread is blocked for input for the whole run; only painting goes
+// on, and the keys and clicks that came meanwhile are discarded at the end.
 #pragma once
 
 #include <windows.h>
@@ -37,7 +38,8 @@ protected:
 std::wstring ApplyCommandLine(const std::wstring& name);
 std::wstring CaptureCommandLine(const std::wstring& outputFileName);
 
-// Deletes ProgramDir + "RunIt.BAT" if it exists; the result is ignored.
+// Deletes ProgramDir + "RunIt.BAT" if it exists, also a read-only one; the
+// result is ignored.
 void DeleteScript();
 
 // Replaces the script file with commandLine and CR LF, in the console code
@@ -53,8 +55,9 @@ struct ScriptResult {
 };
 
 // Starts the script hidden in ProgramDir, owned by owner, and waits without a
-// time limit for it to end. Busy cursor and "正在执行操作……" for the whole run;
-// the default cursor again afterwards, also when an error escapes. The caller
+// time limit for it to end, repainting meanwhile. Busy cursor and "正在执行操作……"
+// for the whole run; afterwards the input that came meanwhile is discarded and
+// the cursor is the default one again, also when an error escapes. The caller
 // shows the outcome.
 ScriptResult RunScript(HWND owner, IScriptHost& host);
 

@@ -14,7 +14,7 @@ qv_as_root() {
 
 qv_install_packages() {
     local wanted="cmake make g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth x11-utils
-        fonts-wqy-zenhei googletest locales clang libclang-rt-14-dev imagemagick"
+        fonts-wqy-zenhei fonts-arphic-gbsn00lp googletest locales clang libclang-rt-14-dev imagemagick"
     local missing=""
     for p in $wanted; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

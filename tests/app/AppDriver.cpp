@@ -87,12 +87,16 @@ void AppDriver::Start()
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     std::wstring cmd = L"\"" + dir_ + L"Quorvane.exe\"";
-    BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir_.c_str(), &si, &pi_);
+    PROCESS_INFORMATION pi{};
+    WriteBytes(workingDir_ + L"decoy.NCF", "pushd interface ip\r\npopd\r\n");
+    BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, workingDir_.c_str(), &si,
+                             &pi);
     while (!env.empty())
         env.pop_back();  // restored in reverse
     if (!ok)
         throw std::runtime_error("cannot start Quorvane.exe");
-    WaitForInputIdle(pi_.hProcess, 10000);
+    process_ = qv::TProcess(pi);
+    WaitForInputIdle(process_.Process.Get(), 10000);
 }
 
 HWND AppDriver::StartWith(std::initializer_list<std::pair<std::wstring, std::string>> configs)
@@ -105,31 +109,27 @@ HWND AppDriver::StartWith(std::initializer_list<std::pair<std::wstring, std::str
 
 bool AppDriver::Running() const
 {
-    return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
+    return process_.Process && WaitForSingleObject(process_.Process.Get(), 0) == WAIT_TIMEOUT;
 }
 
 int AppDriver::WaitExit(int timeoutMs)
 {
-    if (!pi_.hProcess)
+    if (!process_.Process)
         return -1;
-    if (WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(process_.Process.Get(), static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
         return -1;
     DWORD code = 0;
-    GetExitCodeProcess(pi_.hProcess, &code);
+    GetExitCodeProcess(process_.Process.Get(), &code);
     return static_cast<int>(code);
 }
 
 void AppDriver::Kill()
 {
-    if (pi_.hProcess) {
-        if (Running()) {
-            TerminateProcess(pi_.hProcess, 1);
-            WaitForSingleObject(pi_.hProcess, 10000);
-        }
-        CloseHandle(pi_.hProcess);
-        CloseHandle(pi_.hThread);
-        pi_ = PROCESS_INFORMATION{};
+    if (Running()) {
+        TerminateProcess(process_.Process.Get(), 1);
+        WaitForSingleObject(process_.Process.Get(), 10000);
     }
+    process_ = qv::TProcess();
 }
 
 std::vector<HWND> AppDriver::VisibleWindows() const
@@ -137,7 +137,7 @@ std::vector<HWND> AppDriver::VisibleWindows() const
     struct Search {
         DWORD pid;
         std::vector<HWND> found;
-    } s{pi_.dwProcessId, {}};
+    } s{process_.ProcessId, {}};
     EnumWindows(
         [](HWND w, LPARAM lp) -> BOOL {
             auto s = reinterpret_cast<Search*>(lp);
@@ -256,29 +256,26 @@ void AppDriver::WriteFile(const std::wstring& name, const std::string& bytes) co
 std::vector<std::wstring> AppDriver::ConfigNames() const
 {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((dir_ + L"*.NCF").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::wstring n = fd.cFileName;
+    for (const WIN32_FIND_DATAW& entry : qv::TFileSearch(dir_ + L"*.NCF")) {
+        const std::wstring n = entry.cFileName;
         names.push_back(n.size() >= 4 ? n.substr(0, n.size() - 4) : std::wstring());
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+    }
     return names;
 }
 
 std::string AppDriver::RunNetSH(const std::wstring& arguments, DWORD* exitCode) const
 {
     SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    CreatePipe(&readEnd, &writeEnd, &sa, 0);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    HANDLE readHandle = nullptr, writeHandle = nullptr;
+    CreatePipe(&readHandle, &writeHandle, &sa, 0);
+    const qv::THandle readEnd(readHandle);
+    qv::THandle writeEnd(writeHandle);
+    SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
+    si.hStdOutput = writeEnd.Get();
+    si.hStdError = writeEnd.Get();
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     std::wstring exe = dir_ + L"NetSH.exe";
     if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES)
@@ -291,22 +288,20 @@ std::string AppDriver::RunNetSH(const std::wstring& arguments, DWORD* exitCode) 
         ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, dir_.c_str(), &si,
                             &pi);
     }
-    CloseHandle(writeEnd);
+    writeEnd.Close();  // the child's copy is the only writer left: reading ends with it
     std::string out;
     if (ok) {
+        const qv::TProcess netsh(pi);
         char buf[4096];
         DWORD got = 0;
-        while (::ReadFile(readEnd, buf, sizeof(buf), &got, nullptr) && got > 0)
+        while (::ReadFile(readEnd.Get(), buf, sizeof(buf), &got, nullptr) && got > 0)
             out.append(buf, got);
-        WaitForSingleObject(pi.hProcess, 30000);
+        WaitForSingleObject(netsh.Process.Get(), 30000);
         DWORD code = 0;
-        GetExitCodeProcess(pi.hProcess, &code);
+        GetExitCodeProcess(netsh.Process.Get(), &code);
         if (exitCode)
             *exitCode = code;
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
     }
-    CloseHandle(readEnd);
     return out;
 }
 

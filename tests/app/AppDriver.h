@@ -1,12 +1,15 @@
 // Drives the real Quorvane.exe as a user would: starts it in a fresh directory with
 // the stand-in network shell, finds its windows by caption and its controls by their
-// stable identifiers, clicks, types and reads back texts.
+// stable identifiers, clicks, types and reads back texts. It is started from another
+// working directory, which holds a configuration of its own: the program must use
+// the directory of its executable, never the working one.
 #pragma once
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include "framework/Handles.h"
 #include "support/TestFiles.h"
 
 #include <functional>
@@ -29,6 +32,8 @@ public:
 
     // The program's directory (ProgramDir), with a trailing backslash.
     const std::wstring& Dir() const { return dir_; }
+    // The working directory it is started in; it holds "decoy.NCF".
+    const std::wstring& WorkingDir() const { return workingDir_; }
     std::wstring StateFile() const { return dir_ + L"netstate.txt"; }
 
     // Extra environment for the program (for example QUORVANE_NETSH_FAIL).
@@ -84,8 +89,10 @@ public:
 private:
     TempDir temp_{L"app"};
     std::wstring dir_ = temp_.Path();
+    TempDir workingTemp_{L"app cwd"};
+    std::wstring workingDir_ = workingTemp_.Path();
     std::vector<std::pair<std::wstring, std::wstring>> env_;
-    PROCESS_INFORMATION pi_{};
+    qv::TProcess process_;
 };
 
 HWND ChildById(HWND parent, int id);

@@ -84,7 +84,7 @@ TEST(Save, FirstConfigurationEnablesCommandsAndSelectsTheFirstItem)
     ASSERT_TRUE(app.WaitStatus(kDone));
 
     EXPECT_TRUE(app.FileExists(L"办公室.NCF"));
-    EXPECT_NE(std::string::npos, app.ReadFile(L"办公室.NCF").find("set address"));
+    EXPECT_NE(std::string::npos, app.ReadFile(L"办公室.NCF").find("add address name="));
     EXPECT_FALSE(app.FileExists(L"RunIt.BAT"));
     EXPECT_TRUE(AppDriver::Enabled(ChildById(main, idSwitchBT)));
     EXPECT_TRUE(AppDriver::Enabled(ChildById(main, idModifyNameBT)));
@@ -215,16 +215,20 @@ TEST(Rename, ToTheSameTextDoesNothing)
     EXPECT_EQ(L"", app.Status());
 }
 
-TEST(Rename, MovesTheFileAndReportsIt)
+TEST(Rename, MovesTheFileAndReportsItAlsoWhenOnlyTheLetterCaseChanges)
 {
     AppDriver app;
     ASSERT_TRUE(app.StartWith({{L"A", "x"}}));
-    AppDriver::Click(Button(app, idModifyNameBT));
-    app.AnswerName(L"新 名字");
-    EXPECT_TRUE(app.WaitStatus(L"修改完成。"));
-    EXPECT_EQ(std::vector<std::wstring>{L"新 名字"}, app.ConfigNames());
-    EXPECT_EQ("x", app.ReadFile(L"新 名字.NCF"));
-    EXPECT_EQ(L"新 名字", WindowText(ChildById(app.Main(), idConfigList)));
+    for (const std::wstring name : {L"新 abc", L"新 ABC"}) {
+        AppDriver::Click(Button(app, idModifyNameBT));
+        app.AnswerName(name);
+        EXPECT_TRUE(WaitUntil([&] { return WindowText(ChildById(app.Main(), idConfigList)) == name; }));
+        EXPECT_EQ(L"修改完成。", app.Status());
+        EXPECT_EQ(std::vector<std::wstring>{name}, app.ConfigNames());
+        EXPECT_EQ("x", app.ReadFile(name + L".NCF"));
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"NetSH.exe", L"Quorvane.exe", L"新 ABC.NCF"}), Entries(app.Dir()))
+        << "no temporary name is left behind";
 }
 
 TEST(Rename, OntoAnExistingNameFailsAndKeepsBothFiles)
@@ -280,6 +284,19 @@ TEST(Delete, OfTheLastConfigurationShowsTheHelpWindow)
     EXPECT_TRUE(app.WaitStatus(L"配置文件已删除。"));
     EXPECT_FALSE(AppDriver::Enabled(Button(app, idSwitchBT)));
     EXPECT_FALSE(AppDriver::Enabled(Button(app, idDelBT)));
+}
+
+TEST(Switch, ReadOnlyScriptLeftBehindIsReplacedAndRemoved)
+{
+    AppDriver app;
+    // Copied from a read-only medium, say; had it run, ran.txt would exist.
+    app.WriteFile(L"RunIt.BAT", "echo stale > ran.txt\r\n");
+    ASSERT_TRUE(SetFileAttributesW((app.Dir() + L"RunIt.BAT").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(app.StartWith({{L"A", "pushd interface ip\r\npopd\r\n"}}));
+    AppDriver::Click(Button(app, idSwitchBT));
+    EXPECT_TRUE(app.WaitStatus(kDone));
+    EXPECT_FALSE(app.FileExists(L"RunIt.BAT"));
+    EXPECT_FALSE(app.FileExists(L"ran.txt"));
 }
 
 TEST(Errors, ScriptFileThatCannotBeCreatedShowsTheErrorAndTheWindowStaysUsable)

@@ -74,6 +74,9 @@ TEST(ConfigList, ExtensionInAnotherCaseIsCutByLength)
     ProgramDirScope scope(dir.Path());
     WriteBytes(dir / L"lower.ncf", "a");
     EXPECT_EQ(std::vector<std::wstring>{L"lower"}, ListConfigNames());
+    // Renamed in its letter case only: the extension takes the usual case too.
+    EXPECT_TRUE(RenameConfig(L"lower", L"Lower"));
+    EXPECT_EQ(std::vector<std::wstring>{L"Lower.NCF"}, Entries(dir.Path()));
     EXPECT_TRUE(DeleteConfig(L"lower")); // reached again through .NCF
     EXPECT_TRUE(ListConfigNames().empty());
 }

@@ -49,7 +49,7 @@ TEST_P(SaveAndSwitch, ApplyingASavedConfigurationRestoresIt)
     const std::string office = State();
     ASSERT_FALSE(office.empty());
     // The dump is the network shell's text in the console code page.
-    EXPECT_NE(std::string::npos, ReadBytes(dir_ / L"办公室.NCF").find(ConsoleBytes(L"set address name=\"本地连接\"")));
+    EXPECT_NE(std::string::npos, ReadBytes(dir_ / L"办公室.NCF").find(ConsoleBytes(L"add address name=\"本地连接\"")));
 
     WriteBytes(dir_ / L"手写 100% a&b.NCF", ConsoleBytes(kHandWritten));
     ASSERT_TRUE(ApplyConfig(L"手写 100% a&b", nullptr, host_)) << host_.LastStatus();

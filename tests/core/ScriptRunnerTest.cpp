@@ -2,6 +2,7 @@
 #include "core/CoreTestSupport.h"
 #include "core/ScriptRunner.h"
 #include "framework/Exceptions.h"
+#include "framework/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -219,42 +220,43 @@ TEST_F(Runner, UnwritableScriptRaisesTheInputOutputErrorBeforeAnythingRuns)
 
 TEST_F(Runner, LeftoverCaptureFilesOfEndedCopiesAreRemoved)
 {
-    auto start = [](PROCESS_INFORMATION& pi) {
+    auto start = [](qv::TProcess& process) {
         wchar_t command[] = L"cmd.exe /c exit";
         STARTUPINFOW si = {};
         si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
         ASSERT_TRUE(CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, CREATE_SUSPENDED | CREATE_NO_WINDOW,
                                    nullptr, nullptr, &si, &pi));
+        process = qv::TProcess(pi);
     };
-    auto fileOf = [](const PROCESS_INFORMATION& pi, unsigned long long startedDelta = 0) {
+    auto fileOf = [](const qv::TProcess& process, unsigned long long startedDelta = 0) {
         FILETIME created, exited, kernel, user;
-        GetProcessTimes(pi.hProcess, &created, &exited, &kernel, &user);
+        GetProcessTimes(process.Process.Get(), &created, &exited, &kernel, &user);
         unsigned long long started =
             ((static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime) + startedDelta;
         wchar_t time[17];
         swprintf(time, 17, L"%016llx", started);
-        return L"~qvdump-" + std::to_wstring(pi.dwProcessId) + L"-" + time + L"-1.tmp";
+        return L"~qvdump-" + std::to_wstring(process.ProcessId) + L"-" + time + L"-1.tmp";
+    };
+    auto end = [](qv::TProcess& process) {
+        TerminateProcess(process.Process.Get(), 0);
+        WaitForSingleObject(process.Process.Get(), 10000);
+        process = qv::TProcess();
     };
 
-    PROCESS_INFORMATION ended = {}, running = {};
+    qv::TProcess ended, running;
     start(ended);
     start(running);
     const std::wstring endedFile = fileOf(ended), runningFile = fileOf(running);
     const std::wstring reusedFile = fileOf(running, 1); // same id, another start: the id was reused
-    TerminateProcess(ended.hProcess, 0);
-    WaitForSingleObject(ended.hProcess, 10000);
-    CloseHandle(ended.hThread);
-    CloseHandle(ended.hProcess);
+    end(ended);
 
     for (const std::wstring& name : {endedFile, runningFile, reusedFile, std::wstring(L"~qvdump-notours.tmp")})
         WriteBytes(dir_ / name, "partial dump");
     RemoveStaleCaptureFiles();
     EXPECT_EQ((std::vector<std::wstring>{runningFile, L"~qvdump-notours.tmp"}), Entries(dir_.Path()));
 
-    TerminateProcess(running.hProcess, 0);
-    WaitForSingleObject(running.hProcess, 10000);
-    CloseHandle(running.hThread);
-    CloseHandle(running.hProcess);
+    end(running);
     RemoveStaleCaptureFiles();
     EXPECT_EQ((std::vector<std::wstring>{L"~qvdump-notours.tmp"}), Entries(dir_.Path()));
 }

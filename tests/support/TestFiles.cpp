@@ -1,5 +1,7 @@
 #include "support/TestFiles.h"
 
+#include "framework/Handles.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,22 +12,16 @@ namespace {
 
 void RemoveTree(const std::wstring& dir)
 {
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((dir + L"*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring path = dir + name;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                RemoveTree(path + L"\\");
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(search, &entry));
-        FindClose(search);
+    for (const WIN32_FIND_DATAW& entry : qv::TFileSearch(dir + L"*")) {
+        if (qv::TFileSearch::IsDotEntry(entry))
+            continue;
+        const std::wstring path = dir + entry.cFileName;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            RemoveTree(path + L"\\");
+        else
+            DeleteFileW(path.c_str());
     }
     RemoveDirectoryW(dir.c_str());
 }
@@ -73,25 +69,23 @@ EnvScope::~EnvScope()
 std::string ReadBytes(const std::wstring& path)
 {
     std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const qv::THandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+    if (!file)
         return bytes;
     char buffer[4096];
     DWORD read;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
         bytes.append(buffer, read);
-    CloseHandle(file);
     return bytes;
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file) << "cannot write a test file";
+    const qv::THandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file) << "cannot write a test file";
     DWORD written;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 bool Exists(const std::wstring& path)
@@ -108,16 +102,10 @@ bool IsDirectory(const std::wstring& path)
 std::vector<std::wstring> Entries(const std::wstring& dir)
 {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((dir + L"*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::wstring name = entry.cFileName;
-        if (name != L"." && name != L"..")
-            names.push_back(name);
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
+    for (const WIN32_FIND_DATAW& entry : qv::TFileSearch(dir + L"*")) {
+        if (!qv::TFileSearch::IsDotEntry(entry))
+            names.push_back(entry.cFileName);
+    }
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -1,5 +1,6 @@
 // NetSH.exe: the stand-in network shell for systems whose own one does
 // nothing (Wine's reports success and writes no dump). See NetShell.h.
+#include "framework/Handles.h"
 #include "tools/netsh/NetShell.h"
 
 #include <windows.h>
@@ -53,10 +54,32 @@ void Write(DWORD which, const std::wstring& text)
         done += written;
 }
 
+// Appends a line to the file (created when missing).
+void AppendLine(const std::wstring& path, const std::wstring& line)
+{
+    const qv::THandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string bytes = qv::netsh::EncodeConsoleText(line + L"\r\n");
+    DWORD written;
+    if (file)
+        WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+    // Tests count the runs (one line of arguments each) and slow the network
+    // shell down (milliseconds), as a real one on a slow network is.
+    if (const std::wstring log = Environment(L"QUORVANE_NETSH_LOG"); !log.empty()) {
+        std::wstring line;
+        for (int n = 1; n < argc; ++n)
+            line += (n > 1 ? L" " : L"") + std::wstring(argv[n]);
+        AppendLine(log, line);
+    }
+    if (const std::wstring delay = Environment(L"QUORVANE_NETSH_DELAY"); !delay.empty())
+        Sleep(static_cast<DWORD>(std::wcstoul(delay.c_str(), nullptr, 10)));
+
     // Tests make the network shell fail: exit with the given code, do nothing.
     const std::wstring fail = Environment(L"QUORVANE_NETSH_FAIL");
     if (!fail.empty()) {

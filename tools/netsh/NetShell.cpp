@@ -1,5 +1,7 @@
 #include "tools/netsh/NetShell.h"
 
+#include "framework/Handles.h"
+
 #include <windows.h>
 
 #include <map>
@@ -226,15 +228,17 @@ bool GatewayParam(const Params& p, std::optional<Gateway>& gateway, std::wstring
     return true;
 }
 
-Interface* FindInterface(NetState& state, const Params& p, std::wstring& error)
+// The interface a command names with name= (or interface=, in the commands of
+// the later systems).
+Interface* FindInterface(NetState& state, const Params& p, std::wstring& error, const wchar_t* tag = L"name")
 {
-    if (!p.Has(L"name")) {
+    if (!p.Has(tag)) {
         error = L"the interface name is missing";
         return nullptr;
     }
-    Interface* i = state.Find(p.Get(L"name"));
+    Interface* i = state.Find(p.Get(tag));
     if (!i)
-        error = L"unknown interface " + Quote(p.Get(L"name"));
+        error = L"unknown interface " + Quote(p.Get(tag));
     return i;
 }
 
@@ -313,14 +317,21 @@ bool AddAddress(NetState& state, const std::vector<Token>& words, size_t first, 
         error = kMissing;
         return false;
     }
-    if (i->addressSource != Source::Static) {
-        error = L"DHCP is enabled on " + Quote(i->name) + L"; set a static address first";
+    if (i->addressSource != Source::Static && !p.Has(L"address")) {
+        error = L"DHCP is enabled on " + Quote(i->name) + L"; a gateway needs a static address";
         return false;
     }
     if (p.Has(L"address")) {
         Address a;
         if (!AddressAndMask(p, a, error))
             return false;
+        if (i->addressSource != Source::Static) {
+            // As on the later systems: a static address ends DHCP on the interface
+            // (their dumps reset everything to DHCP, then add the addresses).
+            i->addressSource = Source::Static;
+            i->addresses.clear();
+            i->gateways.clear();
+        }
         for (const Address& existing : i->addresses) {
             if (existing.ip == a.ip) {
                 error = FormatIp(a.ip) + L" is already configured on " + Quote(i->name);
@@ -449,6 +460,130 @@ bool AddServer(NetState& state, bool dns, const std::vector<Token>& words, size_
     return true;
 }
 
+// set interface interface=... forwarding= advertise= nud= (the later systems).
+bool SetInterface(NetState& state, const std::vector<Token>& words, size_t first, std::wstring& error)
+{
+    Params p;
+    if (!p.Parse(words, first, {L"interface", L"forwarding", L"advertise", L"nud"}, error))
+        return false;
+    Interface* i = FindInterface(state, p, error, L"interface");
+    if (!i)
+        return false;
+    if (!p.Has(L"forwarding") && !p.Has(L"advertise") && !p.Has(L"nud")) {
+        error = kMissing;
+        return false;
+    }
+    Interface changed = *i;
+    for (auto [tag, flag] : {std::pair{L"forwarding", &changed.forwarding}, std::pair{L"advertise", &changed.advertise},
+                             std::pair{L"nud", &changed.nud}}) {
+        std::wstring value;
+        if (!p.Has(tag))
+            continue;
+        if (!Keyword(p, tag, {L"enabled", L"disabled"}, value, error))
+            return false;
+        *flag = value == L"enabled";
+    }
+    *i = changed;
+    return true;
+}
+
+// set global name=value ... (the later systems).
+bool SetGlobal(NetState& state, const std::vector<Token>& words, size_t first, std::wstring& error)
+{
+    std::vector<std::wstring> names;
+    for (const auto& [name, value] : DefaultGlobals())
+        names.push_back(name);
+    Params p;
+    if (!p.Parse(words, first, names, error))
+        return false;
+    Globals changed = state.globals;
+    bool any = false;
+    for (const std::wstring& name : names) {
+        if (!p.Has(name))
+            continue;
+        const std::wstring value = Lower(p.Get(name));
+        if (!ValidGlobal(name, value)) {
+            error = L"invalid value for " + name + L": " + Quote(p.Get(name));
+            return false;
+        }
+        changed[name] = value;
+        any = true;
+    }
+    if (!any) {
+        error = kMissing;
+        return false;
+    }
+    state.globals = changed;
+    return true;
+}
+
+// add route: the stand-in keeps default routes only, as the interface's gateways.
+bool AddRoute(NetState& state, const std::vector<Token>& words, size_t first, std::wstring& error)
+{
+    Params p;
+    if (!p.Parse(words, first,
+                 {L"prefix", L"interface", L"nexthop", L"siteprefixlength", L"metric", L"publish", L"validlifetime",
+                  L"preferredlifetime", L"store"},
+                 error))
+        return false;
+    if (!p.Has(L"prefix") || !p.Has(L"interface") || !p.Has(L"nexthop")) {
+        error = kMissing;
+        return false;
+    }
+    Interface* i = FindInterface(state, p, error, L"interface");
+    if (!i)
+        return false;
+    const std::wstring prefix = p.Get(L"prefix");
+    const size_t slash = prefix.find(L'/');
+    std::uint32_t network;
+    unsigned bits;
+    if (slash == std::wstring::npos || !ParseIp(prefix.substr(0, slash), network) ||
+        !Number(prefix.substr(slash + 1), 32, bits)) {
+        error = L"invalid prefix: " + Quote(prefix);
+        return false;
+    }
+    if (network != 0 || bits != 0) {
+        error = L"only default routes (prefix=0.0.0.0/0) are simulated: " + Quote(prefix);
+        return false;
+    }
+    Gateway g;
+    if (!HostAddress(p.Get(L"nexthop"), g.ip)) {
+        error = L"invalid next hop: " + Quote(p.Get(L"nexthop"));
+        return false;
+    }
+    unsigned number;
+    std::wstring keyword;
+    if (p.Has(L"metric") && !Number(p.Get(L"metric"), 9999, g.metric)) {
+        error = L"invalid metric: " + Quote(p.Get(L"metric"));
+        return false;
+    }
+    if (p.Has(L"siteprefixlength") && !Number(p.Get(L"siteprefixlength"), 32, number)) {
+        error = L"invalid site prefix length: " + Quote(p.Get(L"siteprefixlength"));
+        return false;
+    }
+    if ((p.Has(L"publish") && !Keyword(p, L"publish", {L"no", L"age", L"yes"}, keyword, error)) ||
+        (p.Has(L"store") && !Keyword(p, L"store", {L"active", L"persistent"}, keyword, error)))
+        return false;
+    for (const wchar_t* lifetime : {L"validlifetime", L"preferredlifetime"}) {
+        if (p.Has(lifetime) && Lower(p.Get(lifetime)) != L"infinite" && !Number(p.Get(lifetime), 999999999, number)) {
+            error = std::wstring(L"invalid ") + lifetime + L": " + Quote(p.Get(lifetime));
+            return false;
+        }
+    }
+    if (i->addressSource != Source::Static) {
+        error = L"DHCP is enabled on " + Quote(i->name) + L"; a default route needs a static address";
+        return false;
+    }
+    for (const Gateway& existing : i->gateways) {
+        if (existing.ip == g.ip) {
+            error = L"the gateway " + FormatIp(g.ip) + L" is already configured on " + Quote(i->name);
+            return false;
+        }
+    }
+    i->gateways.push_back(g);
+    return true;
+}
+
 std::wstring SystemMessage(DWORD error)
 {
     wchar_t* buffer = nullptr;
@@ -465,9 +600,9 @@ std::wstring SystemMessage(DWORD error)
 
 bool ReadBytes(const std::wstring& path, std::string& bytes, DWORD& error)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const THandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         error = GetLastError();
         return false;
     }
@@ -475,10 +610,9 @@ bool ReadBytes(const std::wstring& path, std::string& bytes, DWORD& error)
     char buffer[65536];
     DWORD read = 0;
     bool ok = true;
-    while ((ok = ReadFile(file, buffer, sizeof buffer, &read, nullptr) != FALSE) && read > 0)
+    while ((ok = ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) != FALSE) && read > 0)
         bytes.append(buffer, read);
     error = ok ? ERROR_SUCCESS : GetLastError();
-    CloseHandle(file);
     return ok;
 }
 
@@ -507,7 +641,8 @@ std::string Encode(UINT cp, const std::wstring& text)
 const wchar_t kUsage[] =
     L"Usage: NetSH [-c context] [-f scriptfile | command]\r\n"
     L"Stand-in network shell working on a simulated configuration.\r\n"
-    L"  NetSH -c interface dump     prints the configuration as a script\r\n"
+    L"  NetSH -c interface dump     prints the configuration as a script, in the form of the\r\n"
+    L"                              system the state file names (system=windows-xp, -7...)\r\n"
     L"  NetSH -f file               runs a script (checked as a whole first)\r\n"
     L"State file: %QUORVANE_NETSTATE%, else netstate.txt beside NetSH.exe.\r\n";
 
@@ -624,9 +759,20 @@ bool Shell::Command(const std::vector<std::wstring>& context, const std::vector<
         return false;
     };
     std::optional<std::wstring> verb =
-        words[0].eq == std::wstring::npos ? Match(words[0].text, {L"add", L"dump", L"set"}) : std::nullopt;
+        words[0].eq == std::wstring::npos ? Match(words[0].text, {L"add", L"dump", L"reset", L"set"}) : std::nullopt;
     if (!verb)
         return notFound();
+    if (*verb == L"reset") {
+        // As the later systems' shell does at the start of each section of a dump.
+        if (context.size() != 2)
+            return notFound();
+        if (words.size() > 1) {
+            error = L"reset takes no parameters";
+            return false;
+        }
+        ResetState(state_);
+        return true;
+    }
     if (*verb == L"dump") {
         if (words.size() > 1) {
             error = L"dump takes no parameters";
@@ -637,11 +783,18 @@ bool Shell::Command(const std::vector<std::wstring>& context, const std::vector<
     }
     if (context.size() != 2 || words.size() < 2 || words[1].eq != std::wstring::npos)
         return notFound();
+    const bool add = *verb == L"add";
     std::optional<std::wstring> object =
-        Match(words[1].text, {L"address", L"dns", L"dnsservers", L"wins", L"winsservers"});
+        add ? Match(words[1].text, {L"address", L"dns", L"dnsservers", L"route", L"wins", L"winsservers"})
+            : Match(words[1].text, {L"address", L"dns", L"dnsservers", L"global", L"interface", L"wins", L"winsservers"});
     if (!object)
         return notFound();
-    const bool add = *verb == L"add";
+    if (*object == L"route")
+        return AddRoute(state_, words, 2, error);
+    if (*object == L"global")
+        return SetGlobal(state_, words, 2, error);
+    if (*object == L"interface")
+        return SetInterface(state_, words, 2, error);
     if (*object == L"address")
         return add ? AddAddress(state_, words, 2, error) : SetAddress(state_, words, 2, error);
     const bool dns = object->compare(0, 3, L"dns") == 0;
@@ -743,20 +896,21 @@ bool SaveState(const std::wstring& path, const NetState& state, std::wstring& er
     // Written beside the state file and renamed over it: a reader sees the
     // old state or the new one, never a part.
     const std::wstring temp = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".new";
-    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    THandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD code = ERROR_SUCCESS;
-    if (file == INVALID_HANDLE_VALUE) {
+    if (!file) {
         error = temp + L": " + SystemMessage(GetLastError());
         return false;
     }
     DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
         code = GetLastError();
     else if (written != bytes.size())
         code = ERROR_HANDLE_DISK_FULL;
-    else if (!FlushFileBuffers(file))
+    else if (!FlushFileBuffers(file.Get()))
         code = GetLastError();
-    CloseHandle(file);
+    if (!file.Close() && code == ERROR_SUCCESS)
+        code = GetLastError();
     if (code == ERROR_SUCCESS &&
         !MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         code = GetLastError();

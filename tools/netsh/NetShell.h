@@ -22,8 +22,11 @@ bool Tokenize(const std::wstring& line, std::vector<Token>& tokens, std::wstring
 std::vector<Token> ArgumentTokens(const std::vector<std::wstring>& args);
 
 // Executes commands against a state, in the contexts interface, interface ip
-// and interface ipv4, with pushd and popd. Every change is checked before it
-// is made; the first error leaves the state as the earlier commands left it.
+// and interface ipv4 (one and the same, as on the later systems), with pushd
+// and popd: the commands of both dump forms (set/add address, dns, wins; and
+// reset, set global, set interface, add route, set/add dnsservers and
+// winsservers). Every change is checked before it is made; the first error
+// leaves the state as the earlier commands left it.
 class Shell {
 public:
     explicit Shell(NetState& state) : state_(state) {}

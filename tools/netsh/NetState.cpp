@@ -55,7 +55,96 @@ bool ParseUnsigned(const std::wstring& text, unsigned& value)
     return true;
 }
 
+const wchar_t* Switch(bool on)
+{
+    return on ? L"enabled" : L"disabled";
+}
+
+bool ParseSwitch(const std::wstring& text, bool& on)
+{
+    if (text != L"enabled" && text != L"disabled")
+        return false;
+    on = text == L"enabled";
+    return true;
+}
+
+struct SystemName {
+    const wchar_t* name;
+    DumpForm form;
+};
+
+constexpr SystemName kSystems[] = {
+    {L"windows-2000", DumpForm::PerInterface}, {L"windows-xp", DumpForm::PerInterface},
+    {L"windows-2003", DumpForm::PerInterface}, {L"windows-vista", DumpForm::PerSubsystem},
+    {L"windows-7", DumpForm::PerSubsystem},    {L"windows-8", DumpForm::PerSubsystem},
+    {L"windows-10", DumpForm::PerSubsystem},   {L"windows-11", DumpForm::PerSubsystem},
+};
+
+// The global settings the stand-in keeps: enabled/disabled, or a number in a range.
+struct GlobalSetting {
+    const wchar_t* name;
+    const wchar_t* byDefault;
+    unsigned low = 0, high = 0; // a number when high > 0
+};
+
+constexpr GlobalSetting kGlobals[] = {
+    {L"icmpredirects", L"enabled"},          {L"defaultcurhoplimit", L"128", 1, 255},
+    {L"multicastforwarding", L"disabled"},   {L"groupforwardedfragments", L"disabled"},
+    {L"randomizeidentifiers", L"enabled"},   {L"addressmaskreply", L"disabled"},
+};
+
 } // namespace
+
+bool KnownSystem(const std::wstring& system)
+{
+    for (const SystemName& s : kSystems) {
+        if (system == s.name)
+            return true;
+    }
+    return false;
+}
+
+DumpForm DumpFormOf(const std::wstring& system)
+{
+    for (const SystemName& s : kSystems) {
+        if (system == s.name)
+            return s.form;
+    }
+    return DumpForm::PerSubsystem;
+}
+
+Globals DefaultGlobals()
+{
+    Globals globals;
+    for (const GlobalSetting& g : kGlobals)
+        globals[g.name] = g.byDefault;
+    return globals;
+}
+
+bool ValidGlobal(const std::wstring& name, const std::wstring& value)
+{
+    for (const GlobalSetting& g : kGlobals) {
+        if (name != g.name)
+            continue;
+        if (g.high == 0) {
+            bool on;
+            return ParseSwitch(value, on);
+        }
+        unsigned n;
+        return value.size() <= 5 && ParseUnsigned(value, n) && n >= g.low && n <= g.high;
+    }
+    return false;
+}
+
+void ResetState(NetState& state)
+{
+    state.globals = DefaultGlobals();
+    for (Interface& i : state.interfaces) {
+        Interface clean;
+        clean.name = i.name;
+        i = clean;
+    }
+}
 
 Interface* NetState::Find(const std::wstring& name)
 {
@@ -124,7 +213,12 @@ std::wstring FormatNetState(const NetState& state)
 {
     std::wstring text =
         L"# Simulated network configuration of the stand-in network shell (NetSH.exe).\n"
-        L"# One [interface] section per connection; the file is rewritten on every change.\n";
+        L"# system: the imitated one (windows-xp and older dump per interface, windows-vista\n"
+        L"# and later per subsystem). One [interface] section per connection; the file is\n"
+        L"# rewritten on every change.\n"
+        L"system=" + state.system + L"\n\n[global]\n";
+    for (const auto& [name, value] : state.globals)
+        text += name + L'=' + value + L'\n';
     for (const Interface& i : state.interfaces) {
         text += L"\n[interface]\nname=" + i.name + L'\n';
         text += std::wstring(L"address-source=") + SourceText(i.addressSource) + L'\n';
@@ -139,6 +233,8 @@ std::wstring FormatNetState(const NetState& state)
         text += std::wstring(L"wins-source=") + SourceText(i.winsSource) + L'\n';
         for (std::uint32_t w : i.wins)
             text += L"wins=" + FormatIp(w) + L'\n';
+        text += std::wstring(L"forwarding=") + Switch(i.forwarding) + L"\nadvertise=" + Switch(i.advertise) +
+                L"\nnud=" + Switch(i.nud) + L'\n';
     }
     return text;
 }
@@ -147,6 +243,7 @@ bool ParseNetState(const std::wstring& text, NetState& state, std::wstring& erro
 {
     NetState result;
     Interface* current = nullptr;
+    bool inGlobal = false;
     std::wistringstream in(text);
     std::wstring raw;
     int lineNo = 0;
@@ -170,18 +267,33 @@ bool ParseNetState(const std::wstring& text, NetState& state, std::wstring& erro
             line = Trim(line.substr(1));
         if (line.empty() || line[0] == L'#')
             continue;
-        if (line == L"[interface]") {
-            result.interfaces.emplace_back();
-            current = &result.interfaces.back();
+        if (line == L"[interface]" || line == L"[global]") {
+            inGlobal = line == L"[global]";
+            if (!inGlobal) {
+                result.interfaces.emplace_back();
+                current = &result.interfaces.back();
+            }
             continue;
         }
         size_t eq = line.find(L'=');
         if (eq == std::wstring::npos)
             return fail(L"expected key=value: " + line);
-        if (!current)
-            return fail(L"a value outside an [interface] section: " + line);
         const std::wstring key = Trim(line.substr(0, eq));
         const std::wstring value = Trim(line.substr(eq + 1));
+        if (inGlobal) {
+            if (!ValidGlobal(key, value))
+                return fail(L"unknown global setting or value: " + line);
+            result.globals[key] = value;
+            continue;
+        }
+        if (!current) {
+            if (key != L"system")
+                return fail(L"a value outside an [interface] section: " + line);
+            if (!KnownSystem(value))
+                return fail(L"unknown system " + value + L" (windows-2000, -xp, -2003, -vista, -7, -8, -10, -11)");
+            result.system = value;
+            continue;
+        }
         const std::vector<std::wstring> words = Words(value);
         std::uint32_t ip = 0, mask = 0;
         unsigned metric = 0;
@@ -221,6 +333,11 @@ bool ParseNetState(const std::wstring& text, NetState& state, std::wstring& erro
         } else if (key == L"wins-source") {
             if (!source(value, current->winsSource))
                 return fail(L"source must be static or dhcp");
+        } else if (key == L"forwarding" || key == L"advertise" || key == L"nud") {
+            bool& flag = key == L"forwarding" ? current->forwarding : key == L"advertise" ? current->advertise
+                                                                                           : current->nud;
+            if (!ParseSwitch(value, flag))
+                return fail(key + L" must be enabled or disabled");
         } else {
             return fail(L"unknown key: " + key);
         }
@@ -243,7 +360,9 @@ bool ParseNetState(const std::wstring& text, NetState& state, std::wstring& erro
     return true;
 }
 
-std::wstring DumpScript(const NetState& state)
+namespace {
+
+std::wstring PerInterfaceDump(const NetState& state)
 {
     std::wstring s =
         L"\r\n#========================\r\n# Interface configuration\r\n#========================\r\n"
@@ -286,6 +405,62 @@ std::wstring DumpScript(const NetState& state)
     }
     s += L"\r\n\r\npopd\r\n# End of interface IP configuration\r\n";
     return s;
+}
+
+// The section starts with reset, so it names only what differs from what reset
+// leaves: an interface configured by DHCP appears in its set interface line alone.
+std::wstring PerSubsystemDump(const NetState& state)
+{
+    std::wstring s = L"\r\n# ----------------------------------\r\n# IPv4 Configuration\r\n"
+                     L"# ----------------------------------\r\npushd interface ipv4\r\n\r\nreset\r\n";
+    const Globals defaults = DefaultGlobals();
+    s += L"set global icmpredirects=" + state.globals.at(L"icmpredirects");
+    for (const auto& [name, value] : state.globals) {
+        if (name != L"icmpredirects" && value != defaults.at(name))
+            s += L" " + name + L"=" + value;
+    }
+    s += L"\r\n";
+    for (const Interface& i : state.interfaces) {
+        s += L"set interface interface=\"" + i.name + L"\" forwarding=" + Switch(i.forwarding) +
+             L" advertise=" + Switch(i.advertise) + L" nud=" + Switch(i.nud) + L"\r\n";
+    }
+    for (const Interface& i : state.interfaces) {
+        const std::wstring name = L"\"" + i.name + L"\"";
+        for (const Address& a : i.addresses)
+            s += L"add address name=" + name + L" address=" + FormatIp(a.ip) + L" mask=" + FormatIp(a.mask) + L"\r\n";
+        for (const Gateway& g : i.gateways) {
+            s += L"add route prefix=0.0.0.0/0 interface=" + name + L" nexthop=" + FormatIp(g.ip) +
+                 (g.metric ? L" metric=" + std::to_wstring(g.metric) : std::wstring()) + L" publish=Yes\r\n";
+        }
+        const std::wstring reg = RegisterText(i.dnsRegister);
+        if (i.dnsSource == Source::Static) {
+            s += L"set dnsservers name=" + name + L" source=static address=" +
+                 (i.dns.empty() ? L"none" : FormatIp(i.dns[0])) + L" register=" + reg + L"\r\n";
+            for (size_t n = 1; n < i.dns.size(); ++n) {
+                s += L"add dnsservers name=" + name + L" address=" + FormatIp(i.dns[n]) + L" index=" +
+                     std::to_wstring(n + 1) + L"\r\n";
+            }
+        } else if (i.dnsRegister != Register::Primary) {
+            s += L"set dnsservers name=" + name + L" source=dhcp register=" + reg + L"\r\n";
+        }
+        if (i.winsSource == Source::Static) {
+            s += L"set winsservers name=" + name + L" source=static address=" +
+                 (i.wins.empty() ? L"none" : FormatIp(i.wins[0])) + L"\r\n";
+            for (size_t n = 1; n < i.wins.size(); ++n) {
+                s += L"add winsservers name=" + name + L" address=" + FormatIp(i.wins[n]) + L" index=" +
+                     std::to_wstring(n + 1) + L"\r\n";
+            }
+        }
+    }
+    s += L"\r\npopd\r\n# End of IPv4 configuration\r\n";
+    return s;
+}
+
+} // namespace
+
+std::wstring DumpScript(const NetState& state)
+{
+    return DumpFormOf(state.system) == DumpForm::PerInterface ? PerInterfaceDump(state) : PerSubsystemDump(state);
 }
 
 } // namespace qv::netsh

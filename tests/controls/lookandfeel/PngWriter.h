@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/Graphics.h"
+#include "framework/Handles.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -84,13 +85,13 @@ inline bool WritePng(const qv::TBitmap& bitmap, const std::wstring& path)
     png::Chunk(out, "IDAT", z);
     png::Chunk(out, "IEND", {});
 
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    qv::THandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
     DWORD written = 0;
-    const bool ok = WriteFile(file, out.data(), static_cast<DWORD>(out.size()), &written, nullptr) && written == out.size();
-    CloseHandle(file);
-    return ok;
+    const bool ok = WriteFile(file.Get(), out.data(), static_cast<DWORD>(out.size()), &written, nullptr) &&
+                    written == out.size();
+    return file.Close() && ok;
 }
 
 } // namespace qvtest

@@ -15,17 +15,23 @@ std::uint32_t Ip(const wchar_t* text)
     return ip;
 }
 
-// Every kind of value: several addresses, gateways, servers, DHCP parts.
-NetState BusyState()
+// Every kind of value: several addresses, gateways, servers, DHCP parts,
+// global and per-interface settings of the later systems.
+NetState BusyState(const wchar_t* system = L"windows-7")
 {
     NetState s = DefaultNetState();
+    s.system = system;
+    s.globals[L"icmpredirects"] = L"disabled";
+    s.globals[L"defaultcurhoplimit"] = L"64";
     Interface& wired = s.interfaces[0];
     wired.addresses = {{Ip(L"10.0.0.5"), Ip(L"255.0.0.0")}, {Ip(L"192.168.7.2"), Ip(L"255.255.255.128")}};
     wired.gateways = {{Ip(L"10.0.0.1"), 1}, {Ip(L"10.0.0.2"), 20}};
     wired.dns = {Ip(L"1.1.1.1"), Ip(L"9.9.9.9"), Ip(L"8.8.8.8")};
     wired.dnsRegister = Register::Both;
     wired.wins = {Ip(L"10.0.0.10"), Ip(L"10.0.0.11")};
+    wired.forwarding = wired.advertise = true;
     Interface& wireless = s.interfaces[1];
+    wireless.nud = false;
     wireless.dnsSource = Source::Static;
     wireless.dns = {Ip(L"114.114.114.114")};
     wireless.dnsRegister = Register::None;
@@ -35,7 +41,23 @@ NetState BusyState()
     third.addresses = {{Ip(L"172.20.0.9"), Ip(L"255.255.0.0")}};
     third.dnsSource = Source::Static;
     s.interfaces.push_back(third);
+    Interface fourth; // DHCP, registering none of its addresses
+    fourth.name = L"Ethernet 2";
+    fourth.dnsRegister = Register::None;
+    s.interfaces.push_back(fourth);
     return s;
+}
+
+// The same interfaces, all configured by DHCP with the default settings.
+NetState AllDhcp(const NetState& state)
+{
+    NetState dhcp;
+    dhcp.system = state.system;
+    for (const Interface& i : state.interfaces) {
+        dhcp.interfaces.emplace_back();
+        dhcp.interfaces.back().name = i.name;
+    }
+    return dhcp;
 }
 
 NetState Applied(NetState state, const std::wstring& script)
@@ -56,9 +78,11 @@ std::wstring Failure(const std::wstring& script, const NetState& start = Default
 
 } // namespace
 
-TEST(Dump, IsThePerInterfaceScript)
+TEST(Dump, IsThePerInterfaceScriptOnEarlierSystems)
 {
-    const std::wstring dump = DumpScript(DefaultNetState());
+    NetState xp = DefaultNetState();
+    xp.system = L"windows-xp";
+    const std::wstring dump = DumpScript(xp);
     EXPECT_NE(std::wstring::npos, dump.find(L"\r\npushd interface ip\r\n"));
     EXPECT_NE(std::wstring::npos,
               dump.find(L"\r\nset address name=\"本地连接\" source=static addr=192.168.1.101 mask=255.255.255.0\r\n"
@@ -72,23 +96,50 @@ TEST(Dump, IsThePerInterfaceScript)
     EXPECT_NE(std::wstring::npos, dump.find(L"\r\npopd\r\n# End of interface IP configuration\r\n"));
 }
 
-TEST(Dump, AppliedElsewhereReproducesTheConfiguration)
+TEST(Dump, IsThePerSubsystemScriptOnLaterSystems)
 {
-    const NetState busy = BusyState();
-    NetState other = busy;
-    for (Interface& i : other.interfaces) {
-        i.addressSource = Source::Dhcp, i.addresses.clear(), i.gateways.clear();
-        i.dnsSource = Source::Dhcp, i.dns.clear();
-        i.winsSource = Source::Dhcp, i.wins.clear();
+    const std::wstring dump = DumpScript(DefaultNetState());
+    EXPECT_NE(std::wstring::npos,
+              dump.find(L"\r\npushd interface ipv4\r\n\r\nreset\r\nset global icmpredirects=enabled\r\n"
+                        L"set interface interface=\"本地连接\" forwarding=disabled advertise=disabled nud=enabled\r\n"
+                        L"set interface interface=\"无线网络连接\" forwarding=disabled advertise=disabled nud=enabled\r\n"
+                        L"add address name=\"本地连接\" address=192.168.1.101 mask=255.255.255.0\r\n"
+                        L"add route prefix=0.0.0.0/0 interface=\"本地连接\" nexthop=192.168.1.1 publish=Yes\r\n"
+                        L"set dnsservers name=\"本地连接\" source=static address=202.96.134.133 register=primary\r\n"
+                        L"add dnsservers name=\"本地连接\" address=202.96.128.68 index=2\r\n"
+                        L"set winsservers name=\"本地连接\" source=static address=none\r\n"
+                        L"\r\npopd\r\n"))
+        << dump;
+    // DHCP interfaces appear in their set interface lines only.
+    EXPECT_EQ(1, [&] {
+        int n = 0;
+        for (size_t at = dump.find(L"无线网络连接"); at != std::wstring::npos; at = dump.find(L"无线网络连接", at + 1))
+            ++n;
+        return n;
+    }());
+}
+
+TEST(Dump, AppliedElsewhereReproducesTheDumpInEitherForm)
+{
+    for (const wchar_t* system : {L"windows-xp", L"windows-7"}) {
+        SCOPED_TRACE(testing::Message() << system);
+        const NetState busy = BusyState(system), other = AllDhcp(busy);
+        EXPECT_EQ(DumpScript(busy), DumpScript(Applied(other, DumpScript(busy))));
+        EXPECT_EQ(DumpScript(other), DumpScript(Applied(busy, DumpScript(other))));
     }
+    // The later form starts with reset: it carries the whole configuration,
+    // and what it does not name ends up as reset leaves it.
+    const NetState busy = BusyState(), other = AllDhcp(busy);
     EXPECT_EQ(busy, Applied(other, DumpScript(busy)));
     EXPECT_EQ(other, Applied(busy, DumpScript(other)));
-    // Interfaces the dump does not name keep their configuration.
-    const NetState back = Applied(busy, DumpScript(DefaultNetState()));
-    ASSERT_EQ(3u, back.interfaces.size());
-    EXPECT_EQ(DefaultNetState().interfaces[0], back.interfaces[0]);
-    EXPECT_EQ(DefaultNetState().interfaces[1], back.interfaces[1]);
-    EXPECT_EQ(busy.interfaces[2], back.interfaces[2]);
+    NetState two = DefaultNetState();
+    const NetState back = Applied(busy, DumpScript(two));
+    ASSERT_EQ(4u, back.interfaces.size());
+    EXPECT_EQ(two.interfaces[0], back.interfaces[0]);
+    EXPECT_EQ(AllDhcp(busy).interfaces[2], back.interfaces[2]);
+    // The earlier form leaves the interfaces it does not name as they were.
+    two.system = L"windows-xp";
+    EXPECT_EQ(busy.interfaces[2], Applied(busy, DumpScript(two)).interfaces[2]);
 }
 
 TEST(Scripts, EarlierAndLaterFormsGiveTheSameConfiguration)
@@ -174,11 +225,26 @@ TEST(Scripts, AnErrorAnywhereChangesNothingAndNamesTheLine)
              L"set address name=\"本地连接\" colour=blue",
              L"set address name=\"本地连接",
              L"set address",
-             L"reset",
+             L"reset all",
+             L"add route prefix=10.0.0.0/8 interface=\"本地连接\" nexthop=192.168.1.1",
+             L"add route prefix=0.0.0.0/0 interface=\"无线网络连接\" nexthop=192.168.1.1",
+             L"add route prefix=0.0.0.0/0 interface=\"本地连接\" nexthop=192.168.1.1",
+             L"add route prefix=0.0.0.0/0 interface=\"本地连接\" nexthop=192.168.1.2 publish=often",
+             L"set interface interface=\"本地连接\" forwarding=sometimes",
+             L"set interface interface=\"以太网\" nud=enabled",
+             L"set global icmpredirects=maybe",
+             L"set global defaultcurhoplimit=300",
+             L"set global colour=blue",
+             L"add global icmpredirects=enabled",
          }) {
         const std::wstring error = Failure(good + bad + L"\r\n");
         EXPECT_NE(std::wstring::npos, error.find(L"script, line 4: ")) << bad << L" → " << error;
     }
+    // A later-form script resets first: refused, it leaves everything as it was.
+    const NetState busy = BusyState();
+    EXPECT_NE(std::wstring::npos,
+              Failure(L"pushd interface ipv4\r\nreset\r\nset global icmpredirects=enabled\r\nshow config\r\n", busy)
+                  .find(L"line 4: the following command was not found: show config"));
     EXPECT_NE(std::wstring::npos, Failure(good + L"popd\r\npopd\r\n").find(L"script, line 5: "));
 }
 
@@ -192,6 +258,10 @@ TEST(StateFile, RoundTripsAndRefusesWhatItCannotHold)
 
     for (const wchar_t* bad : {
              L"name=x\n",
+             L"system=windows-95\n",
+             L"[global]\nicmpredirects=sometimes\n",
+             L"[global]\ncolour=blue\n",
+             L"[interface]\nname=a\nnud=yes\n",
              L"[interface]\nname=a\n[interface]\nname=A\n",
              L"[interface]\nname=a\naddress-source=static\n",
              L"[interface]\nname=a\naddress=10.0.0.1 255.0.0.0\n",
@@ -245,6 +315,16 @@ TEST_F(Program, DumpCreatesTheDefaultStateAndPrintsIt)
     EXPECT_EQ(0, Run({L"interface", L"ip", L"dump"}));
     EXPECT_EQ(DumpScript(DefaultNetState()), out_);
     EXPECT_EQ(created, StateBytes());
+
+    // The state file names the imitated system, which decides the form.
+    std::string xp = created;
+    const size_t at = xp.find("system=windows-7");
+    ASSERT_NE(std::string::npos, at);
+    qvtest::WriteBytes(state_, xp.replace(at, 16, "system=windows-xp"));
+    NetState expected = DefaultNetState();
+    expected.system = L"windows-xp";
+    EXPECT_EQ(0, Run({L"-c", L"interface", L"dump"}));
+    EXPECT_EQ(DumpScript(expected), out_);
 }
 
 TEST_F(Program, ScriptsApplyWhollyOrNotAtAll)
@@ -261,7 +341,8 @@ TEST_F(Program, ScriptsApplyWhollyOrNotAtAll)
     EXPECT_EQ(0, Run({L"-f", dir_ + L"script.txt"})) << err_;
     EXPECT_NE(before, StateBytes());
     ASSERT_EQ(0, Run({L"-c", L"interface", L"dump"}));
-    EXPECT_NE(std::wstring::npos, out_.find(L"set address name=\"本地连接\" source=dhcp\r\n"));
+    EXPECT_NE(std::wstring::npos, out_.find(L"set interface interface=\"本地连接\""));
+    EXPECT_EQ(std::wstring::npos, out_.find(L"add address name=\"本地连接\"")) << "still static";
 
     EXPECT_EQ(1, Run({L"-f", dir_ + L"missing.txt"}));
     EXPECT_EQ(1, Run({L"-c", L"interface"}));
