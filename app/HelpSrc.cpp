@@ -48,7 +48,7 @@ THelp::THelp(TComponent* owner) : TForm(owner)
     cxMemo1->SetControlId(idHelpMemo);
     cxMemo1->SetHeight(250);
     cxMemo1->SetAlign(TAlign::alTop);
-    cxMemo1->SetReadOnly(true);
+    cxMemo1->Properties().SetReadOnly(true);
     cxMemo1->Lines().Assign(HelpLines());
     cxMemo1->SetParent(this);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "controls/buttons/cxButtons.h"
+#include "controls/edit/cxMemo.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 
@@ -10,7 +11,7 @@
 
 namespace qv::app {
 
-using THelpMemo = TMemo;
+using THelpMemo = TcxMemo;
 using THelpButton = TcxButton;
 
 class THelp : public TForm {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "controls/buttons/cxButtons.h"
+#include "controls/edit/cxTextEdit.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 
@@ -10,7 +11,7 @@
 
 namespace qv::app {
 
-using TNameEdit = TEdit;
+using TNameEdit = TcxTextEdit;
 using TDialogButton = TcxButton;
 
 class TFileName : public TForm {

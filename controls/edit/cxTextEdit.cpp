@@ -794,7 +794,10 @@ void TcxCustomTextEdit::PlaceInnerEdit()
     default:
         break;
     }
-    const RECT r = Bounds(c.left + 1, top, std::max(0, static_cast<int>(c.right - c.left - 1)), std::max(0, h));
+    // Kept inside the content rectangle: a line and its margins are one pixel taller
+    // than what the top offset leaves, and the window would cover the bottom border.
+    const int bottom = std::min(top + std::max(0, h), static_cast<int>(c.bottom));
+    const RECT r = Bounds(c.left + 1, top, std::max(0, static_cast<int>(c.right - c.left - 1)), std::max(0, bottom - top));
     if (!(inner->BoundsRect() == r))
         inner->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
     inner->SetColor(vi.BackgroundColor);

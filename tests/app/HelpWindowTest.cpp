@@ -59,7 +59,8 @@ TEST(HelpWindow, ShowsAllTwentyLinesUnwrapped)
     app.Start();
     HWND help = app.WaitWindow(L"帮助说明");
     ASSERT_TRUE(help);
-    HWND memo = ChildById(help, idHelpMemo);
+    // The memo's text window is inside the memo control.
+    HWND memo = GetWindow(ChildById(help, idHelpMemo), GW_CHILD);
     ASSERT_TRUE(memo);
 
     EXPECT_EQ(20, SendMessageW(memo, EM_GETLINECOUNT, 0, 0)) << "a line wrapped";

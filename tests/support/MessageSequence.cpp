@@ -232,7 +232,19 @@ TScreenPixels TScreenPixels::OfClient(HWND wnd)
     RECT r;
     GetClientRect(wnd, &r);
     MapWindowPoints(wnd, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
-    return TScreenPixels(r);
+    // What was painted reaches the screen a little later under some window systems:
+    // read until two reads agree (for at most a second).
+    GdiFlush();
+    TScreenPixels last(r);
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 1000) {
+        Sleep(15);
+        TScreenPixels next(r);
+        if (next.pixels_ == last.pixels_)
+            return next;
+        last = std::move(next);
+    }
+    return last;
 }
 
 COLORREF TScreenPixels::At(int x, int y) const
