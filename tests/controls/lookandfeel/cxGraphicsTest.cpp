@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+#include <memory>
 #include <set>
+#include <thread>
 
 using namespace qv;
 using qvtest::Rgb;
@@ -53,6 +57,33 @@ TEST(CanvasFill, TilesContinueLeftOfAndAboveTheOrigin)
         }
     EXPECT_EQ(kMagenta, s.At(0, 0));
     EXPECT_EQ(kMagenta, s.At(6, 6));
+}
+
+TEST(CanvasFill, HugeTiledRectangleWalksOnlyTheTilesThatCanShow)
+{
+    // On its own thread, so that a fill walking 10^16 tiles fails the test instead of hanging it;
+    // what that thread uses is left behind when it does not finish.
+    struct Work {
+        TBitmap tile{2, 2};
+        TPaintSurface surface{8, 8};
+        std::promise<void> done;
+    };
+    auto* work = new Work;
+    FillDistinct(work->tile);
+    std::future<void> finished = work->done.get_future();
+    std::thread fill([work] {
+        work->surface.canvas.FillRect(Rect(-100000000, -100000000, 100000000, 100000000), &work->tile);
+        work->done.set_value();
+    });
+    if (finished.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        fill.detach();
+        FAIL() << "the fill did not end within 10 s";
+    }
+    fill.join();
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            ASSERT_EQ(work->tile.PixelAt(x % 2, y % 2), work->surface.At(x, y)) << x << "," << y;
+    delete work;
 }
 
 TEST(CanvasFill, EmptyBitmapOrNoneFillsWithTheBrush)
