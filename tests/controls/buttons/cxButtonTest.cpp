@@ -1,6 +1,7 @@
 // The library's button driven with real messages: what it draws into a memory bitmap,
 // how it tracks the mouse, and what its drop-down kinds do.
 #include "controls/buttons/cxButtons.h"
+#include "controls/lookandfeel/LookAndFeelTestSupport.h"
 #include "framework/FrameworkTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,44 @@ using qvtest::PumpUntil;
 namespace {
 
 COLORREF Rgb(TColor c) { return ColorToRGB(c); }
+
+// A button whose memory, once freed, is kept and filled with a window handle of
+// the test's choosing: a use of the freed button then reaches that window.
+HWND g_poison = nullptr;
+
+class TProbeButton : public TcxButton {
+public:
+    using TcxButton::TcxButton;
+
+    // What reached the owner-draw context: each copy of the buffer, and whether
+    // anything had been drawn there before it (the tests prefill it with lime).
+    struct Blit {
+        RECT bounds;
+        bool targetUntouched;
+    };
+    std::vector<Blit> blits;
+
+    void DrawBuffer(HDC ADC, const RECT& ABounds, TCanvas& ABuffer) override
+    {
+        bool untouched = true;
+        for (int y = ABounds.top; y < ABounds.bottom && untouched; ++y)
+            for (int x = ABounds.left; x < ABounds.right && untouched; ++x)
+                untouched = GetPixel(ADC, x, y) == RGB(0, 255, 0);
+        blits.push_back({ABounds, untouched});
+        TcxButton::DrawBuffer(ADC, ABounds, ABuffer);
+    }
+
+    static void operator delete(void* p, std::size_t size)
+    {
+        if (!g_poison) {
+            ::operator delete(p);
+            return;
+        }
+        auto* words = static_cast<HWND*>(p);
+        for (std::size_t i = 0; i < size / sizeof(HWND); ++i)
+            words[i] = g_poison;
+    }
+};
 
 struct ButtonTest : ::testing::Test {
     TForm* form = nullptr;
@@ -26,7 +65,7 @@ struct ButtonTest : ::testing::Test {
         auto other = new TEdit(form);
         other->SetParent(form);
         other->SetBounds(200, 150, 90, 20);
-        button = new TcxButton(form);
+        button = new TProbeButton(form);
         button->SetBounds(10, 10, 75, 25);
         button->SetCaption(L"确定");
         button->SetParent(form);
@@ -35,12 +74,18 @@ struct ButtonTest : ::testing::Test {
         other->SetFocus();
         Application->ProcessMessages();
     }
-    void TearDown() override { delete form; }
+    void TearDown() override
+    {
+        delete form;
+        g_poison = nullptr;
+        Application->OnException = nullptr;
+    }
 
     // Asks the parent to have the button drawn, as the system does, into a bitmap.
     std::unique_ptr<TBitmap> Draw(UINT itemState = 0)
     {
         auto bmp = std::make_unique<TBitmap>(button->Width(), button->Height());
+        TcxCanvas(&bmp->Canvas()).FillRect(Rect(0, 0, bmp->Width(), bmp->Height()), clLime);
         DRAWITEMSTRUCT dis{};
         dis.CtlType = ODT_BUTTON;
         dis.CtlID = static_cast<UINT>(GetDlgCtrlID(button->Handle()));
@@ -200,6 +245,60 @@ TEST_F(ButtonTest, GetDrawParamsMayChangeColourAndFont)
     EXPECT_TRUE(blue) << "the caption is drawn in the font colour the handler chose";
 }
 
+TEST_F(ButtonTest, HotTrackingRepaintReachesTheScreenAsOneCopyOfTheWholeButton)
+{
+    auto* probe = static_cast<TProbeButton*>(button);
+    SendMessageW(button->Handle(), CM_MOUSEENTER, 0, 0);
+    probe->blits.clear();
+    auto bmp = Draw();
+    ASSERT_EQ(1u, probe->blits.size());
+    EXPECT_EQ(Rect(0, 0, 75, 25), probe->blits[0].bounds);
+    EXPECT_TRUE(probe->blits[0].targetUntouched) << "something was drawn on the context before the copy";
+    EXPECT_EQ(0, qvtest::InkOf(*bmp, Rect(0, 0, 75, 25), RGB(0, 255, 0)).pixels - 75 * 25)
+        << "the copy covers the whole button";
+    EXPECT_EQ(Rgb(HotLightColor()), bmp->PixelAt(3, 3));
+}
+
+TEST_F(ButtonTest, ThrowingDrawParamsHandlerLeavesNoHandleOrSelectionBehind)
+{
+    Draw();  // fonts and brushes made once
+    std::vector<std::wstring> errors;
+    Application->OnException = [&](TObject*, const std::exception_ptr& e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const Exception& x) {
+            errors.push_back(x.Message());
+        }
+    };
+    button->OnGetDrawParams = [](TcxCustomButton*, TcxButtonState, TColor&, TFont&) {
+        throw Exception(L"no colours today");
+    };
+    TBitmap target(75, 25);
+    HDC dc = target.Canvas().Handle();
+    const HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT), brush = GetCurrentObject(dc, OBJ_BRUSH),
+                  pen = GetCurrentObject(dc, OBJ_PEN);
+    const int objects = TGdiCounters::LiveObjects(), dcs = TGdiCounters::LiveDCs();
+    DRAWITEMSTRUCT dis{};
+    dis.CtlType = ODT_BUTTON;
+    dis.CtlID = static_cast<UINT>(GetDlgCtrlID(button->Handle()));
+    dis.itemAction = ODA_DRAWENTIRE;
+    dis.hwndItem = button->Handle();
+    dis.hDC = dc;
+    dis.rcItem = Rect(0, 0, 75, 25);
+    SendMessageW(form->Handle(), WM_DRAWITEM, dis.CtlID, reinterpret_cast<LPARAM>(&dis));
+    ASSERT_EQ(1u, errors.size()) << "the error reaches the application";
+    EXPECT_EQ(L"no colours today", errors[0]);
+    EXPECT_EQ(objects, TGdiCounters::LiveObjects());
+    EXPECT_EQ(dcs, TGdiCounters::LiveDCs());
+    EXPECT_EQ(font, GetCurrentObject(dc, OBJ_FONT)) << "the button's font is still selected";
+    EXPECT_EQ(brush, GetCurrentObject(dc, OBJ_BRUSH));
+    EXPECT_EQ(pen, GetCurrentObject(dc, OBJ_PEN));
+    EXPECT_FALSE(button->ControlCanvas().HandleAllocated()) << "the canvas let go of the context";
+    // And the next paint is an ordinary one.
+    button->OnGetDrawParams = nullptr;
+    EXPECT_EQ(Rgb(clBtnFace), Draw()->PixelAt(3, 3));
+}
+
 TEST_F(ButtonTest, MarginAndNumGlyphsSetterRules)
 {
     button->SetMargin(-2);
@@ -235,6 +334,22 @@ TEST_F(ButtonTest, AGlyphMakesTheButtonOwnerDrawnAndIsLaidOutLeftOfTheCaption)
     for (int y = 0; y < 25; ++y)
         for (int x = 0; x < 75; ++x)
             ASSERT_NE(RGB(255, 0, 255), bmp->PixelAt(x, y));
+}
+
+TEST_F(ButtonTest, AWideSinglePictureIsOneGlyph)
+{
+    // 32 x 16: one picture, not two square ones.
+    TBitmap glyph(32, 16);
+    TcxCanvas c(&glyph.Canvas());
+    c.FillRect(Rect(0, 0, 32, 16), clFuchsia);
+    c.FillRect(Rect(0, 4, 32, 12), clGreen);
+    button->SetCaption(L"");
+    button->SetGlyph(glyph);
+    EXPECT_EQ(1, button->NumGlyphs());
+    auto bmp = Draw();
+    const qvtest::TInk ink = qvtest::InkOf(*bmp, Rect(2, 2, 73, 23), Rgb(clBtnFace));
+    EXPECT_EQ(32, Width(ink.bounds)) << ink.Describe() << ": the whole picture";
+    EXPECT_EQ(8, Height(ink.bounds)) << ink.Describe();
 }
 
 TEST_F(ButtonTest, MenuReferencesAreClearedWhenTheMenusGo)
@@ -309,6 +424,15 @@ struct DropDownTest : ButtonTest {
     {
         g_inMenu = nullptr;
         ButtonTest::TearDown();
+    }
+
+    // Picks the menu's first item from the keyboard once the menu is up.
+    static void CALLBACK ChooseFirstItemSoon(HWND, UINT, UINT_PTR id, DWORD)
+    {
+        KillTimer(nullptr, id);
+        HWND anyWindowOfTheThread = GetForegroundWindow();
+        PostMessageW(anyWindowOfTheThread, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(anyWindowOfTheThread, WM_KEYDOWN, VK_RETURN, 0);
     }
 
     void MoveFormTo(int top)
@@ -393,4 +517,41 @@ TEST_F(DropDownTest, StandardKindOrNoMenuOpensNothing)
     Application->ProcessMessages();
     EXPECT_EQ(0, popups);
     EXPECT_FALSE(button->IsMenuDropped());
+}
+
+TEST_F(DropDownTest, MenuItemThatFreesTheButtonLeavesNothingTouchingIt)
+{
+    button->SetKind(cxbkDropDown);
+    std::vector<UINT> afterwards;
+    HWND witness = AllocateHWnd([&](TMessage& m) { afterwards.push_back(m.Msg); });
+    bool freed = false;
+    menu->OnPopup = [this](TObject*) { SetTimer(nullptr, 0, 50, ChooseFirstItemSoon); };
+    menu->Items(0)->OnClick = [&](TObject*) {
+        g_poison = witness;
+        delete button;
+        button = nullptr;
+        freed = true;
+    };
+    PostMessageW(button->Handle(), CM_DROPDOWNPOPUPMENU, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return freed; }));
+    PostMessageW(witness, WM_NULL, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !afterwards.empty(); }));
+    EXPECT_EQ(std::vector<UINT>{WM_NULL}, afterwards) << "the freed button posted to itself";
+    DeallocateHWnd(witness);
+}
+
+TEST_F(DropDownTest, ClosingPressDraggedOffTheButtonDoesNotSwallowTheNextClick)
+{
+    button->SetKind(cxbkDropDownButton);
+    // The press that closes the menu is released outside: no click follows it.
+    g_inMenu = [this] { SendMessageW(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)); };
+    PostMessageW(button->Handle(), CM_DROPDOWNPOPUPMENU, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return popups == 1 && !button->IsMenuDropped(); }));
+    g_inMenu = nullptr;
+    SendMessageW(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(-40, 60));
+    EXPECT_EQ(0, clicks);
+    // The next real press and release on the main part click.
+    SendMessageW(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageW(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_EQ(1, clicks);
 }
