@@ -137,6 +137,7 @@ const TcxChar* const sUnnecessary = cxT("Unnecessary '%s'");
 const TcxChar* const sIllegal = cxT("Illegal '%s'");
 const TcxChar* const sHexExpected = cxT("Hexadecimal number expected");
 const TcxChar* const sHexExpectedFound = cxT("Hexadecimal number expected but '%s' found");
+const TcxChar* const sHexTooBig = cxT("The hexadecimal number '%s' is too big for a character (FFFF at most)");
 const TcxChar* const sSpaceAfterEscape = cxT("The space character is not allowed after '\\'");
 const TcxChar* const sStarNotApplicable = cxT("The '*' quantifier cannot be applied here");
 const TcxChar* const sPlusNotApplicable = cxT("The '+' quantifier cannot be applied here");
@@ -163,11 +164,10 @@ TcxString PrintSymbol(TcxChar c, bool inClass)
     if (c == '\r')
         return cxT("\\r");
     if (c == ' ' || c < 0x20) {
-        static const char hex[] = "0123456789ABCDEF";
-        // Four digits, so that a following digit is not read as part of it.
-        TcxString s = cxT("\\x00");
-        s += static_cast<TcxChar>(hex[(c >> 4) & 15]);
-        s += static_cast<TcxChar>(hex[c & 15]);
+        // Quoted: a hexadecimal code would take a following digit as part of it.
+        TcxString s(1, '\'');
+        s += c;
+        s += '\'';
         return s;
     }
     if (specials.find(c) != TcxString::npos && (inClass || (c != '^' && c != '-')))
@@ -933,9 +933,19 @@ bool TcxRegExpr::LexEscape(int line, int column, bool inClass, TcxLexems& target
             AddError(line_, column_ + 1, Format(sHexExpectedFound, OneChar(PeekChar())));
             return false;
         }
-        unsigned value = 0;
-        for (int digits = 0; digits < 4 && !AtEnd() && HexValue(PeekChar()) >= 0; ++digits)
-            value = value * 16 + HexValue(ReadChar());
+        // Every digit that follows belongs to the number.
+        const int digitLine = line_;
+        const int digitColumn = column_ + 1;
+        TcxString digits;
+        unsigned long value = 0;
+        while (!AtEnd() && HexValue(PeekChar()) >= 0) {
+            digits += PeekChar();
+            value = std::min(value * 16 + HexValue(ReadChar()), 0x10000UL);
+        }
+        if (value > 0xFFFF) {
+            AddError(digitLine, digitColumn, Format(sHexTooBig, digits));
+            return false;
+        }
         text = OneChar(static_cast<TcxChar>(value));
         break;
     }
@@ -1320,6 +1330,17 @@ void TcxRegExpr::ApplyCount(std::unique_ptr<TcxRegExprParserItem>& item, const T
     if (item->CanBeMissing()) {
         AddError(lexem, sCountNotApplicable);
         return;
+    }
+    // A quantified item ("a+") is counted whole: the copies are of a group around
+    // it, so that the optional copy's '?' does not replace its own quantifier.
+    if (item->HasQuantifier()) {
+        if (!Reserve(lexem, 1, item->Depth() + 1))
+            return;
+        auto inner = std::make_unique<TcxRegExprParserAlt>();
+        inner->Add(std::move(item));
+        auto innerAlts = std::make_shared<TcxRegExprParserAlts>();
+        innerAlts->Add(std::move(inner));
+        item = std::make_unique<TcxRegExprParserBlockItem>(std::move(innerAlts));
     }
     const long long optional = unbounded ? 0 : m - n;
     const long long copies = n + (unbounded ? 1 : optional);

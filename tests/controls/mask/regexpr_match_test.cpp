@@ -72,6 +72,12 @@ TEST(RegExprMatch, CountsAreCopiesInAGroup)
     EXPECT_EQ("()", Utf8(Compiled(expr, "a{0}").Print()));
     EXPECT_TRUE(FullMatch(expr, ""));
     EXPECT_FALSE(FullMatch(expr, "a"));
+    // A count on a quantified item counts the item with its quantifier.
+    EXPECT_EQ("((a+)?)", Utf8(Compiled(expr, "a+{0,1}").Print()));
+    EXPECT_EQ("1110", Verdicts("a+{0,1}", {"", "a", "aa", "b"}));
+    EXPECT_EQ("1011", Verdicts("(ab)+{0,1}", {"", "aba", "abab", "ab"}));
+    EXPECT_EQ("0101", Verdicts("a+{2}", {"a", "aa", "b", "aaaaa"}));
+    EXPECT_EQ("0110", Verdicts("(ab)+{2,}", {"ab", "abab", "ababab", "aba"}));
 }
 
 TEST(RegExprMatch, ReferencesCopyAnEarlierGroup)
@@ -107,9 +113,14 @@ TEST(RegExprMatch, EscapesAndPredefinedClasses)
     TcxRegExpr expr;
     Compiled(expr, "\\a\\e\\f\\n\\r\\t");
     EXPECT_TRUE(FullMatch(expr, TcxString{7, 27, 12, 10, 13, 9}));
-    // Up to four hexadecimal digits.
-    Compiled(expr, "\\x4E2D\\x41B\\x41\\x0041");
-    EXPECT_TRUE(FullMatch(expr, TcxString{0x4E2D, 0x41B, 0x41, 0x41}));
+    // Every hexadecimal digit that follows belongs to the number.
+    Compiled(expr, "\\x4E2D\\x41B\\x41\\x0041\\x00041");
+    EXPECT_TRUE(FullMatch(expr, TcxString{0x4E2D, 0x41B, 0x41, 0x41, 0x41}));
+    Compiled(expr, "\\x20'1'");
+    EXPECT_TRUE(FullMatch(expr, " 1"));
+    // A vertical tab is a space too.
+    EXPECT_EQ("1110", Verdicts("\\s", {"\v", "\f", " ", "x"}));
+    EXPECT_EQ("001", Verdicts("\\S", {"\v", "\r", "x"}));
     // Anything else after the backslash is that character, \0 included.
     EXPECT_EQ("10", Verdicts("\\0\\.\\*\\'\\/\\:\\b", {"0.*'/:b", "0x*'/:b"}));
     Compiled(expr, "\\w+");
