@@ -536,6 +536,21 @@ TEST(SharedImages, ColourChangeRedrawsTheCachesBeforeTheControlsHearOfIt)
     EXPECT_EQ(RGB(0, 0, 0), cxScrollBarPagePattern(true).PixelAt(0, 0));
     EXPECT_EQ(5, cxIndicatorImages().Count());
     EXPECT_EQ(16, cxAutoHideBitmap(true).Width());
+
+    // A new highlight colour reaches the page pattern (desktop-wide; put back at the end).
+    const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT), changed = RGB(0x20, 0x40, 0x60);
+    struct Restore {
+        COLORREF color;
+        ~Restore()
+        {
+            const INT element = COLOR_BTNHIGHLIGHT;
+            SetSysColors(1, &element, &color);
+        }
+    } restore{highlight};
+    const INT element = COLOR_BTNHIGHLIGHT;
+    SetSysColors(1, &element, &changed);
+    SendMessageW(listener->WindowHandle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(qvtest::Hex(changed), qvtest::Hex(cxScrollBarPagePattern(false).PixelAt(1, 0)));
 }
 
 TEST(GridElements, OverriddenColoursSizesAndBorders)
