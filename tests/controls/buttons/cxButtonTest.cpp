@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace qv;
 using qvtest::PumpUntil;
 
@@ -186,6 +188,76 @@ TEST_F(ButtonTest, PressedAndDefaultFrames)
     Draw();
     EXPECT_EQ(cxbsDefault, button->LastPaintState());
     EXPECT_TRUE(button->IsDefaultActive());
+}
+
+namespace {
+
+// Where the caption's ink goes when the caption is laid out alone, centred in the
+// client area (the layout the glyph object uses without a glyph).
+RECT ReferenceCaptionInk(TcxButton* button)
+{
+    TBitmap b(button->Width(), button->Height());
+    TCanvas& c = b.Canvas();
+    c.Brush().SetColor(clBtnFace);
+    c.FillRect(Rect(0, 0, b.Width(), b.Height()));
+    c.Font().Assign(button->Font());
+    c.Font().SetColor(clBlack);
+    c.RequireFont();
+    const std::wstring text = button->Text();
+    RECT size{0, 0, b.Width(), 0};
+    DrawTextW(c.Handle(), text.c_str(), static_cast<int>(text.size()), &size, DT_CALCRECT);
+    RECT r = Bounds((b.Width() - Width(size) + 1) / 2, (b.Height() - Height(size) + 1) / 2, Width(size), Height(size));
+    SetBkMode(c.Handle(), TRANSPARENT);
+    DrawTextW(c.Handle(), text.c_str(), static_cast<int>(text.size()), &r, DT_CENTER | DT_VCENTER);
+    return qvtest::InkOf(b, Rect(0, 0, b.Width(), b.Height()), Rgb(clBtnFace)).bounds;
+}
+
+} // namespace
+
+// Which state wins when several hold, and what each looks like: the face, the
+// frame, the caption's place and colours.
+TEST_F(ButtonTest, StatePrecedenceAndTheLookOfEachState)
+{
+    const RECT reference = ReferenceCaptionInk(button);
+    ASSERT_FALSE(IsRectEmptyR(reference));
+    struct Row {
+        const char* name;
+        bool enabled, hot;
+        UINT itemState;
+        TcxButtonState state;
+        TColor face, frame;
+        std::set<COLORREF> ink;
+    };
+    const Row rows[] = {
+        {"normal", true, false, 0, cxbsNormal, clBtnFace, clBtnText, {Rgb(clBtnText)}},
+        {"focused", true, false, ODS_FOCUS, cxbsDefault, clBtnFace, clWindowFrame, {Rgb(clBtnText)}},
+        {"hot", true, true, 0, cxbsHot, HotLightColor(), clHighlight, {Rgb(clBtnText)}},
+        {"hot and focused", true, true, ODS_FOCUS, cxbsHot, HotLightColor(), clHighlight, {Rgb(clBtnText)}},
+        {"hot and pushed", true, true, ODS_SELECTED, cxbsPressed, PressedLightColor(), clHighlight,
+         {Rgb(clHighlightText)}},
+        {"pushed and focused", true, false, ODS_SELECTED | ODS_FOCUS, cxbsPressed, PressedLightColor(), clHighlight,
+         {Rgb(clHighlightText)}},
+        {"disabled and pushed", false, false, ODS_SELECTED | ODS_FOCUS, cxbsDisabled, clBtnFace, clHighlight,
+         {Rgb(clBtnShadow), Rgb(clBtnHighlight)}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        button->SetEnabled(row.enabled);
+        SendMessageW(button->Handle(), row.hot ? CM_MOUSEENTER : CM_MOUSELEAVE, 0, 0);
+        ASSERT_EQ(row.hot, button->IsHot());
+        auto bmp = Draw(row.itemState);
+        EXPECT_EQ(row.state, button->LastPaintState());
+        EXPECT_EQ(qvtest::Hex(Rgb(row.face)), qvtest::Hex(bmp->PixelAt(3, 3))) << "face";
+        EXPECT_EQ(qvtest::Hex(Rgb(row.frame)), qvtest::Hex(bmp->PixelAt(0, 12))) << "frame";
+        const qvtest::TInk ink = qvtest::InkOf(*bmp, Rect(2, 2, 73, 23), Rgb(row.face));
+        EXPECT_EQ(row.ink, ink.colors) << ink.Describe();
+        // Embossed when disabled: the light copy one pixel right and down.
+        const RECT expected = row.state == cxbsDisabled
+            ? Rect(reference.left, reference.top, reference.right + 1, reference.bottom + 1)
+            : reference;
+        EXPECT_EQ(expected, ink.bounds) << ink.Describe();
+    }
+    button->SetEnabled(true);
 }
 
 TEST_F(ButtonTest, FocusedButtonGetsTheFocusFrameInsideTheFace)
@@ -554,4 +626,14 @@ TEST_F(DropDownTest, ClosingPressDraggedOffTheButtonDoesNotSwallowTheNextClick)
     SendMessageW(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
     SendMessageW(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
     EXPECT_EQ(1, clicks);
+}
+
+TEST_F(DropDownTest, SplitButtonsTwoPartsOverlapByTwoPixels)
+{
+    button->SetKind(cxbkDropDownButton);
+    auto bmp = Draw();
+    // The arrow part starts 15 pixels from the right; the main part's right frame lies under it.
+    EXPECT_EQ(qvtest::Hex(Rgb(clBtnFace)), qvtest::Hex(bmp->PixelAt(59, 3))) << "the main part's face";
+    EXPECT_EQ(qvtest::Hex(Rgb(clBtnText)), qvtest::Hex(bmp->PixelAt(60, 3))) << "the arrow part's frame";
+    EXPECT_EQ(qvtest::Hex(Rgb(clBtnFace)), qvtest::Hex(bmp->PixelAt(61, 3)));
 }
