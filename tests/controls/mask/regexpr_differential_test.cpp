@@ -399,8 +399,9 @@ void RunDifferential(unsigned seed, int expressions, bool caseInsensitive, bool 
     }
     EXPECT_EQ(0, checker.Failures);
     EXPECT_GT(inputs, expressions * 10);
-    if (stackedQuantifiers)
+    if (stackedQuantifiers) {
         EXPECT_GT(stacked, expressions / 4) << "expressions with stacked quantifiers";
+    }
 }
 
 } // namespace

@@ -299,3 +299,30 @@ TEST(RegExprMatch, EachStepVisitsOnlyTheActiveStates)
     EXPECT_TRUE(expr.Advance('c'));
     EXPECT_TRUE(expr.MatchComplete());
 }
+
+TEST(RegExprMatch, RememberedTransitionsFollowTheCaseModeAndTheCacheStaysBounded)
+{
+    TcxRegExpr expr;
+    Compiled(expr, "ab+");
+    EXPECT_FALSE(FullMatch(expr, "AB")) << "refusal remembered for the case-sensitive mode";
+    expr.SetCaseInsensitive(true);
+    EXPECT_TRUE(FullMatch(expr, "ABbB"));
+    expr.SetCaseInsensitive(false);
+    EXPECT_FALSE(FullMatch(expr, "Ab"));
+    EXPECT_TRUE(FullMatch(expr, "abbb"));
+
+    // More sets than the cache keeps: every one of 3000 positions is its own set.
+    Compiled(expr, "[ab]{3000}");
+    const TcxString input = Text(std::string(3000, 'a'));
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(-1, Feed(expr, input));
+        EXPECT_TRUE(expr.MatchComplete());
+        EXPECT_FALSE(expr.Advance('a'));
+        for (int i = 0; i < 1500; ++i)
+            expr.StepBack();
+        EXPECT_FALSE(expr.MatchComplete());
+        EXPECT_EQ(1500, expr.ActiveStateCount() * 1500) << "one state per position";
+        EXPECT_EQ(-1, Feed(expr, input)) << "round " << round;
+    }
+    EXPECT_EQ(TcxRegExprAutomat::MaxCachedSets, expr.CachedSetCount());
+}
