@@ -1,6 +1,7 @@
 // Figures for the regular-expression masks: compile time and cost per
 // character against the size of the expression, growth with the length of the
-// input, and FilterText over 1 MB of short lines next to std::regex.
+// input, and FilterText over 1 MB of short lines next to std::wregex on the same
+// 16-bit lines (run the Windows build under Wine for the figures that count).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -92,7 +93,9 @@ std::string FieldsInput(int n)
 void SizeTable()
 {
     std::printf("Compile time and Advance cost against the size of the expression\n");
-    std::printf("%-14s %6s %8s %12s %8s %12s %14s\n", "expression", "items", "states", "compile(us)",
+    std::printf("n is the family's parameter: a?^n a^n has n optional a's; (w1|..|wn)+ has n words;\n"
+                "\\d{1,3}\\. has n/5 fields. states: states of the automaton; active: mean active states.\n");
+    std::printf("%-14s %6s %8s %12s %8s %12s %14s\n", "expression", "n", "states", "compile(us)",
                 "active", "ns/char", "ns/char/state");
     const Family families[] = {
         {"a?^n a^n", OptionalRun, OptionalRunInput},
@@ -221,10 +224,14 @@ void FilterTable()
     }
     const double ownStrict = Seconds(start);
 
-    std::regex re("\\d{1,3}(\\.\\d{1,3}){3}");
+    // std::wregex over the same 16-bit lines (32-bit wide characters outside Windows).
+    std::vector<std::wstring> wideLines;
+    for (const TcxString& line : wide)
+        wideLines.emplace_back(line.begin(), line.end());
+    std::wregex re(L"\\d{1,3}(\\.\\d{1,3}){3}");
     int matched = 0;
     start = Clock::now();
-    for (const std::string& line : lines)
+    for (const std::wstring& line : wideLines)
         matched += std::regex_match(line, re) ? 1 : 0;
     const double theirs = Seconds(start);
 
@@ -233,8 +240,10 @@ void FilterTable()
                 own * 1e3, total / own / 1e6, own / total * 1e9, complete, kept);
     std::printf("%-34s %10.1f %10.1f %12.1f   (%d matched)\n", "mask Advance to first refusal",
                 ownStrict * 1e3, total / ownStrict / 1e6, ownStrict / total * 1e9, strict);
-    std::printf("%-34s %10.1f %10.1f %12.1f   (%d matched)\n", "std::regex_match (per line)", theirs * 1e3,
-                total / theirs / 1e6, theirs / total * 1e9, matched);
+    std::printf("%-34s %10.1f %10.1f %12.1f   (%d matched)\n", "std::wregex regex_match (per line)",
+                theirs * 1e3, total / theirs / 1e6, theirs / total * 1e9, matched);
+    std::printf("Advance to first refusal is %.1f x faster than std::wregex (%d sets cached)\n", theirs / ownStrict,
+                expr.CachedSetCount());
 }
 
 } // namespace

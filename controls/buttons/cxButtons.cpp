@@ -97,13 +97,8 @@ void TcxButtonGlyph::Invalidate()
 
 void TcxButtonGlyph::SetGlyph(const TBitmap& Value)
 {
+    // How many images the bitmap holds is NumGlyphs's to say, not its shape's.
     glyph_.Assign(Value);
-    if (!glyph_.Empty() && glyph_.Height() > 0 && glyph_.Width() % glyph_.Height() == 0) {
-        // A strip of square images says how many it holds.
-        int count = glyph_.Width() / glyph_.Height();
-        if (count >= 1 && count <= 4)
-            numGlyphs_ = count;
-    }
     Invalidate();
 }
 
@@ -579,7 +574,11 @@ void TcxCustomButton::DropDownPopupMenu()
     // Near the bottom of the screen the menu opens upwards.
     if (GetSystemMetrics(SM_CYSCREEN) < estimated + p.y)
         p.y -= estimated + Height() + 2;
+    // The chosen item's handler runs inside Popup and may free this button.
+    const std::weak_ptr<int> alive = alive_;
     dropDownMenu_->Popup(p.x, p.y);
+    if (alive.expired())
+        return;
     if (HandleAllocated())
         PostMessageW(Handle(), CM_CLOSEUPPOPUPMENU, 0, 0);
 }
@@ -592,9 +591,26 @@ void TcxCustomButton::CloseUpPopupMenu()
     dropDownRequest_ = false;
 }
 
+void TcxCustomButton::DrawBuffer(HDC ADC, const RECT& ABounds, TCanvas& ABuffer)
+{
+    BitBlt(ADC, ABounds.left, ABounds.top, ABounds.right - ABounds.left, ABounds.bottom - ABounds.top,
+           ABuffer.Handle(), 0, 0, SRCCOPY);
+}
+
 void TcxCustomButton::Paint(const DRAWITEMSTRUCT& ADrawItem)
 {
-    controlCanvas_->BindDC(ADrawItem.hDC);
+    const RECT bounds = ClientRect();
+    if (IsRectEmptyR(bounds))
+        return;
+    // Everything is drawn off-screen, then shown with one copy: hot tracking and
+    // pressing repaint without flicker.
+    buffer_.SetSize(bounds.right - bounds.left, bounds.bottom - bounds.top);
+    controlCanvas_->BindDC(buffer_.Canvas().Handle());
+    // The canvas lets go of the context however the paint ends (a handler may throw).
+    struct Unbind {
+        TControlCanvas* canvas;
+        ~Unbind() { canvas->FreeHandle(); }
+    } unbind{controlCanvas_.get()};
     // Pressed and focused looks are worked out afresh for every paint.
     bool pressed = !dropDownRequest_ && (ADrawItem.itemState & ODS_SELECTED) != 0;
     TCustomForm* form = GetParentForm();
@@ -648,7 +664,7 @@ void TcxCustomButton::Paint(const DRAWITEMSTRUCT& ADrawItem)
         RECT focus = painter->ButtonFocusBounds(*canvas_, r);
         canvas_->DrawFocusFrame(focus);
     }
-    controlCanvas_->FreeHandle();
+    DrawBuffer(ADrawItem.hDC, bounds, buffer_.Canvas());
 }
 
 void TcxCustomButton::WndProc(TMessage& Message)
@@ -690,7 +706,11 @@ void TcxCustomButton::WndProc(TMessage& Message)
         break;
     case WM_LBUTTONUP:
         dropDownRequest_ = false;
-        break;
+        TButton::WndProc(Message);
+        // A click, if the release made one, has used the flag by now; a press
+        // dragged off the button made none, and the flag must not outlive it.
+        ignoreNextClick_ = false;
+        return;
     case WM_LBUTTONDBLCLK:
         // An owner-drawn native button only reports a double click; make it a second press.
         Perform(WM_LBUTTONDOWN, Message.WParam, Message.LParam);

@@ -147,6 +147,8 @@ public:
     bool IsDefaultActive() const { return isDefault_; }
     // The state the last paint drew.
     TcxButtonState LastPaintState() const { return lastState_; }
+    // The canvas the painters draw on; bound to a device context only while painting.
+    const qv::TControlCanvas& ControlCanvas() const { return *controlCanvas_; }
 
     void Click() override;
     void WndProc(qv::TMessage& Message) override;
@@ -162,6 +164,9 @@ protected:
     void KeyDown(WORD& Key, qv::TShiftState Shift) override;
     void MouseMove(qv::TShiftState Shift, int X, int Y) override;
     void DoContextPopup(POINT MousePos, bool& Handled) override;
+    // Shows the finished picture: one copy of the off-screen buffer onto the
+    // owner-draw context, over ABounds.
+    virtual void DrawBuffer(HDC ADC, const RECT& ABounds, qv::TCanvas& ABuffer);
 
 private:
     void Paint(const DRAWITEMSTRUCT& ADrawItem);
@@ -194,6 +199,11 @@ private:
     bool hot_ = false;
     int spacing_ = 4;
     TcxButtonState lastState_ = cxbsNormal;
+    // The button is drawn here first, so that a repaint never shows half a picture.
+    qv::TBitmap buffer_;
+    // Expires when the button is destroyed: code that runs after a menu's handlers
+    // checks it before touching the button again.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 // The button as forms use it; all behaviour is the custom button's.

@@ -125,15 +125,21 @@ void TcxCanvas::SetBrushColor(TColor Value)
 
 void TcxCanvas::FillRect(const RECT& R, TBitmap* ABitmap)
 {
+    // The system fills an inverted rectangle as if it were the right way round.
+    if (IsRectEmptyR(R))
+        return;
     if (!ABitmap || ABitmap->Empty()) {
         canvas_->FillRect(R);
         return;
     }
-    if (IsRectEmptyR(R))
+    // Only the tiles that can show: a huge rectangle would take for ever otherwise.
+    RECT visible = R;
+    RECT clip;
+    if (GetClipBox(Handle(), &clip) == NULLREGION || !IntersectRect(&visible, &R, &clip))
         return;
     const int w = ABitmap->Width(), h = ABitmap->Height();
-    const int firstCol = FloorDiv(R.left, w), lastCol = FloorDiv(R.right - 1, w);
-    const int firstRow = FloorDiv(R.top, h), lastRow = FloorDiv(R.bottom - 1, h);
+    const int firstCol = FloorDiv(visible.left, w), lastCol = FloorDiv(visible.right - 1, w);
+    const int firstRow = FloorDiv(visible.top, h), lastRow = FloorDiv(visible.bottom - 1, h);
     for (int row = firstRow; row <= lastRow; ++row)
         for (int col = firstCol; col <= lastCol; ++col) {
             RECT tile = Bounds(col * w, row * h, w, h), dest;
@@ -146,7 +152,8 @@ void TcxCanvas::FillRect(const RECT& R, TBitmap* ABitmap)
 void TcxCanvas::FillRect(const RECT& R, TColor AColor)
 {
     SetBrushColor(AColor);
-    canvas_->FillRect(R);
+    if (!IsRectEmptyR(R))
+        canvas_->FillRect(R);
 }
 
 namespace {
@@ -170,18 +177,22 @@ void TcxCanvas::FrameSides(const RECT& R, TColor AColor, TcxSides ASides, int AB
 {
     if (AColor != clDefault)
         SetBrushColor(AColor);
+    if (IsRectEmptyR(R))
+        return;
     for (TcxSides side : {sdLeft, sdRight, sdTop, sdBottom})
         if (ASides & side)
-            canvas_->FillRect(SideStrip(R, side, ABorderWidth));
+            FillRect(SideStrip(R, side, ABorderWidth));
 }
 
 void TcxCanvas::DrawTwoColorFrame(const RECT& R, TColor ALeftTopColor, TColor ARightBottomColor, TcxSides ASides,
                                   int ABorderWidth)
 {
+    if (IsRectEmptyR(R))
+        return;
     for (TcxSides side : {sdLeft, sdTop, sdRight, sdBottom})
         if (ASides & side) {
             SetBrushColor(side == sdLeft || side == sdTop ? ALeftTopColor : ARightBottomColor);
-            canvas_->FillRect(SideStrip(R, side, ABorderWidth));
+            FillRect(SideStrip(R, side, ABorderWidth));
         }
 }
 
@@ -216,7 +227,7 @@ void TcxCanvas::InvertArea(const RECT& R)
 
 void TcxCanvas::DrawCaption(const std::wstring& AText, RECT R, TcxTextFlags AFlags, bool AEnabled)
 {
-    if (AText.empty())
+    if (AText.empty() || (IsRectEmptyR(R) && !(AFlags & tfDontClip)))
         return;
     const bool useDrawText =
         !(AFlags & tfSingleLine) || (AFlags & (tfShowPrefix | tfShowEndEllipsis | tfShowPathEllipsis));
@@ -346,6 +357,33 @@ POINT TcxCanvas::GetWindowOrigin()
     POINT p{0, 0};
     GetWindowOrgEx(Handle(), &p);
     return p;
+}
+
+// ---------------------------------------------------------------------------
+
+TcxClipScope::TcxClipScope(TcxCanvas& ACanvas, const RECT& R, bool AActive)
+{
+    if (!AActive)
+        return;
+    dc_ = ACanvas.Handle();
+    saved_ = std::make_unique<TcxRegion>();
+    hadClip_ = GetClipRgn(dc_, saved_->Handle()) == 1;
+    // An inverted rectangle would be taken the right way round: it lets nothing through.
+    const RECT r = IsRectEmptyR(R) ? Rect(R.left, R.top, R.left, R.top) : R;
+    IntersectClipRect(dc_, r.left, r.top, r.right, r.bottom);
+}
+
+TcxClipScope::~TcxClipScope()
+{
+    if (dc_)
+        SelectClipRgn(dc_, hadClip_ ? saved_->Handle() : nullptr);
+}
+
+bool cxRectContains(const RECT& AOuter, const RECT& AInner)
+{
+    return IsRectEmptyR(AInner)
+        || (AInner.left >= AOuter.left && AInner.top >= AOuter.top && AInner.right <= AOuter.right
+            && AInner.bottom <= AOuter.bottom);
 }
 
 // ---------------------------------------------------------------------------

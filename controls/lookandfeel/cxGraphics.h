@@ -99,7 +99,8 @@ public:
     // Changes the brush only when needed, so that the brush is not recreated.
     void SetBrushColor(qv::TColor Value);
     // Fills with the current brush; with a non-empty bitmap the bitmap is tiled
-    // on the grid of its size in canvas coordinates.
+    // on the grid of its size in canvas coordinates, over the part of R that the
+    // clipping lets through. An empty or inverted rectangle fills nothing.
     void FillRect(const RECT& R, qv::TBitmap* ABitmap = nullptr);
     // Brush := AColor, then a plain fill.
     void FillRect(const RECT& R, qv::TColor AColor);
@@ -117,6 +118,7 @@ public:
 
     // Text with the library's flags; a disabled text is embossed (a light copy one
     // pixel right and down under the shadow-coloured one). The font colour is kept.
+    // Unless tfDontClip is given, nothing is drawn into an empty rectangle.
     void DrawCaption(const std::wstring& AText, RECT R, TcxTextFlags AFlags, bool AEnabled = true);
     // R becomes the block the text needs, placed in R's old size by the alignment flags.
     void CalculateTextRect(const std::wstring& AText, RECT& R, TcxTextFlags AFlags);
@@ -156,6 +158,25 @@ private:
 
     qv::TCanvas* canvas_;
 };
+
+// Narrows the canvas's clipping to a rectangle for the lifetime of the scope (when
+// active), and then puts the clipping back as it was. Only the clipping is saved:
+// the objects the canvas selects meanwhile stay selected.
+class TcxClipScope {
+public:
+    TcxClipScope(TcxCanvas& ACanvas, const RECT& R, bool AActive = true);
+    ~TcxClipScope();
+    TcxClipScope(const TcxClipScope&) = delete;
+    TcxClipScope& operator=(const TcxClipScope&) = delete;
+
+private:
+    HDC dc_ = nullptr;
+    std::unique_ptr<TcxRegion> saved_;
+    bool hadClip_ = false;
+};
+
+// Whether AInner lies wholly inside AOuter (an empty AInner always does).
+bool cxRectContains(const RECT& AOuter, const RECT& AInner);
 
 // A library canvas over the screen's device context; it owns that framework canvas.
 class TcxScreenCanvas : public TcxCanvas {

@@ -1,12 +1,27 @@
 #include "controls/lookandfeel/cxLookAndFeelPainters.h"
 
 #include <algorithm>
+#include <climits>
 
 using namespace qv;
 
 namespace {
 
 RECT Shrunk(const RECT& r, int n) { return Inflated(r, -n, -n); }
+
+// The pixels the points cover (a box one pixel wider and higher than their span),
+// moved by (0..dx, 0..dy).
+RECT PointsBox(std::initializer_list<POINT> points, int dx = 0, int dy = 0)
+{
+    RECT box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    for (POINT p : points) {
+        box.left = std::min<LONG>(box.left, p.x);
+        box.top = std::min<LONG>(box.top, p.y);
+        box.right = std::max<LONG>(box.right, p.x + 1 + dx);
+        box.bottom = std::max<LONG>(box.bottom, p.y + 1 + dy);
+    }
+    return box;
+}
 
 // A filled triangle with its outline, both in one colour.
 void DrawTriangle(TcxCanvas& c, POINT p0, POINT p1, POINT p2, TColor color)
@@ -31,6 +46,8 @@ void DrawLine(TcxCanvas& c, int x0, int y0, int x1, int y1, TColor color)
 // two short of r's edges.
 void DrawExpandSign(TcxCanvas& c, const RECT& r, bool expanded, TColor color)
 {
+    if (IsRectEmptyR(r))
+        return;
     const int cx = (r.left + r.right - 1) / 2, cy = (r.top + r.bottom - 1) / 2;
     const int half = std::max(0, (std::min(Width(r), Height(r)) - 3) / 2);
     c.FillRect(Rect(cx - half, cy, cx + half + 1, cy + 1), color);
@@ -65,6 +82,13 @@ RECT Centered(const RECT& r, int w, int h)
 {
     const int x = (r.left + r.right - w) / 2, y = (r.top + r.bottom - h) / 2;
     return Bounds(x, y, w, h);
+}
+
+// A pixel of a frame's corner, when it lies in R.
+void SetPixelIn(TcxCanvas& c, const RECT& R, int x, int y, TColor color)
+{
+    if (x >= R.left && x < R.right && y >= R.top && y < R.bottom)
+        c.SetPixelColor(x, y, color);
 }
 
 // Draws the bitmap leaving out its bottom-left pixel's colour (the background of
@@ -245,6 +269,7 @@ void TcxCustomLookAndFeelPainter::PaintArrow(TcxCanvas& ACanvas, const RECT& R, 
 {
     POINT p0, p1, p2;
     CalculateArrowPoints(R, p0, p1, p2, AArrowDirection, true);
+    TcxClipScope clip(ACanvas, R, !cxRectContains(R, PointsBox({p0, p1, p2})));
     DrawTriangle(ACanvas, p0, p1, p2, AColor);
 }
 
@@ -257,6 +282,7 @@ void TcxCustomLookAndFeelPainter::PaintScrollArrow(TcxCanvas& ACanvas, const REC
         ACanvas.FillRect(R, ButtonFaceColor(AState));
     POINT p0, p1, p2;
     CalculateArrowPoints(R, p0, p1, p2, AArrowDirection, false);
+    TcxClipScope clip(ACanvas, R, !cxRectContains(R, PointsBox({p0, p1, p2})));
     DrawTriangle(ACanvas, p0, p1, p2, ButtonGlyphColor(AState));
 }
 
@@ -274,6 +300,8 @@ void TcxCustomLookAndFeelPainter::PaintStateArrow(TcxCanvas& ACanvas, const RECT
         r = Offsetted(r, ButtonPressedShift(), ButtonPressedShift());
     POINT p0, p1, p2;
     CalculateArrowPoints(r, p0, p1, p2, AArrowDirection, true);
+    const int light = AState == cxbsDisabled ? 1 : 0;
+    TcxClipScope clip(ACanvas, R, !cxRectContains(R, PointsBox({p0, p1, p2}, light, light)));
     if (AState == cxbsDisabled) {
         auto moved = [](POINT p) { return POINT{p.x + 1, p.y + 1}; };
         DrawTriangle(ACanvas, moved(p0), moved(p1), moved(p2), clBtnHighlight);
@@ -332,8 +360,11 @@ void TcxCustomLookAndFeelPainter::PaintButton(TcxCanvas& ACanvas, const RECT& R,
         --r.top;
     if (AState == cxbsPressed)
         r = Offsetted(r, ButtonPressedShift(), ButtonPressedShift());
-    if (!ACaption.empty())
+    if (!ACaption.empty() && !IsRectEmptyR(r)) {
+        // The row gained at the top, or the pressed shift, may reach past R.
+        TcxClipScope clip(ACanvas, R, !cxRectContains(R, Inflated(r, 1, 1)));
         ACanvas.DrawCaption(ACaption, r, cxButtonCaptionFlags, AState != cxbsDisabled);
+    }
     ACanvas.Brush().SetStyle(TBrushStyle::bsSolid);
 }
 
@@ -360,6 +391,7 @@ void TcxCustomLookAndFeelPainter::PaintGroupExpandButton(TcxCanvas& ACanvas, con
     const TColor color = ButtonGlyphColor(AState);
     const int cx = (R.left + R.right - 1) / 2, cy = (R.top + R.bottom - 1) / 2;
     const int step = AExpanded ? 1 : -1;
+    TcxClipScope clip(ACanvas, R, !cxRectContains(R, Rect(cx - 3, cy - 4, cx + 4, cy + 5)));
     for (int tipY : {cy - 4 * step, cy})
         for (int i = 0; i <= 3; ++i)
             for (int t = 0; t <= 1; ++t) {
@@ -406,6 +438,7 @@ void TcxCustomLookAndFeelPainter::PaintCheckMark(TcxCanvas& ACanvas, const RECT&
         return;
     // A tick seven pixels wide, three strokes one pixel apart.
     const int x = R.left + (Width(R) - 7) / 2, y = R.top + (Height(R) - 7) / 2;
+    TcxClipScope clip(ACanvas, R, !cxRectContains(R, Bounds(x, y, 7, 7)));
     for (int i = 0; i < 3; ++i) {
         DrawLine(ACanvas, x, y + 2 + i, x + 2, y + 4 + i, AColor);
         DrawLine(ACanvas, x + 2, y + 4 + i, x + 7, y - 1 + i, AColor);
@@ -553,6 +586,7 @@ void TcxCustomLookAndFeelPainter::PaintFilterCloseButton(TcxCanvas& ACanvas, con
     // A cross, two pixels thick, in the glyph colour.
     const RECT r = Centered(R, 6, 6);
     const TColor color = ButtonGlyphColor(AState);
+    TcxClipScope clip(ACanvas, R, !cxRectContains(R, Inflated(r, 1, 1)));
     for (int i = 0; i < 2; ++i) {
         DrawLine(ACanvas, r.left + i, r.top, r.right + i, r.bottom, color);
         DrawLine(ACanvas, r.right - 1 + i, r.top, r.left - 1 + i, r.bottom, color);
@@ -632,6 +666,7 @@ void TcxCustomLookAndFeelPainter::PaintAutoHideButton(TcxCanvas& ACanvas, const 
     RECT g = Centered(R, glyph.Width(), glyph.Height());
     if (AState == cxbsPressed)
         g = Offsetted(g, 1, 1);
+    TcxClipScope clip(ACanvas, R, !cxRectContains(R, g));
     DrawTransparentBitmap(ACanvas, glyph, g.left, g.top);
 }
 
@@ -667,6 +702,7 @@ void TcxCustomLookAndFeelPainter::PaintIndicatorImage(TcxCanvas& ACanvas, const 
         return;
     TImageList& images = cxIndicatorImages();
     const RECT r = Centered(R, images.Width(), images.Height());
+    TcxClipScope clip(ACanvas, R, !cxRectContains(R, r));
     images.Draw(*ACanvas.Canvas(), r.left, r.top, static_cast<int>(AKind) - 1);
 }
 
@@ -686,7 +722,9 @@ void TcxCustomLookAndFeelPainter::PaintHeaderWithSortMark(
     TcxFlatLookAndFeelPainter::Instance()->PaintHeader(ACanvas, ABounds, ATextAreaBounds, ANeighbors, ABorders,
                                                        AState, AAlignmentHorz, AAlignmentVert, AMultiLine,
                                                        AShowEndEllipsis, AText, AFont, ATextColor, ABkColor);
-    PaintArrow(ACanvas, SortingMarkBounds(ABounds), AAscendingSorting ? adUp : adDown, clWindowText);
+    const RECT mark = SortingMarkBounds(ABounds);
+    TcxClipScope clip(ACanvas, ABounds, !cxRectContains(ABounds, mark));
+    PaintArrow(ACanvas, mark, AAscendingSorting ? adUp : adDown, clWindowText);
 }
 
 void TcxCustomLookAndFeelPainter::PaintBorderCopy(TcxCanvas& ACanvas, RECT R) const { PaintBorder(ACanvas, R); }
@@ -714,7 +752,7 @@ void TcxCustomLookAndFeelPainter::PaintFlatScrollBarPart(TcxCanvas& ACanvas, boo
     case sbpPageUp:
     case sbpPageDown:
         ACanvas.Brush().SetBitmap(&cxScrollBarPagePattern(AState == cxbsPressed));
-        ACanvas.Canvas()->FillRect(R);
+        ACanvas.FillRect(R);
         ACanvas.Brush().SetBitmap(nullptr);
         break;
     default:
@@ -803,13 +841,13 @@ void TcxStandardLookAndFeelPainter::PaintHeaderBorder(TcxCanvas& ACanvas, const 
     ACanvas.Draw3DEdge(R, false, false, ABorders);
     // Neighbouring headers share their corners.
     if (ANeighbors & nLeft) {
-        ACanvas.SetPixelColor(R.left, R.top + 1, clBtnFace);
-        ACanvas.SetPixelColor(R.left, R.bottom - 2, clBtnFace);
+        SetPixelIn(ACanvas, R, R.left, R.top + 1, clBtnFace);
+        SetPixelIn(ACanvas, R, R.left, R.bottom - 2, clBtnFace);
     }
     if (ANeighbors & nRight) {
-        ACanvas.SetPixelColor(R.right - 1, R.top, clBtnHighlight);
-        ACanvas.SetPixelColor(R.right - 1, R.top + 1, clBtnFace);
-        ACanvas.SetPixelColor(R.right - 1, R.bottom - 2, clBtnFace);
+        SetPixelIn(ACanvas, R, R.right - 1, R.top, clBtnHighlight);
+        SetPixelIn(ACanvas, R, R.right - 1, R.top + 1, clBtnFace);
+        SetPixelIn(ACanvas, R, R.right - 1, R.bottom - 2, clBtnFace);
     }
 }
 
@@ -895,7 +933,7 @@ void TcxStandardLookAndFeelPainter::PaintScrollBarPart(TcxCanvas& ACanvas, bool 
     case sbpPageUp:
     case sbpPageDown:
         ACanvas.Brush().SetBitmap(&cxScrollBarPagePattern(AState == cxbsPressed));
-        ACanvas.Canvas()->FillRect(R);
+        ACanvas.FillRect(R);
         ACanvas.Brush().SetBitmap(nullptr);
         break;
     case sbpThumb:
@@ -912,7 +950,11 @@ void TcxStandardLookAndFeelPainter::PaintScrollBarPart(TcxCanvas& ACanvas, bool 
             kind |= DFCS_INACTIVE;
         if (pressed)
             kind |= DFCS_FLAT;
-        DrawFrameControl(ACanvas.Handle(), &r, DFC_SCROLL, kind);
+        {
+            // The system's arrow fills its whole rectangle, which a pressed one has moved.
+            TcxClipScope clip(ACanvas, R);
+            DrawFrameControl(ACanvas.Handle(), &r, DFC_SCROLL, kind);
+        }
         PaintScrollBarButtonFrame(ACanvas, R, pressed);
         break;
     }
@@ -1130,11 +1172,11 @@ void TcxUltraFlatLookAndFeelPainter::PaintEditButton(TcxCanvas& ACanvas, const R
         // A highlight line separates it from its neighbours.
         ACanvas.SetBrushColor(UltraFlatHighlightColor());
         if (AButtonIndex > 0) {
-            ACanvas.Canvas()->FillRect(Rect(r.left, r.top, r.left + 1, r.bottom));
+            ACanvas.FillRect(Rect(r.left, r.top, std::min(r.left + 1, r.right), r.bottom));
             ++r.left;
         }
         if (AButtonIndex < AButtonCount - 1) {
-            ACanvas.Canvas()->FillRect(Rect(r.right - 1, r.top, r.right, r.bottom));
+            ACanvas.FillRect(Rect(std::max(r.right - 1, r.left), r.top, r.right, r.bottom));
             --r.right;
         }
     }

@@ -196,15 +196,13 @@ void TcxLookAndFeel::Changed(TcxLookAndFeelValues AChangedValues)
     if (AChangedValues.Empty() || destroying_)
         return;
     UpdateCurrentValues();
-    // A listener that unregisters itself during the call shortens the list: the
-    // next one then sits at the same index.
-    size_t i = 0;
-    while (i < listeners_.size()) {
-        const size_t count = listeners_.size();
-        listeners_[i]->MasterChanged(this, AChangedValues);
-        if (listeners_.size() == count)
-            ++i;
-    }
+    // Listeners may add and remove listeners while they are told: every one that
+    // was registered when the change began is told once, unless it has left by
+    // the time its turn comes; those that joined meanwhile are not told.
+    const std::vector<ILookAndFeelListener*> snapshot = listeners_;
+    for (ILookAndFeelListener* listener : snapshot)
+        if (Contains(listeners_, listener))
+            listener->MasterChanged(this, AChangedValues);
     if (OnChanged)
         OnChanged(this, AChangedValues);
 }

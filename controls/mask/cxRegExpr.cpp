@@ -137,6 +137,7 @@ const TcxChar* const sUnnecessary = cxT("Unnecessary '%s'");
 const TcxChar* const sIllegal = cxT("Illegal '%s'");
 const TcxChar* const sHexExpected = cxT("Hexadecimal number expected");
 const TcxChar* const sHexExpectedFound = cxT("Hexadecimal number expected but '%s' found");
+const TcxChar* const sHexTooBig = cxT("The hexadecimal number '%s' is too big for a character (FFFF at most)");
 const TcxChar* const sSpaceAfterEscape = cxT("The space character is not allowed after '\\'");
 const TcxChar* const sStarNotApplicable = cxT("The '*' quantifier cannot be applied here");
 const TcxChar* const sPlusNotApplicable = cxT("The '+' quantifier cannot be applied here");
@@ -163,11 +164,10 @@ TcxString PrintSymbol(TcxChar c, bool inClass)
     if (c == '\r')
         return cxT("\\r");
     if (c == ' ' || c < 0x20) {
-        static const char hex[] = "0123456789ABCDEF";
-        // Four digits, so that a following digit is not read as part of it.
-        TcxString s = cxT("\\x00");
-        s += static_cast<TcxChar>(hex[(c >> 4) & 15]);
-        s += static_cast<TcxChar>(hex[c & 15]);
+        // Quoted: a hexadecimal code would take a following digit as part of it.
+        TcxString s(1, '\'');
+        s += c;
+        s += '\'';
         return s;
     }
     if (specials.find(c) != TcxString::npos && (inClass || (c != '^' && c != '-')))
@@ -658,7 +658,7 @@ void TcxRegExprAutomat::Close(int state)
         mark_[s] = generation_;
         const TcxRegExprState& st = states_[s];
         if (st.IsSimple()) {
-            history_.push_back(s);
+            overflow_.push_back(s);
             continue;
         }
         const auto& block = static_cast<const TcxRegExprBlockState&>(st);
@@ -670,58 +670,138 @@ void TcxRegExprAutomat::Close(int state)
     }
 }
 
-void TcxRegExprAutomat::Reset()
+void TcxRegExprAutomat::NewGeneration()
 {
-    history_.clear();
-    historyEnds_.clear();
-    finalHistory_.clear();
     if (++generation_ == 0) {
         std::fill(mark_.begin(), mark_.end(), 0u);
         generation_ = 1;
     }
     reachedFinal_ = false;
+}
+
+// The sets the input has led to are kept with the transitions found between them:
+// a lazily built deterministic automaton. Once MaxCachedSets sets exist, new
+// sets are worked out step by step as before and not kept.
+int TcxRegExprAutomat::Intern(size_t begin, bool final)
+{
+    std::sort(overflow_.begin() + static_cast<std::ptrdiff_t>(begin), overflow_.end());
+    std::string key(reinterpret_cast<const char*>(overflow_.data() + begin), (overflow_.size() - begin) * sizeof(int));
+    key += final ? '\1' : '\0';
+    const auto found = setIndex_.find(key);
+    if (found != setIndex_.end())
+        return found->second;
+    if (static_cast<int>(sets_.size()) >= MaxCachedSets)
+        return -1;
+    TSet set;
+    set.States.assign(overflow_.begin() + static_cast<std::ptrdiff_t>(begin), overflow_.end());
+    set.Final = final;
+    sets_.push_back(std::move(set));
+    const int index = static_cast<int>(sets_.size()) - 1;
+    setIndex_.emplace(std::move(key), index);
+    return index;
+}
+
+int TcxRegExprAutomat::CachedTransition(const TSet& set, TcxChar c, bool caseInsensitive) const
+{
+    const unsigned u = static_cast<unsigned>(c);
+    if (u < 128) {
+        const std::vector<int>& table = set.Ascii[caseInsensitive ? 1 : 0];
+        return table.empty() ? Unknown : table[u];
+    }
+    const auto found = set.Other.find(u << 1 | (caseInsensitive ? 1u : 0u));
+    return found == set.Other.end() ? Unknown : found->second;
+}
+
+void TcxRegExprAutomat::CacheTransition(int set, TcxChar c, bool caseInsensitive, int target)
+{
+    const unsigned u = static_cast<unsigned>(c);
+    if (u < 128) {
+        std::vector<int>& table = sets_[set].Ascii[caseInsensitive ? 1 : 0];
+        if (table.empty())
+            table.assign(128, Unknown);
+        table[u] = target;
+    } else if (otherTransitions_ < MaxOtherTransitions) {
+        // Characters beyond ASCII are many: their transitions are kept up to a bound.
+        if (sets_[set].Other.emplace(u << 1 | (caseInsensitive ? 1u : 0u), target).second)
+            ++otherTransitions_;
+    }
+}
+
+// The set just built at overflow_[begin, end) becomes the next step: a cached
+// set when there is room (it then leaves overflow_), else it stays there.
+void TcxRegExprAutomat::PushSet(size_t begin, bool final)
+{
+    const int set = Intern(begin, final);
+    if (set >= 0) {
+        overflow_.resize(begin);
+        steps_.push_back({set, 0, 0, final});
+    } else {
+        steps_.push_back({-1, begin, overflow_.size(), final});
+    }
+}
+
+void TcxRegExprAutomat::Reset()
+{
+    steps_.clear();
+    overflow_.clear();
+    // The start set is the same every time: once cached, it is taken as it is.
+    if (startSet_ >= 0) {
+        steps_.push_back({startSet_, 0, 0, sets_[startSet_].Final});
+        return;
+    }
+    NewGeneration();
     Close(start_);
-    historyEnds_.push_back(history_.size());
-    finalHistory_.push_back(reachedFinal_);
+    PushSet(0, reachedFinal_);
+    startSet_ = steps_.back().Set;
 }
 
 bool TcxRegExprAutomat::Next(TcxChar c, bool caseInsensitive)
 {
-    if (++generation_ == 0) {
-        std::fill(mark_.begin(), mark_.end(), 0u);
-        generation_ = 1;
+    const TStep current = steps_.back();
+    if (current.Set >= 0) {
+        const int known = CachedTransition(sets_[current.Set], c, caseInsensitive);
+        if (known == Refused)
+            return false;
+        if (known >= 0) {
+            steps_.push_back({known, 0, 0, sets_[known].Final});
+            return true;
+        }
     }
-    reachedFinal_ = false;
-    const size_t end = historyEnds_.back();
-    const size_t begin = historyEnds_.size() > 1 ? historyEnds_[historyEnds_.size() - 2] : 0;
-    // The new set is appended behind the current one; indices, not
-    // references, since appending may move the array.
-    for (size_t i = begin; i < end; ++i) {
-        const auto& state = static_cast<const TcxRegExprSimpleState&>(states_[history_[i]]);
+    NewGeneration();
+    const size_t begin = overflow_.size();
+    // The current set by index: the new one is appended to the same array,
+    // which may move it.
+    const size_t count = current.Set >= 0 ? sets_[current.Set].States.size() : current.End - current.Begin;
+    for (size_t i = 0; i < count; ++i) {
+        const int index = current.Set >= 0 ? sets_[current.Set].States[i] : overflow_[current.Begin + i];
+        const auto& state = static_cast<const TcxRegExprSimpleState&>(states_[index]);
         if (state.Item->Check(c, caseInsensitive))
             Close(state.Next);
     }
-    if (history_.size() == end && !reachedFinal_) {
+    if (overflow_.size() == begin && !reachedFinal_) {
+        if (current.Set >= 0)
+            CacheTransition(current.Set, c, caseInsensitive, Refused);
         return false;
     }
-    historyEnds_.push_back(history_.size());
-    finalHistory_.push_back(reachedFinal_);
+    PushSet(begin, reachedFinal_);
+    if (current.Set >= 0 && steps_.back().Set >= 0)
+        CacheTransition(current.Set, c, caseInsensitive, steps_.back().Set);
     return true;
 }
 
 void TcxRegExprAutomat::Prev()
 {
-    if (historyEnds_.size() <= 1)
+    if (steps_.size() <= 1)
         return;
-    historyEnds_.pop_back();
-    finalHistory_.pop_back();
-    history_.resize(historyEnds_.back());
+    if (steps_.back().Set < 0)
+        overflow_.resize(steps_.back().Begin);
+    steps_.pop_back();
 }
 
 int TcxRegExprAutomat::ActiveCount() const
 {
-    const size_t begin = historyEnds_.size() > 1 ? historyEnds_[historyEnds_.size() - 2] : 0;
-    return static_cast<int>(historyEnds_.back() - begin);
+    const TStep& step = steps_.back();
+    return static_cast<int>(step.Set >= 0 ? sets_[step.Set].States.size() : step.End - step.Begin);
 }
 
 // ---------------------------------------------------------------------------
@@ -933,9 +1013,19 @@ bool TcxRegExpr::LexEscape(int line, int column, bool inClass, TcxLexems& target
             AddError(line_, column_ + 1, Format(sHexExpectedFound, OneChar(PeekChar())));
             return false;
         }
-        unsigned value = 0;
-        for (int digits = 0; digits < 4 && !AtEnd() && HexValue(PeekChar()) >= 0; ++digits)
-            value = value * 16 + HexValue(ReadChar());
+        // Every digit that follows belongs to the number.
+        const int digitLine = line_;
+        const int digitColumn = column_ + 1;
+        TcxString digits;
+        unsigned long value = 0;
+        while (!AtEnd() && HexValue(PeekChar()) >= 0) {
+            digits += PeekChar();
+            value = std::min(value * 16 + HexValue(ReadChar()), 0x10000UL);
+        }
+        if (value > 0xFFFF) {
+            AddError(digitLine, digitColumn, Format(sHexTooBig, digits));
+            return false;
+        }
         text = OneChar(static_cast<TcxChar>(value));
         break;
     }
@@ -1321,6 +1411,17 @@ void TcxRegExpr::ApplyCount(std::unique_ptr<TcxRegExprParserItem>& item, const T
         AddError(lexem, sCountNotApplicable);
         return;
     }
+    // A quantified item ("a+") is counted whole: the copies are of a group around
+    // it, so that the optional copy's '?' does not replace its own quantifier.
+    if (item->HasQuantifier()) {
+        if (!Reserve(lexem, 1, item->Depth() + 1))
+            return;
+        auto inner = std::make_unique<TcxRegExprParserAlt>();
+        inner->Add(std::move(item));
+        auto innerAlts = std::make_shared<TcxRegExprParserAlts>();
+        innerAlts->Add(std::move(inner));
+        item = std::make_unique<TcxRegExprParserBlockItem>(std::move(innerAlts));
+    }
     const long long optional = unbounded ? 0 : m - n;
     const long long copies = n + (unbounded ? 1 : optional);
     // The copies, a group per optional copy (nested one in the other) and the
@@ -1428,4 +1529,10 @@ int TcxRegExpr::ActiveStateCount() const
 {
     CheckCompiled();
     return automat_->ActiveCount();
+}
+
+int TcxRegExpr::CachedSetCount() const
+{
+    CheckCompiled();
+    return automat_->CachedSetCount();
 }

@@ -12,6 +12,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Text is UTF-16 code units everywhere; wchar_t is 32-bit outside Windows.
@@ -442,29 +443,61 @@ public:
     bool Next(TcxChar c, bool caseInsensitive);
     void Prev();
     void Reset();
-    bool AtStart() const { return historyEnds_.size() == 1; }
-    bool AtFinal() const { return finalHistory_.back(); }
+    bool AtStart() const { return steps_.size() == 1; }
+    bool AtFinal() const { return steps_.back().Final; }
     int StateCount() const { return states_.Count(); }
     // Simple states active now.
     int ActiveCount() const;
+    // Sets of states met so far and kept with their transitions (at most MaxCachedSets).
+    int CachedSetCount() const { return static_cast<int>(sets_.size()); }
+
+    static constexpr int MaxCachedSets = 2048;
+    static constexpr size_t MaxOtherTransitions = 1 << 16;
 
 private:
+    // A set of active simple states (sorted), whether the end is reachable from
+    // it, and where each character leads from it, once that has been worked out.
+    struct TSet {
+        std::vector<int> States;
+        bool Final = false;
+        // Per case mode: the next set for a character below 128, Unknown, or Refused.
+        std::vector<int> Ascii[2];
+        std::unordered_map<unsigned, int> Other;
+    };
+    static constexpr int Unknown = -1;
+    static constexpr int Refused = -2;
+    // One step of the input: a cached set, or (when the cache is full) a set kept
+    // in overflow_[Begin, End).
+    struct TStep {
+        int Set;
+        size_t Begin, End;
+        bool Final;
+    };
+
     int BuildAlts(const TcxRegExprParserAlts& alts, int next);
     int BuildAlt(const TcxRegExprParserAlt& alt, int next);
     int BuildItem(const TcxRegExprParserItem& item, int next);
     int BuildBody(const TcxRegExprParserItem& item, int next);
     int AddBlockState();
     TcxRegExprBlockState& Block(int index) const { return static_cast<TcxRegExprBlockState&>(states_[index]); }
-    // Adds the simple states reachable from state without consuming to the
-    // set being built; reports whether the end is reachable.
+    // Adds the simple states reachable from state without consuming to
+    // overflow_; notes whether the end is reachable.
     void Close(int state);
+    void NewGeneration();
+    // The cached set holding overflow_[begin, end), made when there is room; -1 when full.
+    int Intern(size_t begin, bool final);
+    int CachedTransition(const TSet& set, TcxChar c, bool caseInsensitive) const;
+    void CacheTransition(int set, TcxChar c, bool caseInsensitive, int target);
+    void PushSet(size_t begin, bool final);
 
     TcxRegExprStates states_;
     int start_ = -1;
-    // History of active sets, one after the other in one array.
-    std::vector<int> history_;
-    std::vector<size_t> historyEnds_;
-    std::vector<bool> finalHistory_;
+    int startSet_ = -1;
+    std::vector<TSet> sets_;
+    std::unordered_map<std::string, int> setIndex_;
+    std::vector<TStep> steps_;
+    std::vector<int> overflow_;
+    size_t otherTransitions_ = 0;
     // Scratch for building the next set.
     std::vector<unsigned> mark_;
     unsigned generation_ = 0;
@@ -504,6 +537,8 @@ public:
     TcxString Print() const;
     int StateCount() const;
     int ActiveStateCount() const;
+    // Sets of states kept with their transitions (a cache, bounded).
+    int CachedSetCount() const;
 
     // Limits that keep a small expression from growing without bound through
     // counts and references: items of the tree (groups included) and depth.

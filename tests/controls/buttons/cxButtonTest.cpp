@@ -1,9 +1,12 @@
 // The library's button driven with real messages: what it draws into a memory bitmap,
 // how it tracks the mouse, and what its drop-down kinds do.
 #include "controls/buttons/cxButtons.h"
+#include "controls/lookandfeel/LookAndFeelTestSupport.h"
 #include "framework/FrameworkTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 using namespace qv;
 using qvtest::PumpUntil;
@@ -11,6 +14,44 @@ using qvtest::PumpUntil;
 namespace {
 
 COLORREF Rgb(TColor c) { return ColorToRGB(c); }
+
+// A button whose memory, once freed, is kept and filled with a window handle of
+// the test's choosing: a use of the freed button then reaches that window.
+HWND g_poison = nullptr;
+
+class TProbeButton : public TcxButton {
+public:
+    using TcxButton::TcxButton;
+
+    // What reached the owner-draw context: each copy of the buffer, and whether
+    // anything had been drawn there before it (the tests prefill it with lime).
+    struct Blit {
+        RECT bounds;
+        bool targetUntouched;
+    };
+    std::vector<Blit> blits;
+
+    void DrawBuffer(HDC ADC, const RECT& ABounds, TCanvas& ABuffer) override
+    {
+        bool untouched = true;
+        for (int y = ABounds.top; y < ABounds.bottom && untouched; ++y)
+            for (int x = ABounds.left; x < ABounds.right && untouched; ++x)
+                untouched = GetPixel(ADC, x, y) == RGB(0, 255, 0);
+        blits.push_back({ABounds, untouched});
+        TcxButton::DrawBuffer(ADC, ABounds, ABuffer);
+    }
+
+    static void operator delete(void* p, std::size_t size)
+    {
+        if (!g_poison) {
+            ::operator delete(p);
+            return;
+        }
+        auto* words = static_cast<HWND*>(p);
+        for (std::size_t i = 0; i < size / sizeof(HWND); ++i)
+            words[i] = g_poison;
+    }
+};
 
 struct ButtonTest : ::testing::Test {
     TForm* form = nullptr;
@@ -26,7 +67,7 @@ struct ButtonTest : ::testing::Test {
         auto other = new TEdit(form);
         other->SetParent(form);
         other->SetBounds(200, 150, 90, 20);
-        button = new TcxButton(form);
+        button = new TProbeButton(form);
         button->SetBounds(10, 10, 75, 25);
         button->SetCaption(L"确定");
         button->SetParent(form);
@@ -35,12 +76,18 @@ struct ButtonTest : ::testing::Test {
         other->SetFocus();
         Application->ProcessMessages();
     }
-    void TearDown() override { delete form; }
+    void TearDown() override
+    {
+        delete form;
+        g_poison = nullptr;
+        Application->OnException = nullptr;
+    }
 
     // Asks the parent to have the button drawn, as the system does, into a bitmap.
     std::unique_ptr<TBitmap> Draw(UINT itemState = 0)
     {
         auto bmp = std::make_unique<TBitmap>(button->Width(), button->Height());
+        TcxCanvas(&bmp->Canvas()).FillRect(Rect(0, 0, bmp->Width(), bmp->Height()), clLime);
         DRAWITEMSTRUCT dis{};
         dis.CtlType = ODT_BUTTON;
         dis.CtlID = static_cast<UINT>(GetDlgCtrlID(button->Handle()));
@@ -143,6 +190,76 @@ TEST_F(ButtonTest, PressedAndDefaultFrames)
     EXPECT_TRUE(button->IsDefaultActive());
 }
 
+namespace {
+
+// Where the caption's ink goes when the caption is laid out alone, centred in the
+// client area (the layout the glyph object uses without a glyph).
+RECT ReferenceCaptionInk(TcxButton* button)
+{
+    TBitmap b(button->Width(), button->Height());
+    TCanvas& c = b.Canvas();
+    c.Brush().SetColor(clBtnFace);
+    c.FillRect(Rect(0, 0, b.Width(), b.Height()));
+    c.Font().Assign(button->Font());
+    c.Font().SetColor(clBlack);
+    c.RequireFont();
+    const std::wstring text = button->Text();
+    RECT size{0, 0, b.Width(), 0};
+    DrawTextW(c.Handle(), text.c_str(), static_cast<int>(text.size()), &size, DT_CALCRECT);
+    RECT r = Bounds((b.Width() - Width(size) + 1) / 2, (b.Height() - Height(size) + 1) / 2, Width(size), Height(size));
+    SetBkMode(c.Handle(), TRANSPARENT);
+    DrawTextW(c.Handle(), text.c_str(), static_cast<int>(text.size()), &r, DT_CENTER | DT_VCENTER);
+    return qvtest::InkOf(b, Rect(0, 0, b.Width(), b.Height()), Rgb(clBtnFace)).bounds;
+}
+
+} // namespace
+
+// Which state wins when several hold, and what each looks like: the face, the
+// frame, the caption's place and colours.
+TEST_F(ButtonTest, StatePrecedenceAndTheLookOfEachState)
+{
+    const RECT reference = ReferenceCaptionInk(button);
+    ASSERT_FALSE(IsRectEmptyR(reference));
+    struct Row {
+        const char* name;
+        bool enabled, hot;
+        UINT itemState;
+        TcxButtonState state;
+        TColor face, frame;
+        std::set<COLORREF> ink;
+    };
+    const Row rows[] = {
+        {"normal", true, false, 0, cxbsNormal, clBtnFace, clBtnText, {Rgb(clBtnText)}},
+        {"focused", true, false, ODS_FOCUS, cxbsDefault, clBtnFace, clWindowFrame, {Rgb(clBtnText)}},
+        {"hot", true, true, 0, cxbsHot, HotLightColor(), clHighlight, {Rgb(clBtnText)}},
+        {"hot and focused", true, true, ODS_FOCUS, cxbsHot, HotLightColor(), clHighlight, {Rgb(clBtnText)}},
+        {"hot and pushed", true, true, ODS_SELECTED, cxbsPressed, PressedLightColor(), clHighlight,
+         {Rgb(clHighlightText)}},
+        {"pushed and focused", true, false, ODS_SELECTED | ODS_FOCUS, cxbsPressed, PressedLightColor(), clHighlight,
+         {Rgb(clHighlightText)}},
+        {"disabled and pushed", false, false, ODS_SELECTED | ODS_FOCUS, cxbsDisabled, clBtnFace, clHighlight,
+         {Rgb(clBtnShadow), Rgb(clBtnHighlight)}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        button->SetEnabled(row.enabled);
+        SendMessageW(button->Handle(), row.hot ? CM_MOUSEENTER : CM_MOUSELEAVE, 0, 0);
+        ASSERT_EQ(row.hot, button->IsHot());
+        auto bmp = Draw(row.itemState);
+        EXPECT_EQ(row.state, button->LastPaintState());
+        EXPECT_EQ(qvtest::Hex(Rgb(row.face)), qvtest::Hex(bmp->PixelAt(3, 3))) << "face";
+        EXPECT_EQ(qvtest::Hex(Rgb(row.frame)), qvtest::Hex(bmp->PixelAt(0, 12))) << "frame";
+        const qvtest::TInk ink = qvtest::InkOf(*bmp, Rect(2, 2, 73, 23), Rgb(row.face));
+        EXPECT_EQ(row.ink, ink.colors) << ink.Describe();
+        // Embossed when disabled: the light copy one pixel right and down.
+        const RECT expected = row.state == cxbsDisabled
+            ? Rect(reference.left, reference.top, reference.right + 1, reference.bottom + 1)
+            : reference;
+        EXPECT_EQ(expected, ink.bounds) << ink.Describe();
+    }
+    button->SetEnabled(true);
+}
+
 TEST_F(ButtonTest, FocusedButtonGetsTheFocusFrameInsideTheFace)
 {
     button->SetFocus();
@@ -200,6 +317,60 @@ TEST_F(ButtonTest, GetDrawParamsMayChangeColourAndFont)
     EXPECT_TRUE(blue) << "the caption is drawn in the font colour the handler chose";
 }
 
+TEST_F(ButtonTest, HotTrackingRepaintReachesTheScreenAsOneCopyOfTheWholeButton)
+{
+    auto* probe = static_cast<TProbeButton*>(button);
+    SendMessageW(button->Handle(), CM_MOUSEENTER, 0, 0);
+    probe->blits.clear();
+    auto bmp = Draw();
+    ASSERT_EQ(1u, probe->blits.size());
+    EXPECT_EQ(Rect(0, 0, 75, 25), probe->blits[0].bounds);
+    EXPECT_TRUE(probe->blits[0].targetUntouched) << "something was drawn on the context before the copy";
+    EXPECT_EQ(0, qvtest::InkOf(*bmp, Rect(0, 0, 75, 25), RGB(0, 255, 0)).pixels - 75 * 25)
+        << "the copy covers the whole button";
+    EXPECT_EQ(Rgb(HotLightColor()), bmp->PixelAt(3, 3));
+}
+
+TEST_F(ButtonTest, ThrowingDrawParamsHandlerLeavesNoHandleOrSelectionBehind)
+{
+    Draw();  // fonts and brushes made once
+    std::vector<std::wstring> errors;
+    Application->OnException = [&](TObject*, const std::exception_ptr& e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const Exception& x) {
+            errors.push_back(x.Message());
+        }
+    };
+    button->OnGetDrawParams = [](TcxCustomButton*, TcxButtonState, TColor&, TFont&) {
+        throw Exception(L"no colours today");
+    };
+    TBitmap target(75, 25);
+    HDC dc = target.Canvas().Handle();
+    const HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT), brush = GetCurrentObject(dc, OBJ_BRUSH),
+                  pen = GetCurrentObject(dc, OBJ_PEN);
+    const int objects = TGdiCounters::LiveObjects(), dcs = TGdiCounters::LiveDCs();
+    DRAWITEMSTRUCT dis{};
+    dis.CtlType = ODT_BUTTON;
+    dis.CtlID = static_cast<UINT>(GetDlgCtrlID(button->Handle()));
+    dis.itemAction = ODA_DRAWENTIRE;
+    dis.hwndItem = button->Handle();
+    dis.hDC = dc;
+    dis.rcItem = Rect(0, 0, 75, 25);
+    SendMessageW(form->Handle(), WM_DRAWITEM, dis.CtlID, reinterpret_cast<LPARAM>(&dis));
+    ASSERT_EQ(1u, errors.size()) << "the error reaches the application";
+    EXPECT_EQ(L"no colours today", errors[0]);
+    EXPECT_EQ(objects, TGdiCounters::LiveObjects());
+    EXPECT_EQ(dcs, TGdiCounters::LiveDCs());
+    EXPECT_EQ(font, GetCurrentObject(dc, OBJ_FONT)) << "the button's font is still selected";
+    EXPECT_EQ(brush, GetCurrentObject(dc, OBJ_BRUSH));
+    EXPECT_EQ(pen, GetCurrentObject(dc, OBJ_PEN));
+    EXPECT_FALSE(button->ControlCanvas().HandleAllocated()) << "the canvas let go of the context";
+    // And the next paint is an ordinary one.
+    button->OnGetDrawParams = nullptr;
+    EXPECT_EQ(Rgb(clBtnFace), Draw()->PixelAt(3, 3));
+}
+
 TEST_F(ButtonTest, MarginAndNumGlyphsSetterRules)
 {
     button->SetMargin(-2);
@@ -235,6 +406,22 @@ TEST_F(ButtonTest, AGlyphMakesTheButtonOwnerDrawnAndIsLaidOutLeftOfTheCaption)
     for (int y = 0; y < 25; ++y)
         for (int x = 0; x < 75; ++x)
             ASSERT_NE(RGB(255, 0, 255), bmp->PixelAt(x, y));
+}
+
+TEST_F(ButtonTest, AWideSinglePictureIsOneGlyph)
+{
+    // 32 x 16: one picture, not two square ones.
+    TBitmap glyph(32, 16);
+    TcxCanvas c(&glyph.Canvas());
+    c.FillRect(Rect(0, 0, 32, 16), clFuchsia);
+    c.FillRect(Rect(0, 4, 32, 12), clGreen);
+    button->SetCaption(L"");
+    button->SetGlyph(glyph);
+    EXPECT_EQ(1, button->NumGlyphs());
+    auto bmp = Draw();
+    const qvtest::TInk ink = qvtest::InkOf(*bmp, Rect(2, 2, 73, 23), Rgb(clBtnFace));
+    EXPECT_EQ(32, Width(ink.bounds)) << ink.Describe() << ": the whole picture";
+    EXPECT_EQ(8, Height(ink.bounds)) << ink.Describe();
 }
 
 TEST_F(ButtonTest, MenuReferencesAreClearedWhenTheMenusGo)
@@ -309,6 +496,15 @@ struct DropDownTest : ButtonTest {
     {
         g_inMenu = nullptr;
         ButtonTest::TearDown();
+    }
+
+    // Picks the menu's first item from the keyboard once the menu is up.
+    static void CALLBACK ChooseFirstItemSoon(HWND, UINT, UINT_PTR id, DWORD)
+    {
+        KillTimer(nullptr, id);
+        HWND anyWindowOfTheThread = GetForegroundWindow();
+        PostMessageW(anyWindowOfTheThread, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(anyWindowOfTheThread, WM_KEYDOWN, VK_RETURN, 0);
     }
 
     void MoveFormTo(int top)
@@ -393,4 +589,51 @@ TEST_F(DropDownTest, StandardKindOrNoMenuOpensNothing)
     Application->ProcessMessages();
     EXPECT_EQ(0, popups);
     EXPECT_FALSE(button->IsMenuDropped());
+}
+
+TEST_F(DropDownTest, MenuItemThatFreesTheButtonLeavesNothingTouchingIt)
+{
+    button->SetKind(cxbkDropDown);
+    std::vector<UINT> afterwards;
+    HWND witness = AllocateHWnd([&](TMessage& m) { afterwards.push_back(m.Msg); });
+    bool freed = false;
+    menu->OnPopup = [this](TObject*) { SetTimer(nullptr, 0, 50, ChooseFirstItemSoon); };
+    menu->Items(0)->OnClick = [&](TObject*) {
+        g_poison = witness;
+        delete button;
+        button = nullptr;
+        freed = true;
+    };
+    PostMessageW(button->Handle(), CM_DROPDOWNPOPUPMENU, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return freed; }));
+    PostMessageW(witness, WM_NULL, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !afterwards.empty(); }));
+    EXPECT_EQ(std::vector<UINT>{WM_NULL}, afterwards) << "the freed button posted to itself";
+    DeallocateHWnd(witness);
+}
+
+TEST_F(DropDownTest, ClosingPressDraggedOffTheButtonDoesNotSwallowTheNextClick)
+{
+    button->SetKind(cxbkDropDownButton);
+    // The press that closes the menu is released outside: no click follows it.
+    g_inMenu = [this] { SendMessageW(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)); };
+    PostMessageW(button->Handle(), CM_DROPDOWNPOPUPMENU, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return popups == 1 && !button->IsMenuDropped(); }));
+    g_inMenu = nullptr;
+    SendMessageW(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(-40, 60));
+    EXPECT_EQ(0, clicks);
+    // The next real press and release on the main part click.
+    SendMessageW(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageW(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_EQ(1, clicks);
+}
+
+TEST_F(DropDownTest, SplitButtonsTwoPartsOverlapByTwoPixels)
+{
+    button->SetKind(cxbkDropDownButton);
+    auto bmp = Draw();
+    // The arrow part starts 15 pixels from the right; the main part's right frame lies under it.
+    EXPECT_EQ(qvtest::Hex(Rgb(clBtnFace)), qvtest::Hex(bmp->PixelAt(59, 3))) << "the main part's face";
+    EXPECT_EQ(qvtest::Hex(Rgb(clBtnText)), qvtest::Hex(bmp->PixelAt(60, 3))) << "the arrow part's frame";
+    EXPECT_EQ(qvtest::Hex(Rgb(clBtnFace)), qvtest::Hex(bmp->PixelAt(61, 3)));
 }

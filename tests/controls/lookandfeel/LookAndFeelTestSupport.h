@@ -5,7 +5,9 @@
 #include "controls/lookandfeel/cxGraphics.h"
 #include "controls/lookandfeel/cxLookAndFeels.h"
 
+#include <cstdio>
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +16,49 @@ namespace qvtest {
 
 // The RGB a colour has now (system colours looked up).
 inline COLORREF Rgb(qv::TColor color) { return qv::ColorToRGB(color); }
+
+// A colour as #RRGGBB, as failures print it.
+inline std::string Hex(COLORREF c)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+    return text;
+}
+
+// The colours of the pixels of r that are not the background, and the smallest
+// rectangle holding them (empty when there are none): where a caption's ink went.
+struct TInk {
+    RECT bounds{0, 0, 0, 0};
+    std::set<COLORREF> colors;
+    int pixels = 0;
+
+    std::string Describe() const
+    {
+        std::string text = "ink (" + std::to_string(bounds.left) + ", " + std::to_string(bounds.top) + ")-(" +
+            std::to_string(bounds.right) + ", " + std::to_string(bounds.bottom) + ") in";
+        for (COLORREF c : colors)
+            text += " " + Hex(c);
+        return text;
+    }
+};
+
+inline TInk InkOf(const qv::TBitmap& b, const RECT& r, COLORREF background)
+{
+    TInk ink;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+            const COLORREF c = b.PixelAt(x, y);
+            if (c == background)
+                continue;
+            const RECT pixel{x, y, x + 1, y + 1};
+            if (ink.pixels++ == 0)
+                ink.bounds = pixel;
+            else
+                UnionRect(&ink.bounds, &ink.bounds, &pixel);
+            ink.colors.insert(c);
+        }
+    return ink;
+}
 
 // A 32-bit bitmap filled with one colour, with a library canvas over it.
 struct TPaintSurface {

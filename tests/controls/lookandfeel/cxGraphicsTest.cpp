@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <future>
+#include <memory>
 #include <set>
+#include <thread>
 
 using namespace qv;
 using qvtest::Rgb;
@@ -53,6 +58,33 @@ TEST(CanvasFill, TilesContinueLeftOfAndAboveTheOrigin)
         }
     EXPECT_EQ(kMagenta, s.At(0, 0));
     EXPECT_EQ(kMagenta, s.At(6, 6));
+}
+
+TEST(CanvasFill, HugeTiledRectangleWalksOnlyTheTilesThatCanShow)
+{
+    // On its own thread, so that a fill walking 10^16 tiles fails the test instead of hanging it;
+    // what that thread uses is left behind when it does not finish.
+    struct Work {
+        TBitmap tile{2, 2};
+        TPaintSurface surface{8, 8};
+        std::promise<void> done;
+    };
+    auto* work = new Work;
+    FillDistinct(work->tile);
+    std::future<void> finished = work->done.get_future();
+    std::thread fill([work] {
+        work->surface.canvas.FillRect(Rect(-100000000, -100000000, 100000000, 100000000), &work->tile);
+        work->done.set_value();
+    });
+    if (finished.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        fill.detach();
+        FAIL() << "the fill did not end within 10 s";
+    }
+    fill.join();
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            ASSERT_EQ(work->tile.PixelAt(x % 2, y % 2), work->surface.At(x, y)) << x << "," << y;
+    delete work;
 }
 
 TEST(CanvasFill, EmptyBitmapOrNoneFillsWithTheBrush)
@@ -143,6 +175,20 @@ TEST(CanvasFrames, ThreeDEdgeColoursFollowTheTableForEachRow)
 
 TEST(CanvasFrames, FocusFrameAndInversionUndoThemselves)
 {
+    {
+        // The dotted frame inverts or keeps each pixel, whatever colours the caller left on the canvas.
+        TPaintSurface s(12, 12, clBtnFace);
+        s.canvas.Font().SetColor(clRed);
+        s.canvas.SetBrushColor(clBlue);
+        s.canvas.DrawFocusFrame(Rect(1, 1, 11, 11));
+        const COLORREF face = Rgb(clBtnFace), inverted = face ^ 0x00FFFFFF;
+        for (int x = 1; x < 11; ++x)
+            EXPECT_TRUE(s.At(x, 1) == face || s.At(x, 1) == inverted) << x << ": " << qvtest::Hex(s.At(x, 1));
+        EXPECT_GT(s.Count(inverted), 10);
+        // The system's dotted pattern takes the context's text and background colours.
+        EXPECT_EQ(qvtest::Hex(RGB(0, 0, 0)), qvtest::Hex(GetTextColor(s.canvas.Handle())));
+        EXPECT_EQ(qvtest::Hex(RGB(255, 255, 255)), qvtest::Hex(GetBkColor(s.canvas.Handle())));
+    }
     TPaintSurface s(12, 12, clBtnFace);
     TPaintSurface before(12, 12, clBtnFace);
     s.canvas.DrawFocusFrame(Rect(1, 1, 11, 11));
@@ -165,6 +211,9 @@ TEST(TextFlags, ConvertToTheSystemsDrawTextFlags)
         << "the prefix flag lets '&' underline";
     EXPECT_EQ(static_cast<UINT>(DT_NOPREFIX | DT_RIGHT | DT_BOTTOM | DT_WORDBREAK | DT_EDITCONTROL | DT_NOCLIP),
               cxFlagsToDTFlags(tfAlignRight | tfAlignBottom | tfWordBreak | tfDontClip));
+    EXPECT_EQ(static_cast<UINT>(DT_NOPREFIX | DT_EXPANDTABS | DT_END_ELLIPSIS | DT_CALCRECT | DT_PATH_ELLIPSIS),
+              cxFlagsToDTFlags(tfAlignLeft | tfAlignTop | tfExpandTabs | tfShowEndEllipsis | tfCalcRect |
+                               tfShowPathEllipsis));
 }
 
 namespace {
@@ -223,6 +272,46 @@ TEST(Caption, DisabledTextIsDrawnTwiceWithTheLightCopyOnePixelRightAndDown)
         EXPECT_EQ(clRed, s.canvas.Font().Color()) << "the caller's font colour comes back";
         EXPECT_EQ(TBrushStyle::bsSolid, s.canvas.Brush().Style());
     }
+}
+
+namespace {
+
+std::unique_ptr<TPaintSurface> Caption(const std::wstring& text, const RECT& r, TcxTextFlags flags, bool enabled)
+{
+    auto s = std::make_unique<TPaintSurface>(120, 60, clBtnFace);
+    s->canvas.Font().SetName(L"Tahoma");
+    s->canvas.Font().SetHeight(-13);
+    s->canvas.Font().SetColor(clBlack);
+    s->canvas.Brush().SetStyle(TBrushStyle::bsClear);
+    s->canvas.DrawCaption(text, r, flags, enabled);
+    return s;
+}
+
+qvtest::TInk InkOf(const TPaintSurface& s) { return qvtest::InkOf(s.bitmap, Rect(0, 0, 120, 60), Rgb(clBtnFace)); }
+
+} // namespace
+
+TEST(Caption, PlacementOfDisabledRightAlignedTabbedAndMultiLineTexts)
+{
+    // Right-aligned and disabled, written with ExtTextOut: the light copy ends one
+    // pixel left of where the enabled text ends, the dark one a pixel further.
+    const RECT r = Rect(10, 10, 110, 50);
+    const qvtest::TInk enabled = InkOf(*Caption(L"Hill", r, tfAlignRight | tfAlignTop | tfSingleLine, true));
+    const qvtest::TInk disabled = InkOf(*Caption(L"Hill", r, tfAlignRight | tfAlignTop | tfSingleLine, false));
+    EXPECT_EQ(enabled.bounds.right - 1, disabled.bounds.right) << enabled.Describe() << " / " << disabled.Describe();
+    EXPECT_EQ(enabled.bounds.top, disabled.bounds.top);
+    EXPECT_EQ((std::set<COLORREF>{Rgb(clBtnHighlight), Rgb(clBtnShadow)}), disabled.colors) << disabled.Describe();
+
+    // A tab is expanded only when asked.
+    const qvtest::TInk plain = InkOf(*Caption(L"a\tb", r, tfAlignLeft | tfAlignTop, true));
+    const qvtest::TInk tabbed = InkOf(*Caption(L"a\tb", r, tfAlignLeft | tfAlignTop | tfExpandTabs, true));
+    EXPECT_GT(Width(tabbed.bounds), Width(plain.bounds) + 20) << plain.Describe() << " / " << tabbed.Describe();
+
+    // Several lines centred as a block: as much room above as below.
+    const qvtest::TInk block = InkOf(*Caption(L"one\ntwo", r, tfAlignLeft | tfAlignVCenter, true));
+    const int above = block.bounds.top - r.top, below = r.bottom - block.bounds.bottom;
+    EXPECT_LE(std::abs(above - below), 3) << block.Describe();
+    EXPECT_GT(Height(block.bounds), 18) << "two lines";
 }
 
 TEST(Caption, EnabledTextIsDrawnOnceInTheFontColourAndAlignedByTheFlags)

@@ -536,6 +536,21 @@ TEST(SharedImages, ColourChangeRedrawsTheCachesBeforeTheControlsHearOfIt)
     EXPECT_EQ(RGB(0, 0, 0), cxScrollBarPagePattern(true).PixelAt(0, 0));
     EXPECT_EQ(5, cxIndicatorImages().Count());
     EXPECT_EQ(16, cxAutoHideBitmap(true).Width());
+
+    // A new highlight colour reaches the page pattern (desktop-wide; put back at the end).
+    const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT), changed = RGB(0x20, 0x40, 0x60);
+    struct Restore {
+        COLORREF color;
+        ~Restore()
+        {
+            const INT element = COLOR_BTNHIGHLIGHT;
+            SetSysColors(1, &element, &color);
+        }
+    } restore{highlight};
+    const INT element = COLOR_BTNHIGHLIGHT;
+    SetSysColors(1, &element, &changed);
+    SendMessageW(listener->WindowHandle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(qvtest::Hex(changed), qvtest::Hex(cxScrollBarPagePattern(false).PixelAt(1, 0)));
 }
 
 TEST(GridElements, OverriddenColoursSizesAndBorders)
@@ -602,4 +617,143 @@ TEST(Painters, PaintingLeavesNoObjectsBehind)
         paintAll();
     EXPECT_EQ(objects, TGdiCounters::LiveObjects());
     EXPECT_EQ(dcs, TGdiCounters::LiveDCs());
+}
+
+namespace {
+
+using PaintCall = std::function<void(TcxLookAndFeelPainterClass, TcxCanvas&, const RECT&, TcxButtonState)>;
+
+// Every operation that is given a rectangle to draw in, by slot.
+std::vector<std::pair<const char*, PaintCall>> RectangleOperations()
+{
+    TFont* font = nullptr;
+    return {
+        {"0 PaintFilterArrow", [](auto p, TcxCanvas& c, const RECT& r, auto) { p->PaintFilterArrow(c, r, clBlack); }},
+        {"1 PaintCellContent", [font](auto p, TcxCanvas& c, const RECT& r, auto) {
+             p->PaintCellContent(c, r, nullptr, clWindow, clBlack, font, L"Wide text", taLeftJustify, vaCenter,
+                                 true, true, r);
+         }},
+        {"49 PaintArrow", [](auto p, TcxCanvas& c, const RECT& r, auto) { p->PaintArrow(c, r, adRight, clBlack); }},
+        {"50 PaintScrollArrow", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) {
+             p->PaintScrollArrow(c, r, true, adDown, s);
+             p->PaintScrollArrow(c, r, false, adLeft, s);
+         }},
+        {"51 PaintArrowButtonFace", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) { p->PaintArrowButtonFace(c, r, s); }},
+        {"52 PaintStateArrow", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) {
+             for (TcxArrowDirection d : {adUp, adDown, adLeft, adRight})
+                 p->PaintStateArrow(c, r, s, d);
+         }},
+        {"54 PaintBorder", [](auto p, TcxCanvas& c, const RECT& r, auto) { p->PaintBorder(c, r); }},
+        {"63 PaintButton", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) {
+             p->PaintButton(c, r, L"&Save", s);
+             p->PaintButton(c, r, L"&Save", s, false);
+         }},
+        {"64 PaintEditButton", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) {
+             for (int index = 0; index < 3; ++index)
+                 p->PaintEditButton(c, r, s, 3, index, clWindow);
+         }},
+        {"65 PaintButtonBorder", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) { p->PaintButtonBorder(c, r, s); }},
+        {"66 PaintEditButtonsFrame", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) {
+             p->PaintEditButtonsFrame(c, r, s == cxbsPressed, s == cxbsHot);
+         }},
+        {"67 PaintExpandButton", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) {
+             p->PaintExpandButton(c, r, clDefault, s == cxbsPressed);
+         }},
+        {"69 PaintGroupExpandButton", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) {
+             p->PaintGroupExpandButton(c, r, s, true);
+             p->PaintGroupExpandButton(c, r, s, false);
+         }},
+        {"70 PaintSmallExpandButton", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) {
+             p->PaintSmallExpandButton(c, r, clWindow, clBtnShadow, s == cxbsPressed);
+         }},
+        {"78 PaintCheckMark", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) { p->PaintCheckMark(c, r, clBlack, true, s); }},
+        {"79 PaintCheckBorder", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) { p->PaintCheckBorder(c, r, s); }},
+        {"80 PaintCheckBox", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) { p->PaintCheckBox(c, r, true, s); }},
+        {"82 PaintHeader", [font](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) {
+             p->PaintHeader(c, r, r, nLeft | nRight, sdAll, s, taCenter, vaCenter, false, true, L"Header", font,
+                            clDefault, clDefault);
+         }},
+        {"83 PaintHeaderPressed", [](auto p, TcxCanvas& c, const RECT& r, auto) { p->PaintHeaderPressed(c, r); }},
+        {"84 PaintHeaderBorder", [](auto p, TcxCanvas& c, const RECT& r, auto) {
+             p->PaintHeaderBorder(c, r, nLeft | nRight, sdAll);
+         }},
+        {"85 PaintSortingMark", [](auto p, TcxCanvas& c, const RECT& r, auto) {
+             p->PaintSortingMark(c, r, true);
+             p->PaintSortingMark(c, r, false);
+         }},
+        {"95 PaintHeaderBackground", [](auto p, TcxCanvas& c, const RECT& r, auto) { p->PaintHeaderBackground(c, r, clDefault); }},
+        {"96 PaintHeaderText", [font](auto p, TcxCanvas& c, const RECT& r, auto) {
+             p->PaintHeaderText(c, r, L"Header", font, clDefault, taRightJustify, vaBottom, false, false);
+         }},
+        {"105 PaintFooterBorder", [](auto p, TcxCanvas& c, const RECT& r, auto) { p->PaintFooterBorder(c, r); }},
+        {"106 PaintFooterCellBorder", [](auto p, TcxCanvas& c, const RECT& r, auto) { p->PaintFooterCellBorder(c, r); }},
+        {"107 PaintFooterSeparator", [](auto p, TcxCanvas& c, const RECT& r, auto) { p->PaintFooterSeparator(c, r); }},
+        {"108 PaintFilterCloseButton", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) { p->PaintFilterCloseButton(c, r, s); }},
+        {"110 PaintFilterDropDownButton", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) {
+             p->PaintFilterDropDownButton(c, r, s, true);
+         }},
+        {"112 PaintFooterCell", [font](auto p, TcxCanvas& c, const RECT& r, auto) {
+             p->PaintFooterCell(c, r, taLeftJustify, vaTop, true, L"Sum", font, clDefault, clDefault);
+         }},
+        {"120 PaintSizeGripButton", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) { p->PaintSizeGripButton(c, r, s); }},
+        {"121 PaintSizeGripGlyph", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) { p->PaintSizeGripGlyph(c, r, s); }},
+        {"122 PaintAutoHideButton", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) {
+             p->PaintAutoHideButton(c, r, s == cxbsPressed, s);
+         }},
+        {"123 PaintTab", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) { p->PaintTab(c, r, s); }},
+        {"124 PaintTabBorder", [](auto p, TcxCanvas& c, const RECT& r, auto) { p->PaintTabBorder(c, r, sdAll); }},
+        {"125 PaintTabsRoot", [](auto p, TcxCanvas& c, const RECT& r, auto) { p->PaintTabsRoot(c, r, sdAll); }},
+        {"128 PaintIndicatorHeader", [](auto p, TcxCanvas& c, const RECT& r, auto) {
+             p->PaintIndicatorHeader(c, r, nTop, sdAll);
+         }},
+        {"129 PaintIndicatorItem", [](auto p, TcxCanvas& c, const RECT& r, auto) {
+             p->PaintIndicatorItem(c, r, ikMultiArrow, clDefault);
+         }},
+        {"130 PaintIndicatorImage", [](auto p, TcxCanvas& c, const RECT& r, auto) { p->PaintIndicatorImage(c, r, ikInsert); }},
+        {"132 PaintScrollBarPart", [](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) {
+             for (bool horizontal : {false, true})
+                 for (TcxScrollBarPart part : {sbpLineUp, sbpLineDown, sbpThumb, sbpPageUp, sbpPageDown})
+                     p->PaintScrollBarPart(c, horizontal, r, part, s);
+         }},
+        {"133 PaintHeaderWithSortMark", [font](auto p, TcxCanvas& c, const RECT& r, TcxButtonState s) {
+             p->PaintHeaderWithSortMark(c, r, r, nRight, sdAll, s, taLeftJustify, vaTop, false, false, L"Name",
+                                        font, clDefault, clDefault, true);
+         }},
+        {"134 PaintBorderCopy", [](auto p, TcxCanvas& c, const RECT& r, auto) { p->PaintBorderCopy(c, r); }},
+    };
+}
+
+} // namespace
+
+// Rectangles smaller than a border or a glyph, down to nothing at all: whatever a
+// painter cannot fit is left out, never drawn beside the rectangle.
+TEST(Painters, NothingIsDrawnOutsideTheGivenRectangle)
+{
+    const auto operations = RectangleOperations();
+    int failures = 0;
+    // One line per operation and painter: the first state and size that strays.
+    std::set<std::pair<std::string, int>> reported;
+    for (TcxLookAndFeelPainterClass painter : {Custom(), Standard(), Flat(), UltraFlat()})
+        for (const auto& [name, paint] : operations)
+            for (TcxButtonState state : kStates)
+                for (SIZE size : {SIZE{0, 0}, SIZE{1, 1}, SIZE{2, 2}, SIZE{0, 2}, SIZE{2, 1}, SIZE{1, 2}}) {
+                    TPaintSurface s(40, 40);
+                    s.canvas.Font().SetName(L"Tahoma");
+                    const RECT r = Bounds(20, 20, size.cx, size.cy);
+                    paint(painter, s.canvas, r, state);
+                    int outside = 0;
+                    POINT first{};
+                    for (int y = 0; y < 40; ++y)
+                        for (int x = 0; x < 40; ++x) {
+                            const POINT p{x, y};
+                            if (!PtInRect(&r, p) && s.At(x, y) != kMagenta && outside++ == 0)
+                                first = p;
+                        }
+                    if (outside > 0 && ++failures && reported.insert({name, painter->PainterStyle()}).second)
+                        ADD_FAILURE() << name << ", style " << painter->PainterStyle() << ", state " << state
+                                      << ", " << size.cx << " x " << size.cy << ": " << outside
+                                      << " pixels outside, the first at (" << first.x << ", " << first.y << ") "
+                                      << qvtest::Hex(s.At(first.x, first.y));
+                }
+    EXPECT_EQ(0, failures);
 }

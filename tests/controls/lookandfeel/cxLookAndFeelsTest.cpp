@@ -185,6 +185,51 @@ TEST_F(LookAndFeel, ListenerLeavingDuringTheCallDoesNotMakeTheNextOneBeSkipped)
     lf.RemoveChangeListener(&third);
 }
 
+TEST_F(LookAndFeel, EveryListenerPresentAtTheStartIsToldOnceWhateverTheOthersDo)
+{
+    TcxLookAndFeel lf(nullptr);
+    TRecordingListener first, second, third, newcomer;
+    auto told = [&] {
+        return std::to_string(first.changed.size()) + std::to_string(second.changed.size()) +
+            std::to_string(third.changed.size()) + std::to_string(newcomer.changed.size());
+    };
+    auto reset = [&] {
+        for (TRecordingListener* l : {&first, &second, &third, &newcomer}) {
+            lf.RemoveChangeListener(l);
+            l->changed.clear();
+            l->onChanged = nullptr;
+        }
+        lf.AddChangeListener(&first);
+        lf.AddChangeListener(&second);
+        lf.AddChangeListener(&third);
+    };
+
+    // Leaves and brings another in its place: the next one is still told.
+    reset();
+    first.onChanged = [&](TcxLookAndFeel* sender) {
+        sender->RemoveChangeListener(&first);
+        sender->AddChangeListener(&newcomer);
+    };
+    lf.WriteKind(lfFlat);
+    EXPECT_EQ("1110", told()) << "first, second, third, newcomer";
+
+    // Adds one: told once, the newcomer not at all.
+    reset();
+    second.onChanged = [&](TcxLookAndFeel* sender) { sender->AddChangeListener(&newcomer); };
+    lf.WriteKind(lfStandard);
+    EXPECT_EQ("1110", told());
+
+    // Removes a later one: that one is skipped, nobody is told twice.
+    reset();
+    first.onChanged = [&](TcxLookAndFeel* sender) { sender->RemoveChangeListener(&second); };
+    lf.WriteKind(lfUltraFlat);
+    EXPECT_EQ("1010", told());
+
+    reset();
+    for (TRecordingListener* l : {&first, &second, &third})
+        lf.RemoveChangeListener(l);
+}
+
 TEST_F(LookAndFeel, MasterChainFollowsTheMasterAndKeepsLocalValues)
 {
     TcxLookAndFeel master(nullptr), lf(nullptr);

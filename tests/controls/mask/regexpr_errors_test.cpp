@@ -28,6 +28,8 @@ TEST(RegExprErrors, EveryMessageCarriesItsLineAndColumn)
         {"[a\\1]", "Line 1, Char 3: Illegal '\\1'"},
         {"a\\x", "Line 1, Char 4: Hexadecimal number expected"},
         {"a\\xg", "Line 1, Char 4: Hexadecimal number expected but 'g' found"},
+        {"a\\x10000g", "Line 1, Char 4: The hexadecimal number '10000' is too big for a character (FFFF at most)"},
+        {"\\x000000000000000041", ""},
         {"a\\ b", "Line 1, Char 3: The space character is not allowed after '\\'"},
         {"a(b?)*", "Line 1, Char 6: The '*' quantifier cannot be applied here"},
         {"a?+", "Line 1, Char 3: The '+' quantifier cannot be applied here"},
@@ -42,6 +44,8 @@ TEST(RegExprErrors, EveryMessageCarriesItsLineAndColumn)
         {"a||b", "Line 1, Char 3: The alternative should not be empty"},
         {"a|", "Line 1, Char 2: The alternative should not be empty"},
         {"(|b)", "Line 1, Char 2: The alternative should not be empty"},
+        {"(|)", "Line 1, Char 2: The alternative should not be empty"},
+        {"\t\t)", "Line 1, Char 3: Unnecessary ')'"},
         {"a()", "Line 1, Char 2: The block should not be empty"},
         {"x[]", "Line 1, Char 2: Can't create empty enumeration"},
         {"[^]", "Line 1, Char 1: Can't create empty enumeration"},
@@ -64,6 +68,11 @@ TEST(RegExprErrors, LinesAndColumnsFollowLineBreaks)
     // A carriage return starts a line; the line feed after it belongs to it.
     EXPECT_EQ("Line 2, Char 3: Missing ')'", CompileErrors("ab\r\n(c"));
     EXPECT_EQ("Line 3, Char 1: The alternative should not be empty", CompileErrors("a\r\n  b\r\n|"));
+    // A carriage return alone, a line feed alone and a line feed before a carriage
+    // return each end a line too.
+    EXPECT_EQ("Line 2, Char 3: Missing ')'", CompileErrors("ab\r(c"));
+    EXPECT_EQ("Line 3, Char 1: Unnecessary ')'", CompileErrors("a\n\r)"));
+    EXPECT_EQ("Line 4, Char 2: Unnecessary ')'", CompileErrors("a\n\n\r\n )"));
     // A line feed alone is a line break too.
     EXPECT_EQ("Line 2, Char 4: The starting character of the subrange must be less than the finishing one",
               CompileErrors("a\n [z-a]"));

@@ -72,6 +72,12 @@ TEST(RegExprMatch, CountsAreCopiesInAGroup)
     EXPECT_EQ("()", Utf8(Compiled(expr, "a{0}").Print()));
     EXPECT_TRUE(FullMatch(expr, ""));
     EXPECT_FALSE(FullMatch(expr, "a"));
+    // A count on a quantified item counts the item with its quantifier.
+    EXPECT_EQ("((a+)?)", Utf8(Compiled(expr, "a+{0,1}").Print()));
+    EXPECT_EQ("1110", Verdicts("a+{0,1}", {"", "a", "aa", "b"}));
+    EXPECT_EQ("1011", Verdicts("(ab)+{0,1}", {"", "aba", "abab", "ab"}));
+    EXPECT_EQ("0101", Verdicts("a+{2}", {"a", "aa", "b", "aaaaa"}));
+    EXPECT_EQ("0110", Verdicts("(ab)+{2,}", {"ab", "abab", "ababab", "aba"}));
 }
 
 TEST(RegExprMatch, ReferencesCopyAnEarlierGroup)
@@ -107,9 +113,14 @@ TEST(RegExprMatch, EscapesAndPredefinedClasses)
     TcxRegExpr expr;
     Compiled(expr, "\\a\\e\\f\\n\\r\\t");
     EXPECT_TRUE(FullMatch(expr, TcxString{7, 27, 12, 10, 13, 9}));
-    // Up to four hexadecimal digits.
-    Compiled(expr, "\\x4E2D\\x41B\\x41\\x0041");
-    EXPECT_TRUE(FullMatch(expr, TcxString{0x4E2D, 0x41B, 0x41, 0x41}));
+    // Every hexadecimal digit that follows belongs to the number.
+    Compiled(expr, "\\x4E2D\\x41B\\x41\\x0041\\x00041");
+    EXPECT_TRUE(FullMatch(expr, TcxString{0x4E2D, 0x41B, 0x41, 0x41, 0x41}));
+    Compiled(expr, "\\x20'1'");
+    EXPECT_TRUE(FullMatch(expr, " 1"));
+    // A vertical tab is a space too.
+    EXPECT_EQ("1110", Verdicts("\\s", {"\v", "\f", " ", "x"}));
+    EXPECT_EQ("001", Verdicts("\\S", {"\v", "\r", "x"}));
     // Anything else after the backslash is that character, \0 included.
     EXPECT_EQ("10", Verdicts("\\0\\.\\*\\'\\/\\:\\b", {"0.*'/:b", "0x*'/:b"}));
     Compiled(expr, "\\w+");
@@ -287,4 +298,31 @@ TEST(RegExprMatch, EachStepVisitsOnlyTheActiveStates)
     EXPECT_FALSE(expr.MatchComplete());
     EXPECT_TRUE(expr.Advance('c'));
     EXPECT_TRUE(expr.MatchComplete());
+}
+
+TEST(RegExprMatch, RememberedTransitionsFollowTheCaseModeAndTheCacheStaysBounded)
+{
+    TcxRegExpr expr;
+    Compiled(expr, "ab+");
+    EXPECT_FALSE(FullMatch(expr, "AB")) << "refusal remembered for the case-sensitive mode";
+    expr.SetCaseInsensitive(true);
+    EXPECT_TRUE(FullMatch(expr, "ABbB"));
+    expr.SetCaseInsensitive(false);
+    EXPECT_FALSE(FullMatch(expr, "Ab"));
+    EXPECT_TRUE(FullMatch(expr, "abbb"));
+
+    // More sets than the cache keeps: every one of 3000 positions is its own set.
+    Compiled(expr, "[ab]{3000}");
+    const TcxString input = Text(std::string(3000, 'a'));
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(-1, Feed(expr, input));
+        EXPECT_TRUE(expr.MatchComplete());
+        EXPECT_FALSE(expr.Advance('a'));
+        for (int i = 0; i < 1500; ++i)
+            expr.StepBack();
+        EXPECT_FALSE(expr.MatchComplete());
+        EXPECT_EQ(1500, expr.ActiveStateCount() * 1500) << "one state per position";
+        EXPECT_EQ(-1, Feed(expr, input)) << "round " << round;
+    }
+    EXPECT_EQ(TcxRegExprAutomat::MaxCachedSets, expr.CachedSetCount());
 }
