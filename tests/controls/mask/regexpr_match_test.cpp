@@ -119,7 +119,7 @@ TEST(RegExprMatch, EscapesAndPredefinedClasses)
     Compiled(expr, "\\x20'1'");
     EXPECT_TRUE(FullMatch(expr, " 1"));
     // Printed back so that no following digit joins a code, and read back the same.
-    Compiled(expr, "\\x06\\x01'1'[\\x20a]");
+    Compiled(expr, "\\x06\\x01'1'[a\\x20]");
     EXPECT_EQ("[\\x0006][\\x0001]1[a\\x0020]", Utf8(expr.Print()));
     Compiled(expr, Utf8(expr.Print()));
     EXPECT_TRUE(FullMatch(expr, TcxString{6, 1, '1', ' '}));
