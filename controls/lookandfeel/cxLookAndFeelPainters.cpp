@@ -1393,14 +1393,23 @@ int TcxWinXPLookAndFeelPainter::ButtonBorderWidth(TcxButtonState AState) const
     return content.left;
 }
 
+bool cxGetThemeColor(int AThemeClass, int APart, int AState, int AProperty, TColor& AColor)
+{
+    HTHEME theme = OpenTheme(static_cast<TdxThemeClassKind>(AThemeClass));
+    COLORREF color;
+    if (!theme || FAILED(dxGetThemeColor(theme, APart, AState, AProperty, color)))
+        return false;
+    AColor = color;
+    return true;
+}
+
 TColor TcxWinXPLookAndFeelPainter::ButtonFaceColor(TcxButtonState AState) const
 {
-    HTHEME theme = OpenTheme(totButton);
-    COLORREF color;
     // The theme seldom has a colour for this property: the face colour then stands in.
-    if (!theme || FAILED(dxGetThemeColor(theme, dxtpPushButton, cxButtonThemeState(AState), dxtpButtonFace, color)))
-        return TcxStandardLookAndFeelPainter::ButtonFaceColor(AState);
-    return color;
+    TColor color;
+    if (cxGetThemeColor(totButton, dxtpPushButton, cxButtonThemeState(AState), dxtpButtonFace, color))
+        return color;
+    return TcxStandardLookAndFeelPainter::ButtonFaceColor(AState);
 }
 
 RECT TcxWinXPLookAndFeelPainter::ButtonFocusBounds(TcxCanvas& ACanvas, const RECT& R) const
@@ -1436,11 +1445,10 @@ int TcxWinXPLookAndFeelPainter::ButtonPressedShift() const { return 0; }
 
 TColor TcxWinXPLookAndFeelPainter::ButtonGlyphColor(TcxButtonState AState) const
 {
-    HTHEME theme = OpenTheme(totButton);
-    COLORREF color;
-    if (!theme || FAILED(dxGetThemeColor(theme, dxtpPushButton, cxButtonThemeState(AState), dxtpTextColor, color)))
-        return TcxStandardLookAndFeelPainter::ButtonGlyphColor(AState);
-    return color;
+    TColor color;
+    if (cxGetThemeColor(totButton, dxtpPushButton, cxButtonThemeState(AState), dxtpTextColor, color))
+        return color;
+    return TcxStandardLookAndFeelPainter::ButtonGlyphColor(AState);
 }
 
 void TcxWinXPLookAndFeelPainter::PaintButton(TcxCanvas& ACanvas, const RECT& R, const std::wstring& ACaption,

@@ -415,6 +415,9 @@ protected:
 
 // The push-button theme state of a button state.
 int cxButtonThemeState(TcxButtonState AState);
+// A colour of a theme class's part and state (an edit's border 3801 and fill 3802,
+// a text colour 3803); false when the class does not open or has no such colour.
+bool cxGetThemeColor(int AThemeClass, int APart, int AState, int AProperty, qv::TColor& AColor);
 
 // Theme parts and properties the library's controls use.
 inline constexpr int dxtpPushButton = 1;
