@@ -288,11 +288,11 @@ void TcxCustomButton::LookAndFeelChanged(TcxLookAndFeel*, TcxLookAndFeelValues)
 
 TcxLookAndFeelPainterClass TcxCustomButton::GetPainterClass()
 {
-    // With visual styles the look-and-feel hands out the themed painter.
-    if (AreVisualStylesAvailable()
-        && (lookAndFeel_->NativeStyle()
-            || (useSystemPaint_ && !lookAndFeel_->NativeStyle() && lookAndFeel_->Kind() == lfStandard)))
-        return lookAndFeel_->GetPainter();
+    // With visual styles for buttons the themed painter draws, also for a standard
+    // button that would have been the system's own.
+    if ((lookAndFeel_->NativeStyle() || (useSystemPaint_ && lookAndFeel_->Kind() == lfStandard))
+        && AreVisualStylesAvailable({totButton}))
+        return TcxWinXPLookAndFeelPainter::Instance();
     switch (lookAndFeel_->Kind()) {
     case lfFlat: return TcxFlatLookAndFeelPainter::Instance();
     case lfUltraFlat: return TcxUltraFlatLookAndFeelPainter::Instance();
@@ -620,6 +620,10 @@ void TcxCustomButton::Paint(const DRAWITEMSTRUCT& ADrawItem)
     RECT r = ClientRect();
     RECT arrow{};
     TcxLookAndFeelPainterClass painter = GetPainterClass();
+    // A themed button with rounded corners shows its parent's background there.
+    if (painter->PainterStyle() == psNative)
+        if (HTHEME theme = OpenTheme(totButton); theme && dxIsThemeBackgroundPartiallyTransparent(theme, 1, 1))
+            dxDrawThemeParentBackground(Handle(), controlCanvas_->Handle(), &r);
     if (kind_ == cxbkDropDown) {
         pressed = menuDropped_;
     } else if (kind_ == cxbkDropDownButton) {

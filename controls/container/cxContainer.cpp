@@ -10,23 +10,6 @@ using namespace qv;
 
 namespace {
 
-// Brings a canvas's clipping back to what it was when the scope began.
-class TcxClipScope {
-public:
-    explicit TcxClipScope(TcxCanvas& ACanvas) : canvas_(ACanvas)
-    {
-        hadRegion_ = GetClipRgn(canvas_.Handle(), saved_.Handle()) == 1;
-    }
-    ~TcxClipScope() { SelectClipRgn(canvas_.Handle(), hadRegion_ ? saved_.Handle() : nullptr); }
-    TcxClipScope(const TcxClipScope&) = delete;
-    TcxClipScope& operator=(const TcxClipScope&) = delete;
-
-private:
-    TcxCanvas& canvas_;
-    TcxRegion saved_;
-    bool hadRegion_ = false;
-};
-
 TcxSides ToSides(TcxBorders AEdges)
 {
     TcxSides sides = 0;
@@ -538,13 +521,9 @@ void TcxContainerViewInfo::Paint(TcxCanvas& ACanvas)
         return;
     // Clipping costs a region round trip on every paint; it is needed only when the
     // border would reach beyond the bounds (bounds smaller than the border).
-    RECT outer = GetOuterRect(), joined{};
-    UnionRect(&joined, &outer, &Bounds);
-    std::unique_ptr<TcxClipScope> scope;
-    if (!(joined == Bounds) || IsRectEmptyR(BorderRect)) {
-        scope = std::make_unique<TcxClipScope>(ACanvas);
-        ACanvas.IntersectClip(Bounds);
-    }
+    // The shadow's bands are cut out of the clipping while the border is drawn.
+    TcxClipScope scope(ACanvas, Bounds,
+                       Shadow || !cxRectContains(Bounds, GetOuterRect()) || IsRectEmptyR(BorderRect));
     if (NativeStyle)
         PaintThemed(ACanvas);
     else
@@ -605,9 +584,12 @@ void TcxContainerViewInfo::PaintThemed(TcxCanvas& ACanvas)
 {
     RECT content = GetThemedContentRect(Bounds);
     ACanvas.FillRect(content, BackgroundColor);
-    TcxClipScope scope(ACanvas);
-    ACanvas.ExcludeClip(content);
-    ACanvas.FillRect(Bounds, GetThemedBorderColor());
+    // The ring between the bounds and the content.
+    const TColor ring = GetThemedBorderColor();
+    ACanvas.FillRect(Rect(Bounds.left, Bounds.top, Bounds.right, content.top), ring);
+    ACanvas.FillRect(Rect(Bounds.left, content.bottom, Bounds.right, Bounds.bottom), ring);
+    ACanvas.FillRect(Rect(Bounds.left, content.top, content.left, content.bottom), ring);
+    ACanvas.FillRect(Rect(content.right, content.top, Bounds.right, content.bottom), ring);
 }
 
 // ---------------------------------------------------------------------------

@@ -1171,14 +1171,7 @@ void TcxCustomEditViewInfo::PaintButton(TcxCanvas& ACanvas, const TcxEditButtonV
     const TcxButtonState state = EditButtonStateToButtonState(AButton.State);
     const RECT& r = AButton.Bounds;
     // A button reaching beyond the border rectangle is clipped to it.
-    RECT joined{};
-    UnionRect(&joined, &r, &BorderRect);
-    const bool clip = !(joined == BorderRect);
-    std::unique_ptr<TcxRegion> saved;
-    if (clip) {
-        saved = ACanvas.GetClipRegion();
-        ACanvas.IntersectClip(BorderRect);
-    }
+    TcxClipScope scope(ACanvas, BorderRect, !cxRectContains(BorderRect, r));
     if (!AButton.Transparent)
         painter->PaintEditButton(ACanvas, r, state, static_cast<int>(ButtonsInfo.size()), AVisibleIndex,
                                  BackgroundColor);
@@ -1204,8 +1197,6 @@ void TcxCustomEditViewInfo::PaintButton(TcxCanvas& ACanvas, const TcxEditButtonV
         }
         break;
     }
-    if (saved)
-        ACanvas.SetClipRegion(std::move(saved), roCopy);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "controls/lookandfeel/cxLookAndFeelPainters.h"
 
+#include "controls/lookandfeel/dxUxTheme.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -1308,6 +1310,188 @@ TColor TcxUltraFlatLookAndFeelPainter::UltraFlatShadowColor() const { return clB
 TColor TcxUltraFlatLookAndFeelPainter::UltraFlatTextColor() const { return clBtnText; }
 
 TColor TcxUltraFlatLookAndFeelPainter::UltraFlatHighlightColor() const { return clHighlight; }
+
+// ===========================================================================
+// TcxWinXPLookAndFeelPainter
+
+int cxButtonThemeState(TcxButtonState AState)
+{
+    switch (AState) {
+    case cxbsDefault: return 5;
+    case cxbsNormal: return 1;
+    case cxbsHot: return 2;
+    case cxbsPressed: return 3;
+    case cxbsDisabled: return 4;
+    }
+    return 1;
+}
+
+const TcxWinXPLookAndFeelPainter* TcxWinXPLookAndFeelPainter::Instance()
+{
+    static const TcxWinXPLookAndFeelPainter instance;
+    return &instance;
+}
+
+TcxPainterStyle TcxWinXPLookAndFeelPainter::PainterStyle() const { return psNative; }
+
+TColor TcxWinXPLookAndFeelPainter::DefaultHyperlinkTextColor() const { return 0x00800000; }
+
+void TcxWinXPLookAndFeelPainter::PaintScrollArrow(TcxCanvas& ACanvas, const RECT& R, bool ADrawFace,
+                                                  TcxArrowDirection AArrowDirection, TcxButtonState AState) const
+{
+    HTHEME theme = OpenTheme(totScrollBar);
+    if (!theme) {
+        TcxStandardLookAndFeelPainter::PaintScrollArrow(ACanvas, R, ADrawFace, AArrowDirection, AState);
+        return;
+    }
+    // Four states per direction: normal (and default), hot, pressed, disabled.
+    int offset = 0;
+    switch (AState) {
+    case cxbsHot: offset = 1; break;
+    case cxbsPressed: offset = 2; break;
+    case cxbsDisabled: offset = 3; break;
+    default: break;
+    }
+    dxDrawThemeBackground(theme, ACanvas.Handle(), dxtpScrollArrow, static_cast<int>(AArrowDirection) * 4 + 1 + offset,
+                          R);
+}
+
+void TcxWinXPLookAndFeelPainter::PaintArrowButtonFace(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState) const
+{
+    if (HTHEME theme = OpenTheme(totButton))
+        dxDrawThemeBackground(theme, ACanvas.Handle(), dxtpPushButton, cxButtonThemeState(AState), R);
+    else
+        TcxStandardLookAndFeelPainter::PaintArrowButtonFace(ACanvas, R, AState);
+}
+
+int TcxWinXPLookAndFeelPainter::ContentBorderWidth() const { return OpenTheme(totListView) ? 1 : 2; }
+
+void TcxWinXPLookAndFeelPainter::PaintBorder(TcxCanvas& ACanvas, const RECT& R) const
+{
+    HTHEME theme = OpenTheme(totListView);
+    if (!theme) {
+        TcxStandardLookAndFeelPainter::PaintBorder(ACanvas, R);
+        return;
+    }
+    // Only the outer one-pixel ring of the list view's frame.
+    const HDC dc = ACanvas.Handle();
+    const int saved = SaveDC(dc);
+    const RECT inner = Inflated(R, -1, -1);
+    ExcludeClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
+    dxDrawThemeBackground(theme, dc, dxtpListDetail, 0, R);
+    RestoreDC(dc, saved);
+}
+
+int TcxWinXPLookAndFeelPainter::ButtonBorderWidth(TcxButtonState AState) const
+{
+    HTHEME theme = OpenTheme(totButton);
+    RECT content;
+    if (!theme
+        || FAILED(dxGetThemeBackgroundContentRect(theme, nullptr, dxtpPushButton, cxButtonThemeState(AState),
+                                                  Rect(0, 0, 100, 100), content)))
+        return TcxStandardLookAndFeelPainter::ButtonBorderWidth(cxbsNormal);
+    return content.left;
+}
+
+bool cxGetThemeColor(int AThemeClass, int APart, int AState, int AProperty, TColor& AColor)
+{
+    HTHEME theme = OpenTheme(static_cast<TdxThemeClassKind>(AThemeClass));
+    COLORREF color;
+    if (!theme || FAILED(dxGetThemeColor(theme, APart, AState, AProperty, color)))
+        return false;
+    AColor = color;
+    return true;
+}
+
+TColor TcxWinXPLookAndFeelPainter::ButtonFaceColor(TcxButtonState AState) const
+{
+    // The theme seldom has a colour for this property: the face colour then stands in.
+    TColor color;
+    if (cxGetThemeColor(totButton, dxtpPushButton, cxButtonThemeState(AState), dxtpButtonFace, color))
+        return color;
+    return TcxStandardLookAndFeelPainter::ButtonFaceColor(AState);
+}
+
+RECT TcxWinXPLookAndFeelPainter::ButtonFocusBounds(TcxCanvas& ACanvas, const RECT& R) const
+{
+    HTHEME theme = OpenTheme(totButton);
+    RECT content;
+    if (!theme || FAILED(dxGetThemeBackgroundContentRect(theme, ACanvas.Handle(), dxtpPushButton, 1, R, content)))
+        return TcxStandardLookAndFeelPainter::ButtonFocusBounds(ACanvas, R);
+    return content;
+}
+
+RECT TcxWinXPLookAndFeelPainter::ButtonGroupBorderWidths(int AButtonCount, int AButtonIndex) const
+{
+    HTHEME theme = OpenTheme(totButton);
+    RECT content;
+    if (!theme)
+        return TcxStandardLookAndFeelPainter::ButtonGroupBorderWidths(AButtonCount, AButtonIndex);
+    {
+        TWindowDC screen(nullptr);
+        if (FAILED(dxGetThemeBackgroundContentRect(theme, screen.Get(), dxtpPushButton, 1, Rect(0, 0, 100, 100),
+                                                   content)))
+            return TcxStandardLookAndFeelPainter::ButtonGroupBorderWidths(AButtonCount, AButtonIndex);
+    }
+    RECT widths = Rect(content.left, content.top, 100 - content.right, 100 - content.bottom);
+    if (dxIsThemeBackgroundPartiallyTransparent(theme, dxtpPushButton, 1))
+        widths = Rect(widths.left + 1, widths.top + 1, widths.right + 1, widths.bottom + 1);
+    return widths;
+}
+
+int TcxWinXPLookAndFeelPainter::ButtonCaptionOffset() const { return 2; }
+
+int TcxWinXPLookAndFeelPainter::ButtonPressedShift() const { return 0; }
+
+TColor TcxWinXPLookAndFeelPainter::ButtonGlyphColor(TcxButtonState AState) const
+{
+    TColor color;
+    if (cxGetThemeColor(totButton, dxtpPushButton, cxButtonThemeState(AState), dxtpTextColor, color))
+        return color;
+    return TcxStandardLookAndFeelPainter::ButtonGlyphColor(AState);
+}
+
+void TcxWinXPLookAndFeelPainter::PaintButton(TcxCanvas& ACanvas, const RECT& R, const std::wstring& ACaption,
+                                             TcxButtonState AState, bool ADrawBorder, TColor AColor,
+                                             TColor ATextColor) const
+{
+    HTHEME theme = OpenTheme(totButton);
+    if (!theme) {
+        TcxStandardLookAndFeelPainter::PaintButton(ACanvas, R, ACaption, AState, ADrawBorder, AColor, ATextColor);
+        return;
+    }
+    // The theme draws face and frame; the colours and the frame flag are the theme's to decide.
+    if (IsRectEmptyR(R))
+        return;
+    const HDC dc = ACanvas.Handle();
+    const int state = cxButtonThemeState(AState);
+    dxDrawThemeBackground(theme, dc, dxtpPushButton, state, R, &R);
+    if (!ACaption.empty()) {
+        ACanvas.Canvas()->RequireFont();
+        TcxClipScope clip(ACanvas, R);
+        dxDrawThemeText(theme, dc, dxtpPushButton, state, ACaption, DT_CENTER | DT_VCENTER | DT_SINGLELINE, R);
+    }
+}
+
+bool TcxWinXPLookAndFeelPainter::HotTracksButtons() const { return true; }
+
+void TcxWinXPLookAndFeelPainter::PaintThemedText(TcxCanvas& ACanvas, const RECT& R, const std::wstring& AText,
+                                                 TcxTextFlags AFlags, int AThemeClass, int APart, int AState) const
+{
+    if (AText.empty() || IsRectEmptyR(R))
+        return;
+    HTHEME theme = OpenTheme(static_cast<TdxThemeClassKind>(AThemeClass));
+    if (!theme) {
+        ACanvas.Brush().SetStyle(TBrushStyle::bsClear);
+        ACanvas.DrawCaption(AText, R, AFlags);
+        ACanvas.Brush().SetStyle(TBrushStyle::bsSolid);
+        return;
+    }
+    ACanvas.Canvas()->RequireFont();
+    const UINT kept = DT_CENTER | DT_RIGHT | DT_VCENTER | DT_BOTTOM | DT_SINGLELINE | DT_WORDBREAK | DT_EDITCONTROL
+        | DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_NOCLIP | DT_EXPANDTABS;
+    dxDrawThemeText(theme, ACanvas.Handle(), APart, AState, AText, 0x2800 | (cxFlagsToDTFlags(AFlags) & kept), R);
+}
 
 // ===========================================================================
 // Shared images. The unit's pictures are of its own drawing, made here in code:

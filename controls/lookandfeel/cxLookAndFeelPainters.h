@@ -379,6 +379,57 @@ protected:
     TcxUltraFlatLookAndFeelPainter() = default;
 };
 
+// Draws with the system's visual styles; each operation falls back to the standard
+// painter's rule for that call when its theme class cannot be opened.
+class TcxWinXPLookAndFeelPainter : public TcxStandardLookAndFeelPainter {
+public:
+    static const TcxWinXPLookAndFeelPainter* Instance();
+
+    TcxPainterStyle PainterStyle() const override;
+    qv::TColor DefaultHyperlinkTextColor() const override;
+    void PaintScrollArrow(TcxCanvas& ACanvas, const RECT& R, bool ADrawFace, TcxArrowDirection AArrowDirection,
+                          TcxButtonState AState) const override;
+    void PaintArrowButtonFace(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState) const override;
+    int ContentBorderWidth() const override;
+    void PaintBorder(TcxCanvas& ACanvas, const RECT& R) const override;
+    int ButtonBorderWidth(TcxButtonState AState = cxbsNormal) const override;
+    qv::TColor ButtonFaceColor(TcxButtonState AState) const override;
+    RECT ButtonFocusBounds(TcxCanvas& ACanvas, const RECT& R) const override;
+    RECT ButtonGroupBorderWidths(int AButtonCount, int AButtonIndex) const override;
+    int ButtonCaptionOffset() const override;
+    int ButtonPressedShift() const override;
+    qv::TColor ButtonGlyphColor(TcxButtonState AState) const override;
+    void PaintButton(TcxCanvas& ACanvas, const RECT& R, const std::wstring& ACaption, TcxButtonState AState,
+                     bool ADrawBorder = true, qv::TColor AColor = qv::clDefault,
+                     qv::TColor ATextColor = qv::clDefault) const override;
+    bool HotTracksButtons() const override;
+
+    // Text drawn by the theme of a class and part: the canvas's font and colour,
+    // flags 0x2800 with the caller's alignment, ellipsis and line flags.
+    virtual void PaintThemedText(TcxCanvas& ACanvas, const RECT& R, const std::wstring& AText, TcxTextFlags AFlags,
+                                 int AThemeClass, int APart, int AState) const;  // 135
+
+protected:
+    TcxWinXPLookAndFeelPainter() = default;
+};
+
+// The push-button theme state of a button state.
+int cxButtonThemeState(TcxButtonState AState);
+// A colour of a theme class's part and state (an edit's border 3801 and fill 3802,
+// a text colour 3803); false when the class does not open or has no such colour.
+bool cxGetThemeColor(int AThemeClass, int APart, int AState, int AProperty, qv::TColor& AColor);
+
+// Theme parts and properties the library's controls use.
+inline constexpr int dxtpPushButton = 1;
+inline constexpr int dxtpScrollArrow = 1;
+inline constexpr int dxtpListDetail = 5;          // the list view's border, for edit borders
+inline constexpr int dxtpEditText = 1;
+inline constexpr int dxtpComboDropDown = 1;
+inline constexpr int dxtpFillColor = 3802;        // an edit's background
+inline constexpr int dxtpBorderColor = 3801;      // an edit's border
+inline constexpr int dxtpTextColor = 3803;
+inline constexpr int dxtpButtonFace = 204;        // asked for a button's face (a type code to the schema)
+
 // ---------------------------------------------------------------------------
 // The unit's shared images
 

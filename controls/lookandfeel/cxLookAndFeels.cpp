@@ -1,6 +1,7 @@
 #include "controls/lookandfeel/cxLookAndFeels.h"
 
 #include "controls/lookandfeel/cxLookAndFeelPainters.h"
+#include "controls/lookandfeel/dxThemeManager.h"
 #include "controls/lookandfeel/dxUxTheme.h"
 
 #include "framework/Controls.h"
@@ -286,10 +287,8 @@ void TcxLookAndFeel::Assign(const TPersistent* Source)
 
 TcxLookAndFeelPainterClass TcxLookAndFeel::GetPainter() const
 {
-    if (NativeStyle() && AreVisualStylesAvailable()) {
-        // The themed painter answers here; it is not built yet, and visual styles
-        // are reported unavailable until it is, so the kind decides.
-    }
+    if (NativeStyle() && AreVisualStylesAvailable())
+        return TcxWinXPLookAndFeelPainter::Instance();
     switch (Kind()) {
     case lfFlat: return TcxFlatLookAndFeelPainter::Instance();
     case lfStandard: return TcxStandardLookAndFeelPainter::Instance();
@@ -386,6 +385,10 @@ void InitializeLookAndFeels()
     auto* root = new TcxLookAndFeel(nullptr);
     root->isRoot_ = true;
     root->UpdateCurrentValues();
+    // A theme switched on or off changes which painter a native-style control gets.
+    InitializeThemeManager();
+    root->themeNotificator_ = std::make_unique<TdxThemeChangedNotificator>();
+    root->themeNotificator_->OnThemeChanged = [root] { root->Changed({lfvNativeStyle}); };
     g_controllerCount = 0;
     g_root = root;
 }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 enum TcxLookAndFeelKind { lfFlat, lfStandard, lfUltraFlat };
@@ -17,6 +18,7 @@ enum TcxLookAndFeelValue { lfvKind, lfvNativeStyle };
 using TcxLookAndFeelValues = qv::TSet<TcxLookAndFeelValue, std::uint8_t>;
 
 class TcxCustomLookAndFeelPainter;
+class TdxThemeChangedNotificator;
 // A painter "class": the one shared, immutable instance of a painter.
 using TcxLookAndFeelPainterClass = const TcxCustomLookAndFeelPainter*;
 
@@ -169,6 +171,8 @@ private:
     TcxLookAndFeelKind prevKind_ = lfUltraFlat;
     bool prevNativeStyle_ = false;
     TcxSystemPaletteChangedNotifier* notifier_ = nullptr;
+    // The root's: theme changes reach every look-and-feel as a change of NativeStyle.
+    std::unique_ptr<TdxThemeChangedNotificator> themeNotificator_;
 };
 
 // Edits the root look-and-feel (at design time). While any controller exists the

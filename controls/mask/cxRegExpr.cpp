@@ -164,11 +164,18 @@ TcxString PrintSymbol(TcxChar c, bool inClass)
     if (c == '\r')
         return cxT("\\r");
     if (c == ' ' || c < 0x20) {
-        // Quoted: a hexadecimal code would take a following digit as part of it.
-        TcxString s(1, '\'');
-        s += c;
-        s += '\'';
-        return s;
+        static const char hex[] = "0123456789ABCDEF";
+        TcxString s = cxT("\\x00");
+        s += static_cast<TcxChar>(hex[(c >> 4) & 15]);
+        s += static_cast<TcxChar>(hex[c & 15]);
+        // A hexadecimal code takes every digit that follows: outside a class it
+        // gets a class of its own, inside one it is printed last (see PrintItems).
+        if (inClass)
+            return s;
+        TcxString own(1, '[');
+        own += s;
+        own += ']';
+        return own;
     }
     if (specials.find(c) != TcxString::npos && (inClass || (c != '^' && c != '-')))
         return TcxString(1, '\\') + c;
@@ -400,12 +407,17 @@ std::unique_ptr<TcxRegExprCharItem> TcxRegExprEnumeration::Clone() const
 
 TcxString TcxRegExprEnumeration::PrintItems() const
 {
-    TcxString result;
+    // A member ending in a hexadecimal code goes after the others (their order
+    // means nothing), so that no digit of the next member is read into the code;
+    // such members begin with '\', so one after another is safe too.
+    TcxString result, last;
     for (const auto& item : items_) {
         auto* symbol = dynamic_cast<const TcxRegExprSymbol*>(item.get());
-        result += symbol ? PrintSymbol(symbol->Symbol(), true) : item->Print();
+        const TcxString text = symbol ? PrintSymbol(symbol->Symbol(), true) : item->Print();
+        const bool endsInCode = text.size() >= 6 && text[text.size() - 6] == '\\' && text[text.size() - 5] == 'x';
+        (endsInCode ? last : result) += text;
     }
-    return result;
+    return result + last;
 }
 
 TcxString TcxRegExprEnumeration::Print() const

@@ -2,6 +2,7 @@
 // how it tracks the mouse, and what its drop-down kinds do.
 #include "controls/buttons/cxButtons.h"
 #include "controls/lookandfeel/LookAndFeelTestSupport.h"
+#include "controls/lookandfeel/dxUxTheme.h"
 #include "framework/FrameworkTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -115,6 +116,29 @@ TEST_F(ButtonTest, DefaultLookAndFeelIsOwnerDrawnByTheUltraFlatPainter)
     EXPECT_EQ(Rgb(clBtnText), bmp->PixelAt(0, 0));
     EXPECT_EQ(Rgb(clBtnText), bmp->PixelAt(74, 24));
     EXPECT_EQ(Rgb(clBtnFace), bmp->PixelAt(2, 2));
+}
+
+TEST_F(ButtonTest, WithVisualStylesTheThemedPainterDrawsNativeAndStandardButtons)
+{
+    ASSERT_TRUE(AreVisualStylesAvailable({totButton})) << "the test system has Wine's theme";
+    button->SetKind(cxbkDropDown);  // owner-drawn, so the painter draws it
+    button->LookAndFeel().WriteNativeStyle(true);
+    EXPECT_EQ(TcxWinXPLookAndFeelPainter::Instance(), button->GetPainterClass());
+    EXPECT_TRUE(button->IsHotTrackable());
+    auto bmp = Draw();
+    EXPECT_EQ(0, qvtest::InkOf(*bmp, Rect(0, 0, 75, 25), RGB(0, 255, 0)).pixels - 75 * 25) << "drawn all over";
+    // A standard button the system would draw itself is drawn by the themed painter too.
+    button->LookAndFeel().WriteNativeStyle(false);
+    button->LookAndFeel().WriteKind(lfStandard);
+    EXPECT_EQ(TcxWinXPLookAndFeelPainter::Instance(), button->GetPainterClass());
+    button->SetUseSystemPaint(false);
+    EXPECT_EQ(TcxStandardLookAndFeelPainter::Instance(), button->GetPainterClass());
+    // A native-style standard button without glyph is the system's own.
+    button->SetKind(cxbkStandard);
+    button->SetUseSystemPaint(true);
+    button->LookAndFeel().WriteNativeStyle(true);
+    EXPECT_TRUE(button->IsSystemPaint());
+    EXPECT_EQ(BS_PUSHBUTTON, NativeStyle());
 }
 
 TEST_F(ButtonTest, StandardKindWithSystemPaintIsAPlainNativeButton)

@@ -118,6 +118,11 @@ TEST(RegExprMatch, EscapesAndPredefinedClasses)
     EXPECT_TRUE(FullMatch(expr, TcxString{0x4E2D, 0x41B, 0x41, 0x41, 0x41}));
     Compiled(expr, "\\x20'1'");
     EXPECT_TRUE(FullMatch(expr, " 1"));
+    // Printed back so that no following digit joins a code, and read back the same.
+    Compiled(expr, "\\x06\\x01'1'[a\\x20]");
+    EXPECT_EQ("[\\x0006][\\x0001]1[a\\x0020]", Utf8(expr.Print()));
+    Compiled(expr, Utf8(expr.Print()));
+    EXPECT_TRUE(FullMatch(expr, TcxString{6, 1, '1', ' '}));
     // A vertical tab is a space too.
     EXPECT_EQ("1110", Verdicts("\\s", {"\v", "\f", " ", "x"}));
     EXPECT_EQ("001", Verdicts("\\S", {"\v", "\r", "x"}));
