@@ -1,5 +1,6 @@
 #include "controls/container/cxContainer.h"
 
+#include "controls/lookandfeel/cxLookAndFeelPainters.h"
 #include "controls/lookandfeel/dxUxTheme.h"
 #include "framework/Forms.h"
 
@@ -576,9 +577,23 @@ void TcxContainerViewInfo::DrawBorder(TcxCanvas& ACanvas, const RECT& R)
     }
 }
 
-RECT TcxContainerViewInfo::GetThemedContentRect(const RECT&) const { return BorderRect; }
+RECT TcxContainerViewInfo::GetThemedContentRect(const RECT& ABounds) const
+{
+    RECT content = BorderRect;
+    if (HTHEME theme = OpenTheme(static_cast<TdxThemeClassKind>(ThemedObjectType)))
+        if (dxGetThemeBackgroundContentRect(theme, nullptr, NativePart, NativeState, ABounds, content) != S_OK)
+            content = BorderRect;
+    return content;
+}
 
-TColor TcxContainerViewInfo::GetThemedBorderColor() const { return BorderColor; }
+TColor TcxContainerViewInfo::GetThemedBorderColor() const
+{
+    // The border colour of the combo-box class serves every themed container.
+    TColor color = BorderColor;
+    if (!cxGetThemeColor(totComboBox, 1, 1, dxtpBorderColor, color))
+        color = BorderColor;
+    return color;
+}
 
 void TcxContainerViewInfo::PaintThemed(TcxCanvas& ACanvas)
 {
@@ -646,8 +661,18 @@ std::unique_ptr<TcxContainerViewInfo> TcxContainer::CreateViewInfo() { return st
 
 bool TcxContainer::CanDrawThemed() const
 {
-    // The container draws itself through the theme only where the binding can draw its object.
-    return false;
+    // Only where the theme class of the container's object opens.
+    return AreVisualStylesAvailable({static_cast<TdxThemeClassKind>(GetThemedObjectType())});
+}
+
+int TcxContainer::GetNativeState() const
+{
+    // The edit-text part's states: normal 1, hot 2, disabled 4, focused 5.
+    if (!Enabled())
+        return 4;
+    if (Focused())
+        return 5;
+    return viewInfo_ && viewInfo_->ContainerState.Contains(csHot) ? 2 : 1;
 }
 
 bool TcxContainer::IsInHotArea(POINT P) const
@@ -702,8 +727,13 @@ void TcxContainer::CalculateViewInfo(POINT P, bool AIsMouseOver)
         vi.BorderColor = style.BorderColor();
     }
 
-    if (vi.NativeStyle)
-        vi.BackgroundColor = enabled ? Color() : clBtnFace;
+    if (vi.NativeStyle) {
+        vi.NativePart = dxtpEditText;
+        vi.BackgroundColor = Color();
+        if (!enabled && !cxGetThemeColor(vi.ThemedObjectType, vi.NativePart, vi.NativeState, dxtpFillColor,
+                                         vi.BackgroundColor))
+            vi.BackgroundColor = clBtnFace;
+    }
     else
         vi.BackgroundColor = enabled ? style.Color() : clBtnFace;
 }

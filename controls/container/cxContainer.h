@@ -8,6 +8,7 @@
 #include "controls/container/cxControls.h"
 #include "controls/lookandfeel/cxGraphics.h"
 #include "controls/lookandfeel/cxLookAndFeels.h"
+#include "controls/lookandfeel/dxUxTheme.h"
 #include "framework/Sets.h"
 
 #include <cstdint>
@@ -296,8 +297,9 @@ protected:
     virtual std::unique_ptr<TcxContainerViewInfo> CreateViewInfo();
     // Whether the container draws through the system theme, and with which object.
     virtual bool CanDrawThemed() const;
-    virtual int GetThemedObjectType() const { return 0; }
-    virtual int GetNativeState() const { return 0; }
+    // The theme class (a TdxThemeClassKind) and part state of the container's object.
+    virtual int GetThemedObjectType() const { return totEdit; }
+    virtual int GetNativeState() const;
     // The part of the control that counts for hot tracking (client coordinates).
     virtual bool IsInHotArea(POINT P) const;
     // Whether the container handles Tab itself (the form does not move the focus).

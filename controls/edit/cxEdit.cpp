@@ -855,7 +855,7 @@ TcxCustomEditViewData::TcxCustomEditViewData(TcxCustomEditProperties* APropertie
     HorzAlignment = a.Horz();
     VertAlignment = a.Vert();
     // Edits are drawn through the system theme only where the binding can draw them.
-    NativeStyle = false;
+    NativeStyle = AStyle->LookAndFeel().NativeStyle() && AreVisualStylesAvailable({totEdit});
 }
 
 TcxEditButtonStyle TcxCustomEditViewData::ResolveButtonStyle() const
@@ -873,8 +873,31 @@ TcxEditButtonStyle TcxCustomEditViewData::ResolveButtonStyle() const
     return btsUltraFlat;
 }
 
+namespace {
+
+// The theme's content margins of a part: how far its content lies inside its bounds.
+bool ThemeMargins(TdxThemeClassKind AClass, int APart, RECT& AMargins)
+{
+    HTHEME theme = OpenTheme(AClass);
+    if (!theme)
+        return false;
+    const RECT bounds = Rect(0, 0, 100, 100);
+    RECT content{};
+    if (dxGetThemeBackgroundContentRect(theme, nullptr, APart, 1, bounds, content) != S_OK)
+        return false;
+    AMargins = Rect(content.left, content.top, 100 - content.right, 100 - content.bottom);
+    return true;
+}
+
+} // namespace
+
 RECT TcxCustomEditViewData::GetBorderExtent() const
 {
+    if (NativeStyle) {
+        RECT m{2, 2, 2, 2};
+        ThemeMargins(totEdit, dxtpEditText, m);
+        return m;
+    }
     int w = Style->TransparentBorder() || Style->HotTrack() || NativeStyle
         ? 2
         : GetContainerBorderWidth(static_cast<TcxContainerBorderStyle>(BorderStyle));
@@ -950,6 +973,8 @@ void TcxCustomEditViewData::Calculate(const RECT& ABounds, POINT P, bool AMouseO
 {
     vi.Bounds = ABounds;
     vi.NativeStyle = NativeStyle;
+    vi.ThemedObjectType = NativeStyle ? totEdit : 0;
+    vi.NativePart = NativeStyle ? dxtpEditText : 0;
     vi.Shadow = Style->Shadow() && !NativeStyle;
     vi.Edges = Style->Edges();
     vi.EditBorderStyle = BorderStyle;
@@ -969,6 +994,12 @@ void TcxCustomEditViewData::Calculate(const RECT& ABounds, POINT P, bool AMouseO
         vi.ContainerState.Include(csHot);
     const bool active = vi.ContainerState.Contains(csFocused) || vi.ContainerState.Contains(csHot);
     vi.HotState = !Style->HotTrack() ? chsNoHotTrack : active ? chsSelected : chsNormal;
+    // The edit-text part's states: normal 1, hot 2, disabled 4, focused 5.
+    vi.NativeState = !NativeStyle                                  ? 0
+        : vi.ContainerState.Contains(csDisabled)                   ? 4
+        : vi.ContainerState.Contains(csFocused)                    ? 5
+        : vi.ContainerState.Contains(csHot)                        ? 2
+                                                                   : 1;
 
     const TcxEditBorderStyle drawn = GetEditDrawnBorderStyle(BorderStyle, vi.HotState);
     vi.BorderStyle = static_cast<TcxContainerBorderStyle>(drawn);
@@ -981,6 +1012,8 @@ void TcxCustomEditViewData::Calculate(const RECT& ABounds, POINT P, bool AMouseO
         vi.BorderColor = Style->BorderColor();
     }
     vi.BackgroundColor = Enabled ? Style->Color() : clBtnFace;
+    if (NativeStyle && !Enabled)
+        cxGetThemeColor(totEdit, dxtpEditText, vi.NativeState, dxtpFillColor, vi.BackgroundColor);
 
     if (IsRectEmptyR(ABounds)) {
         vi.BorderRect = vi.ClientRect = vi.ContentRect = vi.TextRect = RECT{ABounds.left, ABounds.top, ABounds.left,
@@ -1013,7 +1046,12 @@ void TcxCustomEditViewData::CalculateButtons(TcxCustomEditViewInfo& vi, POINT P,
     const bool transparent = transparency == ebtAlways || (transparency == ebtInactive && !active);
     const TcxEditButtonStyle style = ResolveButtonStyle();
     static constexpr int minimums[] = {2, 4, 3, 3, 2, 2};
-    const int minimum = minimums[style];
+    int minimum = minimums[style];
+    if (NativeStyle) {
+        RECT m{};
+        if (ThemeMargins(totComboBox, dxtpComboDropDown, m))
+            minimum = m.left + m.right;
+    }
     TcxEditButtons& buttons = Properties->Buttons();
     const int visible = buttons.VisibleCount();
     const bool leftDown = (AButtons & ssLeft) != 0;
@@ -1167,7 +1205,17 @@ void TcxCustomEditViewInfo::PaintButtons(TcxCanvas& ACanvas)
 
 void TcxCustomEditViewInfo::PaintButton(TcxCanvas& ACanvas, const TcxEditButtonViewInfo& AButton, int AVisibleIndex)
 {
+    if (AButton.NativeStyle && AButton.IsComboLook) {
+        // The drop-down button of the theme's combo box: normal 1, hot 2, pressed 3, disabled 4.
+        static constexpr int states[] = {4, 1, 3, 2};
+        if (HTHEME theme = OpenTheme(totComboBox);
+            theme && dxDrawThemeBackground(theme, ACanvas.Handle(), dxtpComboDropDown, states[AButton.State],
+                                           AButton.Bounds) == S_OK)
+            return;
+    }
     TcxLookAndFeelPainterClass painter = GetEditButtonPainter(AButton.Style, AButton.State);
+    if (AButton.NativeStyle)
+        painter = TcxWinXPLookAndFeelPainter::Instance();
     const TcxButtonState state = EditButtonStateToButtonState(AButton.State);
     const RECT& r = AButton.Bounds;
     // A button reaching beyond the border rectangle is clipped to it.

@@ -232,8 +232,12 @@ void TcxCanvas::DrawCaption(const std::wstring& AText, RECT R, TcxTextFlags AFla
     const bool useDrawText =
         !(AFlags & tfSingleLine) || (AFlags & (tfShowPrefix | tfShowEndEllipsis | tfShowPathEllipsis));
     const SIZE size = TextExtent(AText);
-    if (size.cx < Width(R) && size.cy < Height(R))
+    const bool fits = size.cx < Width(R) && size.cy < Height(R);
+    if (fits)
         AFlags |= tfDontClip;
+    // The system's own clipping of text lets a glyph's pixel through with some fonts:
+    // a text that does not fit is clipped here as well.
+    TcxClipScope clip(*this, R, !fits && !(AFlags & tfDontClip));
     canvas_->RequireFont();
     canvas_->RequireBrush();
     if (AEnabled) {

@@ -2,6 +2,7 @@
 // styles and controllers resolve values, focus and Tab through the inner control,
 // and that nothing dangles or leaks.
 #include "controls/container/cxContainer.h"
+#include "controls/lookandfeel/cxLookAndFeelPainters.h"
 #include "controls/lookandfeel/PngWriter.h"
 #include "framework/Forms.h"
 #include "framework/FrameworkTestSupport.h"
@@ -575,4 +576,26 @@ TEST_F(ContainerTest, ScreenshotOfTheStates)
     qvtest::Pump();
     take(3);
     EXPECT_TRUE(qvtest::WritePng(sheet, L"container_states.png"));
+}
+
+TEST_F(ContainerTest, NativeStyleDrawsThroughTheSystemTheme)
+{
+    box->Style().LookAndFeel().WriteNativeStyle(true);
+    ASSERT_TRUE(AreVisualStylesAvailable({totEdit})) << "the test prefix names a theme";
+    TcxContainerViewInfo& vi = box->ViewInfo();
+    EXPECT_TRUE(vi.NativeStyle);
+    EXPECT_EQ(totEdit, vi.ThemedObjectType);
+    TColor ring = clNone;
+    ASSERT_TRUE(cxGetThemeColor(totComboBox, 1, 1, 3801, ring));
+    TScreenPixels shot = Shot();
+    EXPECT_TRUE(SameColor(Rgb(ring), shot.At(0, 0))) << "the ring outside the theme's content is its border colour";
+    EXPECT_TRUE(SameColor(Rgb(clWindow), shot.At(60, 3)));
+
+    box->SetEnabled(false);
+    TColor fill = clNone;
+    if (cxGetThemeColor(totEdit, 1, 4, 3802, fill)) {
+        EXPECT_EQ(fill, box->ViewInfo().BackgroundColor) << "a disabled themed container takes the theme's fill";
+    }
+    box->Style().LookAndFeel().WriteNativeStyle(false);
+    EXPECT_FALSE(box->ViewInfo().NativeStyle);
 }

@@ -72,7 +72,12 @@ TEST_F(EditFormTest, PasswordEchoShowsStarsButTextIsTheRealText)
     edit->Properties().SetEchoMode(eemPassword);
     edit->SetText(L"s3cr!");
     EXPECT_EQ(L"s3cr!", edit->Text());
+    EXPECT_EQ(L'*', SendMessageW(Inner(), EM_GETPASSWORDCHAR, 0, 0));
     RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const COLORREF ink = ColorToRGB(clWindowText);
+    auto inked = [ink](HWND wnd) { return !IsRectEmptyR(TScreenPixels::OfClient(wnd).BoundsOf(ink)); };
+    ASSERT_TRUE(PumpUntil([&] { return inked(edit->Handle()) && inked(plain->Handle()); }, 3000))
+        << "both texts reached the screen";
     TScreenPixels a = TScreenPixels::OfClient(edit->Handle()), b = TScreenPixels::OfClient(plain->Handle());
     int differing = 0;
     for (int y = 3; y < 18; ++y)
@@ -88,7 +93,6 @@ TEST_F(EditFormTest, PasswordEchoShowsStarsButTextIsTheRealText)
             }
         qvtest::WritePng(both, L"password_echo.png");
     }
-    EXPECT_NE(RECT{}, a.BoundsOf(ColorToRGB(clWindowText))) << "something is drawn";
 }
 
 TEST_F(EditFormTest, TabAndShiftTabMoveTheFocusAndInsertNothing)
