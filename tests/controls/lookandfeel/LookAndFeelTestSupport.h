@@ -34,10 +34,19 @@ struct TInk {
 
     std::string Describe() const
     {
-        std::string text = "ink (" + std::to_string(bounds.left) + ", " + std::to_string(bounds.top) + ")-(" +
-            std::to_string(bounds.right) + ", " + std::to_string(bounds.bottom) + ") in";
-        for (COLORREF c : colors)
-            text += " " + Hex(c);
+        std::string text = "ink (";
+        text += std::to_string(bounds.left);
+        text += ", ";
+        text += std::to_string(bounds.top);
+        text += ")-(";
+        text += std::to_string(bounds.right);
+        text += ", ";
+        text += std::to_string(bounds.bottom);
+        text += ") in";
+        for (COLORREF c : colors) {
+            text += ' ';
+            text += Hex(c);
+        }
         return text;
     }
 };

@@ -34,6 +34,17 @@ TEST(SystemThemes, TheTestSystemDrawsButtonsThroughItsTheme)
 
 namespace {
 
+// Any function as the system's untyped entry point (through the generic function type).
+template <class F>
+FARPROC AsProc(F* f)
+{
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(f));
+}
+
+} // namespace
+
+namespace {
+
 // The stand-in library.
 struct Fake {
     DWORD major = 6, minor = 1;
@@ -104,14 +115,14 @@ TdxUxThemeLoader FakeLoader()
     loader.Resolve = [](HMODULE, const char* name) -> FARPROC {
         g_fake.resolved.push_back(name);
         static const std::map<std::string, FARPROC> table = {
-            {"OpenThemeData", reinterpret_cast<FARPROC>(&FakeOpenThemeData)},
-            {"CloseThemeData", reinterpret_cast<FARPROC>(&FakeCloseThemeData)},
-            {"IsThemeActive", reinterpret_cast<FARPROC>(&FakeIsThemeActive)},
-            {"DrawThemeBackground", reinterpret_cast<FARPROC>(&FakeDrawThemeBackground)},
-            {"DrawThemeText", reinterpret_cast<FARPROC>(&FakeDrawThemeText)},
-            {"GetThemeColor", reinterpret_cast<FARPROC>(&FakeGetThemeColor)},
-            {"GetThemeBackgroundContentRect", reinterpret_cast<FARPROC>(&FakeContentRect)},
-            {"IsThemeBackgroundPartiallyTransparent", reinterpret_cast<FARPROC>(&FakePartiallyTransparent)},
+            {"OpenThemeData", AsProc(&FakeOpenThemeData)},
+            {"CloseThemeData", AsProc(&FakeCloseThemeData)},
+            {"IsThemeActive", AsProc(&FakeIsThemeActive)},
+            {"DrawThemeBackground", AsProc(&FakeDrawThemeBackground)},
+            {"DrawThemeText", AsProc(&FakeDrawThemeText)},
+            {"GetThemeColor", AsProc(&FakeGetThemeColor)},
+            {"GetThemeBackgroundContentRect", AsProc(&FakeContentRect)},
+            {"IsThemeBackgroundPartiallyTransparent", AsProc(&FakePartiallyTransparent)},
         };
         const auto found = table.find(name);
         return found == table.end() ? nullptr : found->second;
