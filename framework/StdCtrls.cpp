@@ -342,6 +342,153 @@ void TMemo::WndProc(TMessage& m)
 
 // ---------------------------------------------------------------------------
 
+TCustomListBox::TCustomListBox(TComponent* owner) : TWinControl(owner)
+{
+    SetTabStop(true);
+    SetColor(clWindow);
+    SetBounds(0, 0, 121, 97);
+    defaultEraseBackground_ = true;
+}
+
+void TCustomListBox::CreateParams(TCreateParams& p)
+{
+    TWinControl::CreateParams(p);
+    p.WinClassName = L"QvListBox";
+    p.SysClassName = L"LISTBOX";
+    p.Caption.clear();
+    p.Style |= LBS_OWNERDRAWVARIABLE | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+}
+
+void TCustomListBox::CreateHandle()
+{
+    TWinControl::CreateHandle();
+    const int count = count_;
+    count_ = 0;
+    SetCount(count);
+}
+
+void TCustomListBox::SetCount(int count)
+{
+    count = std::max(count, 0);
+    if (!HandleAllocated()) {
+        count_ = count;
+        return;
+    }
+    HWND wnd = Handle();
+    SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+    if (count == 0) {
+        SendMessageW(wnd, LB_RESETCONTENT, 0, 0);
+    } else if (count > count_) {
+        SendMessageW(wnd, LB_INITSTORAGE, static_cast<WPARAM>(count - count_), 0);
+        for (int i = count_; i < count; ++i)
+            SendMessageW(wnd, LB_ADDSTRING, 0, 0);
+    } else {
+        for (int i = count_; i > count; --i)
+            SendMessageW(wnd, LB_DELETESTRING, static_cast<WPARAM>(i - 1), 0);
+    }
+    count_ = count;
+    SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+    Invalidate();
+}
+
+int TCustomListBox::ItemIndex() const
+{
+    if (!HandleAllocated())
+        return -1;
+    return static_cast<int>(SendMessageW(const_cast<TCustomListBox*>(this)->Handle(), LB_GETCURSEL, 0, 0));
+}
+
+void TCustomListBox::SetItemIndex(int index)
+{
+    if (HandleAllocated())
+        SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int TCustomListBox::TopIndex() const
+{
+    return HandleAllocated()
+        ? static_cast<int>(SendMessageW(const_cast<TCustomListBox*>(this)->Handle(), LB_GETTOPINDEX, 0, 0))
+        : 0;
+}
+
+void TCustomListBox::SetTopIndex(int index)
+{
+    if (HandleAllocated())
+        SendMessageW(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+}
+
+RECT TCustomListBox::ItemRect(int index) const
+{
+    RECT r{};
+    if (HandleAllocated())
+        SendMessageW(const_cast<TCustomListBox*>(this)->Handle(), LB_GETITEMRECT, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+int TCustomListBox::ItemAtPos(POINT p) const
+{
+    if (!HandleAllocated() || count_ == 0)
+        return -1;
+    const LRESULT hit = SendMessageW(const_cast<TCustomListBox*>(this)->Handle(), LB_ITEMFROMPOINT, 0,
+                                     MAKELPARAM(p.x, p.y));
+    if (HIWORD(hit))
+        return -1;  // outside every row
+    return LOWORD(hit);
+}
+
+int TCustomListBox::ItemHeight(int index) const
+{
+    return HandleAllocated() ? static_cast<int>(SendMessageW(const_cast<TCustomListBox*>(this)->Handle(),
+                                                             LB_GETITEMHEIGHT, static_cast<WPARAM>(index), 0))
+                             : 0;
+}
+
+void TCustomListBox::SetHorizontalExtent(int width)
+{
+    if (HandleAllocated())
+        SendMessageW(Handle(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(width), 0);
+}
+
+void TCustomListBox::DrawItem(int, const RECT& rect, TOwnerDrawState, HDC dc)
+{
+    ::FillRect(dc, &rect, BackgroundBrush());
+}
+
+void TCustomListBox::MeasureItem(int, int&) {}
+
+void TCustomListBox::WndProc(TMessage& m)
+{
+    switch (m.Msg) {
+    case CN_DRAWITEM: {
+        auto dis = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
+        if (static_cast<int>(dis->itemID) >= 0)
+            DrawItem(static_cast<int>(dis->itemID), dis->rcItem, dis->itemState, dis->hDC);
+        else
+            ::FillRect(dis->hDC, &dis->rcItem, BackgroundBrush());
+        m.Result = TRUE;
+        return;
+    }
+    case CN_MEASUREITEM: {
+        auto mis = reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam);
+        int height = static_cast<int>(mis->itemHeight);
+        MeasureItem(static_cast<int>(mis->itemID), height);
+        mis->itemHeight = static_cast<UINT>(std::max(height, 1));
+        m.Result = TRUE;
+        return;
+    }
+    case CN_COMMAND:
+        if (HIWORD(m.WParam) == LBN_SELCHANGE && OnSelectionChange)
+            OnSelectionChange(this);
+        return;
+    default:
+        break;
+    }
+    TWinControl::WndProc(m);
+}
+
+// ---------------------------------------------------------------------------
+
 TComboBox::TComboBox(TComponent* owner) : TWinControl(owner)
 {
     SetTabStop(true);

@@ -140,6 +140,43 @@ private:
     bool wordWrap_ = true;
 };
 
+// The state a list row is drawn in (the system's owner-draw state bits).
+using TOwnerDrawState = UINT;
+
+// A list of rows that the control draws itself (variable heights). The rows hold no
+// strings: whoever fills the list knows each row's text and draws it.
+class TCustomListBox : public TWinControl {
+public:
+    explicit TCustomListBox(TComponent* owner);
+
+    int Count() const { return count_; }
+    // Adds or removes rows at the end until there are count.
+    void SetCount(int count);
+    // The highlighted row, -1 for none.
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    int TopIndex() const;
+    void SetTopIndex(int index);
+    RECT ItemRect(int index) const;
+    // The row at a client point, or -1.
+    int ItemAtPos(POINT p) const;
+    int ItemHeight(int index) const;
+    void SetHorizontalExtent(int width);
+
+    // The highlighted row changed by the user (click or keys in the list).
+    TNotifyEvent OnSelectionChange;
+    void WndProc(TMessage& message) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateHandle() override;
+    virtual void DrawItem(int index, const RECT& rect, TOwnerDrawState state, HDC dc);
+    virtual void MeasureItem(int index, int& height);
+
+private:
+    int count_ = 0;
+};
+
 // A combo box whose text is always one of its items (a drop-down list).
 class TComboBox : public TWinControl {
 public:

@@ -2030,9 +2030,17 @@ void TcxCustomEdit::WndProc(TMessage& Message)
         std::free(block);
         throw Exception(text);
     }
-    case WM_LBUTTONDBLCLK:
+    case WM_GETDLGCODE: {
+        // When the edit's own window has the focus (its inner window hidden or absent),
+        // it takes the keys an edit takes.
         TcxContainer::WndProc(Message);
+        Message.Result |= DLGC_WANTARROWS | DLGC_WANTCHARS;
+        auto msg = reinterpret_cast<const MSG*>(Message.LParam);
+        if (msg && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN)
+            && WantsDialogKey(static_cast<WORD>(msg->wParam), KeyDataToShiftState(msg->lParam)))
+            Message.Result |= DLGC_WANTMESSAGE;
         return;
+    }
     default:
         break;
     }

@@ -605,6 +605,13 @@ void TcxCustomTextEdit::InnerEditChanged()
         }
     }
     DoChange();
+    // The current item follows the text: always while the list is shown, and in the
+    // fixed styles also while it is not.
+    if (lookupData_ || ActiveProperties().LookupItems().Count() > 0) {
+        const TcxEditEditingStyle style = ActiveProperties().EditingStyle();
+        if (IsPopupVisible() || style == esEditList || style == esFixedList || style == esNoEdit)
+            LookupData().FollowText();
+    }
     Recalculate();
 }
 
@@ -710,12 +717,21 @@ void TcxCustomTextEdit::InnerKeyUp(WORD& Key, TShiftState Shift) { KeyUp(Key, Sh
 void TcxCustomTextEdit::KeyDown(WORD& Key, TShiftState Shift)
 {
     const bool enter = Key == VK_RETURN;
+    if (enter)
+        lookupFound_ = lookupData_ && lookupData_->ContainsText(GetDisplayText());
     TcxCustomEdit::KeyDown(Key, Shift);
+    if (Key != 0)
+        LookupKeyDown(Key, Shift);
     if (enter && LookupFoundOnEnter())
         SelectAll();
 }
 
-void TcxCustomTextEdit::KeyPress(wchar_t& Key) { TcxCustomEdit::KeyPress(Key); }
+void TcxCustomTextEdit::KeyPress(wchar_t& Key)
+{
+    TcxCustomEdit::KeyPress(Key);
+    if (Key != 0)
+        LookupKeyPress(Key);
+}
 
 void TcxCustomTextEdit::PropertiesChanged(TcxCustomEditProperties* Sender)
 {
@@ -842,4 +858,679 @@ void TcxCustomTextEdit::WndProc(TMessage& Message)
         break;
     }
     TcxCustomEdit::WndProc(Message);
+}
+
+// ---------------------------------------------------------------------------
+// Item lookup
+
+namespace {
+
+std::wstring Upper(std::wstring s)
+{
+    CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
+    return s;
+}
+
+bool SameTextIgnoringCase(const std::wstring& a, const std::wstring& b)
+{
+    return a.size() == b.size() && Upper(a) == Upper(b);
+}
+
+// The height and widths of texts in a font, measured on the screen.
+class TTextMeasure {
+public:
+    explicit TTextMeasure(const TFont& AFont)
+    {
+        canvas_.Font().Assign(AFont);
+        old_ = SelectObject(canvas_.Handle(), canvas_.Font().Handle());
+    }
+    ~TTextMeasure() { SelectObject(canvas_.Handle(), old_); }
+    TTextMeasure(const TTextMeasure&) = delete;
+    TTextMeasure& operator=(const TTextMeasure&) = delete;
+    SIZE Extent(const std::wstring& AText)
+    {
+        SIZE size{};
+        GetTextExtentPoint32W(canvas_.Handle(), AText.c_str(), static_cast<int>(AText.size()), &size);
+        return size;
+    }
+
+private:
+    TScreenCanvas canvas_;
+    HGDIOBJ old_;
+};
+
+} // namespace
+
+TcxCustomEditListBox::TcxCustomEditListBox(TComponent* AOwner, TcxCustomTextEditLookupData* ALookupData)
+    : TCustomListBox(AOwner), lookupData_(ALookupData)
+{
+    SetTabStop(false);
+    SetParentFont(false);
+}
+
+void TcxCustomEditListBox::CreateParams(TCreateParams& Params)
+{
+    TCustomListBox::CreateParams(Params);
+    Params.WinClassName = L"TcxEditListBox";
+    Params.Style &= ~static_cast<DWORD>(WS_TABSTOP | WS_BORDER);
+    Params.ExStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE);
+}
+
+int TcxCustomEditListBox::RowHeight(int AIndex)
+{
+    int height = lookupData_ ? lookupData_->RowHeight(AIndex) : 16;
+    DoMeasureItem(AIndex, height);
+    return height;
+}
+
+void TcxCustomEditListBox::MeasureItem(int AIndex, int& AHeight) { AHeight = RowHeight(AIndex); }
+
+void TcxCustomEditListBox::DoMeasureItem(int, int&) {}
+
+void TcxCustomEditListBox::DrawItem(int AIndex, const RECT& ARect, TOwnerDrawState AState, HDC DC)
+{
+    if (!drawCanvas_)
+        drawCanvas_ = std::make_unique<TControlCanvas>();
+    drawCanvas_->SetControl(this);
+    drawCanvas_->BindDC(DC);
+    Finally release{[this] { drawCanvas_->FreeHandle(); }};
+    TcxCanvas canvas(drawCanvas_.get());
+    canvas.Font().Assign(Font());
+    const bool selected = (AState & ODS_SELECTED) != 0;
+    canvas.Brush().SetColor(selected ? clHighlight : Color());
+    canvas.Font().SetColor(selected ? clHighlightText : Font().Color());
+    DoDrawItem(canvas, AIndex, ARect, AState);
+}
+
+void TcxCustomEditListBox::DoDrawItem(TcxCanvas& ACanvas, int AIndex, const RECT& ARect, TOwnerDrawState)
+{
+    ACanvas.Canvas()->FillRect(ARect);
+    if (!lookupData_)
+        return;
+    RECT r = ARect;
+    r.left += 2;
+    SetBkMode(ACanvas.Handle(), TRANSPARENT);
+    ACanvas.DrawCaption(lookupData_->ItemText(AIndex), r, tfAlignLeft | tfAlignVCenter | tfSingleLine);
+}
+
+void TcxCustomEditListBox::MouseMove(TShiftState Shift, int X, int Y)
+{
+    TCustomListBox::MouseMove(Shift, X, Y);
+    if (HandleAllocated() && GetCapture() == Handle())
+        return;
+    if (mouseMoveLocked_) {
+        mouseMoveLocked_ = false;
+        return;
+    }
+    const int row = ItemAtPos(POINT{X, Y});
+    if (row >= 0 && row != ItemIndex()) {
+        SetItemIndex(row);
+        if (OnSelectionChange)
+            OnSelectionChange(this);
+    }
+}
+
+void TcxCustomEditListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TCustomListBox::MouseUp(Button, Shift, X, Y);
+    if (Button != mbLeft)
+        return;
+    if (HandleAllocated() && GetCapture() == Handle())
+        ReleaseCapture();
+    const int row = ItemAtPos(POINT{X, Y});
+    if (row < 0)
+        return;
+    SetItemIndex(row);
+    if (OnSelectionChange)
+        OnSelectionChange(this);
+    if (OnItemAccepted)
+        OnItemAccepted(row);
+}
+
+void TcxCustomEditListBox::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_MOUSEWHEEL: {
+        UINT lines = 3;
+        SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+        const bool up = static_cast<short>(HIWORD(Message.WParam)) > 0;
+        for (UINT i = 0; i < lines; ++i)
+            SendMessageW(Handle(), WM_VSCROLL, up ? SB_LINEUP : SB_LINEDOWN, 0);
+        Message.Result = 0;
+        return;
+    }
+    case WM_SHOWWINDOW:
+        TCustomListBox::WndProc(Message);
+        if (Message.WParam) {
+            // Painted as focused while the keyboard focus stays in the edit.
+            TMessage focus{WM_SETFOCUS, 0, 0, 0};
+            DefaultHandler(focus);
+        }
+        return;
+    default:
+        break;
+    }
+    TCustomListBox::WndProc(Message);
+}
+
+TcxCustomTextEditLookupData::TcxCustomTextEditLookupData(TcxCustomTextEdit* AOwner) : owner_(AOwner) {}
+
+TcxCustomTextEditLookupData::~TcxCustomTextEditLookupData() { delete list_; }
+
+TcxCustomEditListBox* TcxCustomTextEditLookupData::CreateListBox(TComponent* AOwner)
+{
+    return new TcxCustomEditListBox(AOwner, this);
+}
+
+TcxEditEditingStyle TcxCustomTextEditLookupData::Style() const { return owner_->ActiveProperties().EditingStyle(); }
+
+int TcxCustomTextEditLookupData::Count() const { return owner_->ActiveProperties().LookupItems().Count(); }
+
+std::wstring TcxCustomTextEditLookupData::ItemText(int AKey) const
+{
+    if (AKey < 0 || AKey >= Count())
+        return L"";
+    return owner_->ActiveProperties().LookupItems()[AKey];
+}
+
+bool TcxCustomTextEditLookupData::ContainsText(const std::wstring& AText) const
+{
+    const std::wstring upper = Upper(AText);
+    for (const std::wstring& item : owner_->ActiveProperties().LookupItems().Items())
+        if (item.size() == AText.size() && Upper(item) == upper)
+            return true;
+    return false;
+}
+
+void TcxCustomTextEditLookupData::SetHighlight(int AIndex)
+{
+    listItemIndex_ = AIndex;
+    if (!list_ || !list_->HandleAllocated() || list_->Count() == 0)
+        return;
+    if (AIndex < 0) {
+        // Through row 0, so that the list scrolls to the top.
+        list_->SetItemIndex(0);
+        list_->SetItemIndex(-1);
+    } else {
+        list_->SetItemIndex(AIndex);
+    }
+}
+
+void TcxCustomTextEditLookupData::SetCurrentItem(int AKey)
+{
+    if (AKey < -1 || AKey >= Count())
+        return;
+    const bool changed = AKey != currentKey_;
+    currentKey_ = AKey;
+    SetHighlight(AKey);
+    {
+        selecting_ = true;
+        Finally done{[this] { selecting_ = false; }};
+        if (changed || (AKey >= 0 && owner_->GetDisplayText() != ItemText(AKey)))
+            if (OnSelectItem)
+                OnSelectItem();
+    }
+    if (changed && OnCurrentKeyChanged)
+        OnCurrentKeyChanged();
+}
+
+void TcxCustomTextEditLookupData::AcceptHighlight()
+{
+    if (listItemIndex_ == -1)
+        return;
+    const int old = currentKey_;
+    SetCurrentItem(listItemIndex_);
+    if (currentKey_ == old && OnSelectItem) {
+        selecting_ = true;
+        Finally done{[this] { selecting_ = false; }};
+        OnSelectItem();
+    }
+}
+
+void TcxCustomTextEditLookupData::ResetHighlight() { SetHighlight(currentKey_); }
+
+bool TcxCustomTextEditLookupData::FindPrefix(std::wstring& AText, std::wstring& ATail, bool ANext, bool AFromFollowText)
+{
+    const int count = Count();
+    if (count == 0)
+        return false;
+    const TStrings& items = owner_->ActiveProperties().LookupItems();
+    if (!AText.empty()) {
+        const std::wstring wanted = Upper(AText);
+        for (int i = ANext ? listItemIndex_ + 1 : 0; i < count; ++i) {
+            const std::wstring& item = items[i];
+            if (item.size() < AText.size() || Upper(item.substr(0, AText.size())) != wanted)
+                continue;
+            AText = item.substr(0, AText.size());
+            ATail = item.substr(AText.size());
+            currentKey_ = i;
+            SetHighlight(i);
+            return true;
+        }
+    }
+    bool clear = false;
+    switch (Style()) {
+    case esEdit:
+        clear = true;
+        break;
+    case esFixedList:
+    case esNoEdit:
+        clear = AFromFollowText;
+        break;
+    case esEditList:
+        clear = AFromFollowText || (AText.empty() && items.IndexOf(L"") < 0);
+        break;
+    }
+    if (clear) {
+        currentKey_ = -1;
+        SetHighlight(-1);
+    }
+    return false;
+}
+
+void TcxCustomTextEditLookupData::FollowText()
+{
+    if (selecting_)
+        return;
+    const std::wstring text = owner_->GetDisplayText();
+    if (currentKey_ >= 0 && SameTextIgnoringCase(ItemText(currentKey_), text))
+        return;
+    const int old = currentKey_;
+    std::wstring search = text, tail;
+    FindPrefix(search, tail, false, true);
+    if (currentKey_ != old) {
+        if (OnCurrentKeyChanged)
+            OnCurrentKeyChanged();
+        owner_->LookupKeyChanged(old);
+    }
+}
+
+void TcxCustomTextEditLookupData::StepItem(TcxEditLookupDataGoDirection ADirection, bool ACircular)
+{
+    const int n = Count();
+    if (n == 0)
+        return;
+    const int i = listItemIndex_ != -1 ? listItemIndex_ : currentKey_;
+    const int rows = DropDownRows();
+    int target = i;
+    switch (ADirection) {
+    case egdBegin:
+        target = 0;
+        break;
+    case egdEnd:
+        target = n - 1;
+        break;
+    case egdNext:
+        target = i + 1 >= n ? (ACircular ? 0 : i) : i + 1;
+        break;
+    case egdPrev:
+        target = i - 1 < 0 ? (ACircular ? n - 1 : i) : i - 1;
+        break;
+    case egdPageUp:
+        if (i == -1)
+            target = ACircular ? n - 1 : -1;
+        else if (i == 0 && ACircular)
+            target = n - 1;
+        else
+            target = std::max(0, i - rows + 1);
+        break;
+    case egdPageDown:
+        if (i == -1) {
+            target = std::min(rows - 1, n - 1);
+        } else {
+            target = i + rows - 1;
+            if (target >= n)
+                target = ACircular && i == n - 1 ? 0 : n - 1;
+        }
+        break;
+    }
+    if (owner_->IsPopupVisible() && !owner_->ActiveProperties().ImmediateUpdateText()) {
+        SetHighlight(target);
+        if (list_)
+            list_->LockMouseMove();
+    } else {
+        SetCurrentItem(target);
+    }
+}
+
+int TcxCustomTextEditLookupData::RowHeight(int)
+{
+    TTextMeasure measure(list_ ? list_->Font() : owner_->Style().Font());
+    return measure.Extent(L"Wg").cy;
+}
+
+TcxCustomEditListBox& TcxCustomTextEditLookupData::CreateList(TWinControl* AParent)
+{
+    if (!list_) {
+        list_ = CreateListBox(nullptr);
+        list_->OnSelectionChange = [this](TObject*) { listItemIndex_ = list_->ItemIndex(); };
+    }
+    list_->SetColor(owner_->Style().Color());
+    list_->Font().Assign(owner_->Style().Font());
+    if (list_->Parent() != AParent)
+        list_->SetParent(AParent);
+    SyncItemCount();
+    SetHighlight(currentKey_);
+    FollowText();
+    return *list_;
+}
+
+void TcxCustomTextEditLookupData::PlaceList(const RECT& R)
+{
+    if (list_)
+        list_->SetBounds(R.left, R.top, R.right - R.left, R.bottom - R.top);
+}
+
+void TcxCustomTextEditLookupData::SyncItemCount()
+{
+    if (list_ && list_->Count() != Count())
+        list_->SetCount(Count());
+}
+
+bool TcxCustomTextEditLookupData::PointInList(POINT AScreenPoint) const
+{
+    if (!list_ || !list_->HandleAllocated())
+        return false;
+    RECT r;
+    GetWindowRect(list_->Handle(), &r);
+    return PtInRect(&r, AScreenPoint) != 0;
+}
+
+SIZE TcxCustomTextEditLookupData::ListPreferredSize(int, int AWidthLimit)
+{
+    const int n = Count();
+    const int rows = std::min(n, DropDownRows());
+    SIZE size{0, 0};
+    for (int i = 0; i < rows; ++i)
+        size.cy += list_ ? list_->RowHeight(i) : RowHeight(i);
+    TTextMeasure measure(list_ ? list_->Font() : owner_->Style().Font());
+    for (const std::wstring& item : owner_->ActiveProperties().LookupItems().Items())
+        size.cx = std::max<LONG>(size.cx, measure.Extent(item).cx);
+    size.cx += 4;
+    if (list_) {
+        list_->SetHorizontalExtent(0);
+        list_->SetHorizontalExtent(size.cx);
+    }
+    if (n > DropDownRows())
+        size.cx += GetSystemMetrics(SM_CXVSCROLL);
+    if (AWidthLimit > 0 && AWidthLimit < size.cx)
+        size.cy += GetSystemMetrics(SM_CYHSCROLL);
+    return size;
+}
+
+bool TcxCustomTextEditLookupData::AdjustListSize(SIZE& ASize)
+{
+    const int n = Count();
+    const int current = list_ ? list_->Height() : 0;
+    const bool growing = ASize.cy >= current;
+    int height = 0, previous = 0, i = 0;
+    for (; i < n; ++i) {
+        const int next = height + (list_ ? list_->RowHeight(i) : RowHeight(i));
+        if (next > ASize.cy) {
+            previous = height;
+            height = next;
+            break;
+        }
+        previous = height = next;
+    }
+    // Growing snaps down to the last boundary at or below; shrinking up to the first at or above.
+    if (height > ASize.cy)
+        height = growing ? previous : height;
+    const bool rowsBelow = i < n;
+    if (rowsBelow)
+        ASize.cx = std::max<LONG>(ASize.cx, GetSystemMetrics(SM_CXVSCROLL));
+    ASize.cy = std::max(height, 0);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// The text edit's lookup paths
+
+void TcxCustomTextEditProperties::SetImmediateUpdateText(bool Value)
+{
+    if (Value == immediateUpdateText_)
+        return;
+    immediateUpdateText_ = Value;
+    Changed();
+}
+
+std::unique_ptr<TcxCustomTextEditLookupData> TcxCustomTextEdit::CreateLookupData()
+{
+    return std::make_unique<TcxCustomTextEditLookupData>(this);
+}
+
+TcxCustomTextEditLookupData& TcxCustomTextEdit::LookupData()
+{
+    if (!lookupData_) {
+        lookupData_ = CreateLookupData();
+        lookupData_->OnSelectItem = [this] { LookupSelectItem(); };
+    }
+    return *lookupData_;
+}
+
+bool TcxCustomTextEdit::CanNavigateItems() { return !IsDesigning(); }
+
+void TcxCustomTextEdit::LookupSelectItem()
+{
+    const std::wstring text = lookupData_->ItemText(lookupData_->CurrentKey());
+    if (EditValue() == TcxEditValue(text) && GetDisplayText() == text)
+        return;
+    if (EditValue() != TcxEditValue(text)) {
+        // Only an edit that may be modified takes another value from the list.
+        if (ActiveProperties().ReadOnly())
+            return;
+        bool can = true;
+        if (OnEditing)
+            OnEditing(this, can);
+        if (!can)
+            return;
+    }
+    LockChangeEvents(true);
+    Finally unlock{[this] { LockChangeEvents(false); }};
+    DisplayValueToEditValue(TcxEditValue(text));
+    SetModifiedAfterEnter(true);
+}
+
+void TcxCustomTextEdit::SetItemIndex(int Value)
+{
+    TcxCustomTextEditLookupData& lookup = LookupData();
+    if (Value < -1 || Value >= lookup.Count())
+        return;
+    const int old = lookup.CurrentKey();
+    ++clickLock_;
+    {
+        Finally unlock{[this] { --clickLock_; }};
+        lookup.SetCurrentItem(Value);
+    }
+    if (lookup.CurrentKey() != old) {
+        SetModifiedAfterEnter(false);
+        if (clickLock_ == 0)
+            Click();
+    }
+}
+
+void TcxCustomTextEdit::LookupKeyChanged(int AOldKey, bool AFound)
+{
+    if (!lookupData_ || lookupData_->CurrentKey() == AOldKey)
+        return;
+    if (clickLock_ == 0)
+        Click();
+    if (AFound && ActiveProperties().ImmediatePost()) {
+        const bool search = findSelection_;
+        PostEditValue(true);
+        findSelection_ = search;
+    }
+}
+
+bool TcxCustomTextEdit::LookupFoundOnEnter() { return lookupFound_; }
+
+bool TcxCustomTextEdit::LookupKeyDown(WORD& Key, TShiftState Shift)
+{
+    if (ActiveProperties().LookupItems().Count() == 0 || !CanNavigateItems())
+        return false;
+    TcxCustomTextEditLookupData& lookup = LookupData();
+    const TcxEditEditingStyle style = ActiveProperties().EditingStyle();
+    const bool fixedList = style == esFixedList || style == esNoEdit;
+    TcxEditLookupDataGoDirection direction;
+    switch (Key) {
+    case VK_UP:
+        direction = egdPrev;
+        break;
+    case VK_DOWN:
+        direction = egdNext;
+        break;
+    case VK_PRIOR:
+        direction = (Shift & ssCtrl) ? egdBegin : egdPageUp;
+        break;
+    case VK_NEXT:
+        direction = (Shift & ssCtrl) ? egdEnd : egdPageDown;
+        break;
+    case VK_HOME:
+    case VK_END:
+        if (!fixedList) {
+            if (Key == VK_END && SelLength() == 0)
+                findSelection_ = false;
+            return false;
+        }
+        direction = Key == VK_HOME ? egdBegin : egdEnd;
+        break;
+    case VK_LEFT:
+    case VK_RIGHT:
+        findSelection_ = false;
+        if (fixedList) {
+            if (OnInternalKey)
+                OnInternalKey(this, Key, Shift);
+            Key = 0;
+            return true;
+        }
+        if (!(Shift & ssShift) && SelLength() > 0) {
+            const int start = SelStart(), end = start + SelLength();
+            SetSelLength(0);
+            SetSelStart(Key == VK_LEFT ? start : end);
+            Key = 0;
+            return true;
+        }
+        return false;
+    case VK_DELETE:
+        findSelection_ = false;
+        if (fixedList || style == esEditList) {
+            if (OnInternalKey)
+                OnInternalKey(this, Key, Shift);
+            Key = 0;
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+    const int old = lookup.CurrentKey();
+    lookup.StepItem(direction, false);
+    LookupKeyChanged(old);
+    if (!IsPopupVisible() || ActiveProperties().ImmediateUpdateText())
+        findSelection_ = fixedList;
+    Key = 0;
+    return true;
+}
+
+bool TcxCustomTextEdit::LookupKeyPress(wchar_t& Key)
+{
+    if (ActiveProperties().LookupItems().Count() == 0 || !CanNavigateItems())
+        return false;
+    TcxCustomTextEditLookupData& lookup = LookupData();
+    const TcxEditEditingStyle style = ActiveProperties().EditingStyle();
+    const bool fixedList = style == esFixedList || style == esNoEdit;
+    const std::wstring text = GetDisplayText();
+    const int selStart = SelStart(), selLength = SelLength();
+    const int old = lookup.CurrentKey();
+    auto show = [&](const std::wstring& typed, const std::wstring& tail) {
+        const int savedKey = lookup.CurrentKey();
+        LockChangeEvents(true);
+        {
+            Finally unlock{[this] { LockChangeEvents(false); }};
+            const bool saved = userChanging_;
+            userChanging_ = true;
+            Finally restore{[this, saved] { userChanging_ = saved; }};
+            SetDisplayText(typed + tail);
+        }
+        (void)savedKey;
+        SetSelStart(static_cast<int>(typed.size()));
+        SetSelLength(static_cast<int>(tail.size()));
+        findSelection_ = true;
+    };
+    if (Key == 8) {
+        if (fixedList) {
+            if (findSelection_) {
+                std::wstring s = text.substr(0, static_cast<size_t>(selStart));
+                if (!s.empty())
+                    s.pop_back();
+                std::wstring tail;
+                if (!s.empty() && lookup.FindPrefix(s, tail, false))
+                    show(s, tail);
+            }
+            Key = 0;
+            LookupKeyChanged(old);
+            return true;
+        }
+        if (style == esEditList && !findSelection_ && !text.empty()) {
+            // The first Backspace selects the rest and starts the search.
+            SetSelLength(static_cast<int>(text.size()) - selStart);
+            findSelection_ = true;
+        }
+        if (!findSelection_)
+            return false;
+        std::wstring s = text.substr(0, static_cast<size_t>(SelStart()));
+        if (!s.empty())
+            s.pop_back();
+        std::wstring tail;
+        if (s.empty()) {
+            findSelection_ = false;
+            SetDisplayText(L"");
+        } else if (lookup.FindPrefix(s, tail, false)) {
+            show(s, tail);
+        }
+        Key = 0;
+        LookupKeyChanged(old);
+        return true;
+    }
+    if (Key < 32)
+        return false;
+    const bool search = style != esEdit || (selLength == 0 && selStart == static_cast<int>(text.size()))
+        || findSelection_ || selLength > 0;
+    if (!search)
+        return false;
+    std::wstring s;
+    if (selLength > 0)
+        s = text.substr(0, static_cast<size_t>(selStart)) + Key;
+    else if (!fixedList)
+        s = text.substr(0, static_cast<size_t>(selStart)) + Key + text.substr(static_cast<size_t>(selStart));
+    else
+        s = findSelection_ ? text + Key : std::wstring(1, Key);
+    std::wstring tail;
+    bool found = lookup.FindPrefix(s, tail, false);
+    if (!found && fixedList && findSelection_ && s.size() > 1) {
+        s = std::wstring(1, Key);
+        found = lookup.FindPrefix(s, tail, false);
+    }
+    if (found) {
+        show(s, tail);
+        Key = 0;
+        LookupKeyChanged(old, true);
+        return true;
+    }
+    if (style == esEdit) {
+        findSelection_ = false;
+        LookupKeyChanged(old, false);
+        return false;
+    }
+    if (style == esEditList && !text.empty())
+        findSelection_ = true;
+    Key = 0;
+    LookupKeyChanged(old, false);
+    return true;
+}
+
+void TcxCustomTextEdit::DoExit()
+{
+    findSelection_ = false;
+    TcxCustomEdit::DoExit();
 }

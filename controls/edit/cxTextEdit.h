@@ -53,6 +53,9 @@ public:
     void SetMinValue(double Value);
     void SetMaxValue(double Value);
     virtual TcxEditEditingStyle EditingStyle() const { return esEdit; }
+    // Moving through the items while the list is open changes the text at once.
+    bool ImmediateUpdateText() const { return immediateUpdateText_; }
+    void SetImmediateUpdateText(bool Value);
     TcxTextEditPropertiesValues& TextValues() const;
 
     bool IsInstance(const TcxCustomEditProperties& AProperties) const override
@@ -89,6 +92,7 @@ private:
     bool lookupItemsSorted_ = false;
     std::bitset<256> validChars_;
     double minValue_ = 0, maxValue_ = 0;
+    bool immediateUpdateText_ = false;
 };
 
 class TcxTextEditProperties : public TcxCustomTextEditProperties {
@@ -165,6 +169,110 @@ public:
     using TcxInnerTextEditBase<qv::TCustomEdit>::TcxInnerTextEditBase;
 };
 
+// ---------------------------------------------------------------------------
+// Item lookup: the items behind a text edit, the current one, the incremental search
+// and the list window that shows them.
+
+enum TcxEditLookupDataGoDirection { egdBegin, egdEnd, egdNext, egdPrev, egdPageUp, egdPageDown };
+
+class TcxCustomTextEditLookupData;
+
+// The list window of a lookup: owner-drawn rows that hold no strings (each row asks
+// the lookup data for its text when drawn), hot tracking, selection on release.
+class TcxCustomEditListBox : public qv::TCustomListBox {
+public:
+    TcxCustomEditListBox(qv::TComponent* AOwner, TcxCustomTextEditLookupData* ALookupData);
+
+    // Ignore the next mouse move (the highlight was set by the keyboard or the list
+    // has just opened under a resting pointer).
+    void LockMouseMove() { mouseMoveLocked_ = true; }
+    bool MouseMoveLocked() const { return mouseMoveLocked_; }
+    int RowHeight(int AIndex);
+
+    // A row was released on: it is to be taken.
+    std::function<void(int AIndex)> OnItemAccepted;
+
+    void WndProc(qv::TMessage& Message) override;
+
+protected:
+    void CreateParams(qv::TCreateParams& Params) override;
+    void DrawItem(int AIndex, const RECT& ARect, qv::TOwnerDrawState AState, HDC DC) override;
+    void MeasureItem(int AIndex, int& AHeight) override;
+    void MouseMove(qv::TShiftState Shift, int X, int Y) override;
+    void MouseUp(qv::TMouseButton Button, qv::TShiftState Shift, int X, int Y) override;
+    // The row's own drawing; the default fills it and writes its text.
+    virtual void DoDrawItem(TcxCanvas& ACanvas, int AIndex, const RECT& ARect, qv::TOwnerDrawState AState);
+    virtual void DoMeasureItem(int AIndex, int& AHeight);
+
+    TcxCustomTextEditLookupData* lookupData_;
+
+private:
+    bool mouseMoveLocked_ = false;
+    std::unique_ptr<qv::TControlCanvas> drawCanvas_;
+};
+
+// Behind a text edit with items: the current item (the edit's item index), the list
+// highlight, the incremental search, relative moves, and the list window.
+class TcxCustomTextEditLookupData : public qv::TObject {
+public:
+    explicit TcxCustomTextEditLookupData(TcxCustomTextEdit* AOwner);
+    ~TcxCustomTextEditLookupData() override;
+
+    TcxCustomTextEdit* Owner() const { return owner_; }
+    int Count() const;
+    std::wstring ItemText(int AKey) const;
+    bool HasNoItems() const { return Count() == 0; }
+    // Some item equals the text, ignoring case.
+    bool ContainsText(const std::wstring& AText) const;
+    int CurrentKey() const { return currentKey_; }
+    int ListItemIndex() const { return listItemIndex_; }
+    TcxCustomEditListBox* List() const { return list_; }
+
+    // Makes AKey (in -1 .. count-1) the current item and the highlight; tells the owner
+    // to take the item's text when the key changed or the text is not the item's.
+    void SetCurrentItem(int AKey);
+    // Takes the list's highlight as the current item (the text is rewritten from it).
+    void AcceptHighlight();
+    void ResetHighlight();
+    // Incremental search from the first item (or after the highlight with ANext):
+    // on a match AText takes the item's letter case, ATail the rest of the item.
+    bool FindPrefix(std::wstring& AText, std::wstring& ATail, bool ANext, bool AFromFollowText = false);
+    // The owner's text changed: the current item follows it.
+    void FollowText();
+    // Moves relative to the highlight (or the current item).
+    void StepItem(TcxEditLookupDataGoDirection ADirection, bool ACircular);
+
+    // The list window, made on first use inside AParent (the popup).
+    TcxCustomEditListBox& CreateList(qv::TWinControl* AParent);
+    void PlaceList(const RECT& R);
+    void SyncItemCount();
+    bool PointInList(POINT AScreenPoint) const;
+    // The list's preferred size: rows up to DropDownRows, the widest item plus 4.
+    virtual SIZE ListPreferredSize(int AMaxHeight, int AWidthLimit);
+    // Snaps a size asked for by mouse sizing to whole rows.
+    virtual bool AdjustListSize(SIZE& ASize);
+    virtual int DropDownRows() const { return 8; }
+    // The height of a row of the list.
+    virtual int RowHeight(int AIndex);
+
+    // The owner is told of a change of the current item and asked to take an item's text.
+    std::function<void()> OnCurrentKeyChanged;
+    std::function<void()> OnSelectItem;
+
+protected:
+    virtual TcxCustomEditListBox* CreateListBox(qv::TComponent* AOwner);
+    TcxEditEditingStyle Style() const;
+
+private:
+    void SetHighlight(int AIndex);
+
+    TcxCustomTextEdit* owner_;
+    int currentKey_ = -1;
+    int listItemIndex_ = -1;
+    TcxCustomEditListBox* list_ = nullptr;
+    bool selecting_ = false;
+};
+
 class TcxCustomTextEdit : public TcxCustomEdit {
 public:
     explicit TcxCustomTextEdit(qv::TComponent* AOwner);
@@ -220,6 +328,23 @@ public:
     // Whether the inner window is shown now (algorithm of the alignment rule).
     bool IsInnerEditVisible();
 
+    // The item lookup (made on first use when the properties have items, or by a list edit).
+    TcxCustomTextEditLookupData& LookupData();
+    bool HasLookupData() const { return lookupData_ != nullptr; }
+    // The current item, -1 for none.
+    int ItemIndex() { return lookupData_ ? lookupData_->CurrentKey() : -1; }
+    // Values outside -1 .. count-1 are ignored; a change raises OnClick.
+    void SetItemIndex(int Value);
+    // The incremental search is under way (its selection shows the item's tail).
+    bool FindSelection() const { return findSelection_; }
+    void SetFindSelection(bool Value) { findSelection_ = Value; }
+    // Whether the item list is shown (a drop-down edit's popup).
+    virtual bool IsPopupVisible() { return false; }
+    // Whether keys may move through the items (not while designing).
+    virtual bool CanNavigateItems();
+    // After a key, character or wheel step: a changed current item raises OnClick.
+    void LookupKeyChanged(int AOldKey, bool AFound = true);
+
     void WndProc(qv::TMessage& Message) override;
 
 protected:
@@ -236,8 +361,15 @@ protected:
     void KeyPress(wchar_t& Key) override;
     void CalculateViewInfo(POINT P, bool AIsMouseOver) override;
     void FocusChanged() override;
-    // Lookup of the list styles (the combo box's); none in a plain text edit.
-    virtual bool LookupFoundOnEnter() { return false; }
+    // Enter found an item in the lookup: the whole text is selected after it.
+    virtual bool LookupFoundOnEnter();
+    virtual std::unique_ptr<TcxCustomTextEditLookupData> CreateLookupData();
+    // The item's text becomes the value, when the edit may be modified.
+    virtual void LookupSelectItem();
+    // Keys and characters of the lookup; true when used up.
+    bool LookupKeyDown(WORD& Key, qv::TShiftState Shift);
+    bool LookupKeyPress(wchar_t& Key);
+    void DoExit() override;
 
     bool displaySync_ = false;
     // The inner window is being given a text that is becoming the value.
@@ -246,6 +378,9 @@ protected:
 private:
     std::wstring ApplyCharCase(const std::wstring& AText) const;
 
+    std::unique_ptr<TcxCustomTextEditLookupData> lookupData_;
+    bool findSelection_ = false;
+    bool lookupFound_ = false;
     bool beepOnEnter_ = true;
     bool placing_ = false;
     bool settingText_ = false;
