@@ -1477,11 +1477,9 @@ void TcxCustomPopupWindow::RunModalLoop(const std::shared_ptr<bool>& AAlive)
         // Alt, Alt+Enter and Alt+Space would open the system menu of the form below.
         MSG msg;
         if (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && msg.message == WM_SYSKEYDOWN
-            && (msg.wParam == VK_RETURN || msg.wParam == VK_MENU || msg.wParam == VK_SPACE)) {
-            PeekMessageW(&msg, msg.hwnd, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_REMOVE);
-            // The message after it is looked at too before it is handled: keys come in bursts.
-            continue;
-        }
+            && (msg.wParam == VK_RETURN || msg.wParam == VK_MENU || msg.wParam == VK_SPACE)
+            && PeekMessageW(&msg, msg.hwnd, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_REMOVE))
+            continue;  // the message after it is looked at too before it is handled: keys come in bursts
         if (ModalResult() != mrNone) {
             ClosePopup(true);
             if (!*AAlive || !IsOpen())
@@ -1522,7 +1520,7 @@ void TcxCustomPopupWindow::CloseByEscape()
 void TcxCustomPopupWindow::KeyDown(WORD& Key, TShiftState Shift)
 {
     TcxPopupWindow::KeyDown(Key, Shift);
-    if (Key == VK_ESCAPE && IsOpen()) {
+    if (Key == VK_ESCAPE && IsOpen() && !CancelButton()) {
         Key = 0;
         CloseByEscape();
     }
@@ -1573,8 +1571,9 @@ void TcxCustomPopupWindow::WndProc(TMessage& Message)
         TForm::WndProc(Message);
         return;
     case WM_COMMAND:
-        // Escape as the dialog manager passes it on.
-        if (Message.LParam == 0 && HIWORD(Message.WParam) == 0 && LOWORD(Message.WParam) == IDCANCEL && IsOpen()) {
+        // Escape as the dialog manager passes it on, unless a cancel button takes it.
+        if (Message.LParam == 0 && HIWORD(Message.WParam) == 0 && LOWORD(Message.WParam) == IDCANCEL && IsOpen()
+            && !CancelButton()) {
             CloseByEscape();
             Message.Result = 0;
             return;
