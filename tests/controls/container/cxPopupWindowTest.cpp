@@ -213,7 +213,12 @@ TEST_F(PopupTest, ShowRequestOpensOnceAndEscapeClosesWithTheFocusBackInTheOwner)
     seq.Watch(inner, "inner", {WM_SETFOCUS, WM_KILLFOCUS});
     seq.Watch(list, "list", {WM_SETFOCUS, WM_KILLFOCUS});
     int openInShown = 0;
-    popup->OnShowing = [&](TObject*) { seq.Event("popup", "OnShowing"); };
+    // Whether the popup is the one in transition (its own activation and focus changes).
+    auto marked = [&](const char* name) {
+        return std::string(name) + (TcxCustomPopupWindow::PopupInTransition() == popup ? " (marked)" : "");
+    };
+    popup->OnShowing = [&](TObject*) { seq.Event("popup", marked("OnShowing")); };
+    popup->OnHide = [&](TObject*) { seq.Event("popup", marked("OnHide")); };
     popup->OnShown = [&](TObject*) {
         seq.Event("popup", "OnShown");
         if (openInShown++)
@@ -225,7 +230,7 @@ TEST_F(PopupTest, ShowRequestOpensOnceAndEscapeClosesWithTheFocusBackInTheOwner)
     TcxPopupCloseReason reason = pcrClosed;
     popup->OnClosing = [&](TObject*, TcxPopupCloseReason) { seq.Event("popup", "OnClosing"); };
     popup->OnClosed = [&](TObject*, TcxPopupCloseReason r) {
-        seq.Event("popup", "OnClosed");
+        seq.Event("popup", marked("OnClosed"));
         reason = r;
     };
     PostMessageW(popup->Handle(), CXM_SHOWPOPUPWINDOW, reinterpret_cast<WPARAM>(list->Handle()), 0);
@@ -234,7 +239,7 @@ TEST_F(PopupTest, ShowRequestOpensOnceAndEscapeClosesWithTheFocusBackInTheOwner)
     EXPECT_EQ(pcrCancel, reason);
     EXPECT_TRUE(inner->Focused());
     const unsigned w = qvtest::seqWParam;
-    EXPECT_TRUE(seq.Matches({{"popup", "OnShowing"},
+    EXPECT_TRUE(seq.Matches({{"popup", "OnShowing (marked)"},
                              {"popup", WM_SHOWWINDOW, w, TRUE},
                              {"form", WM_NCACTIVATE, w, FALSE},
                              {"form", WM_NCACTIVATE, w, TRUE},  // the owner form keeps its active title bar
@@ -247,6 +252,7 @@ TEST_F(PopupTest, ShowRequestOpensOnceAndEscapeClosesWithTheFocusBackInTheOwner)
                              {"form", WM_NCACTIVATE, w, TRUE},
                              {"list", WM_KILLFOCUS},
                              {"inner", WM_SETFOCUS},
+                             {"popup", "OnHide (marked)"},
                              {"popup", "OnClosed"}},
                             "show request twice, then Escape"));
 }
