@@ -156,6 +156,56 @@ void TCustomForm::CreateParams(TCreateParams& p)
 void TCustomForm::CreateHandle()
 {
     ApplyClientSize();
+    ApplyLayered();
+}
+
+void TCustomForm::SetAlphaBlend(bool value)
+{
+    if (value == alphaBlend_)
+        return;
+    alphaBlend_ = value;
+    ApplyLayered();
+}
+
+void TCustomForm::SetAlphaBlendValue(BYTE value)
+{
+    if (value == alphaBlendValue_)
+        return;
+    alphaBlendValue_ = value;
+    ApplyLayered();
+}
+
+void TCustomForm::SetTransparentColor(bool value)
+{
+    if (value == transparentColor_)
+        return;
+    transparentColor_ = value;
+    ApplyLayered();
+}
+
+void TCustomForm::SetTransparentColorValue(TColor value)
+{
+    if (value == transparentColorValue_)
+        return;
+    transparentColorValue_ = value;
+    ApplyLayered();
+}
+
+void TCustomForm::ApplyLayered()
+{
+    if (!HandleAllocated())
+        return;
+    HWND wnd = Handle();
+    LONG_PTR ex = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
+    if (alphaBlend_ || transparentColor_) {
+        if (!(ex & WS_EX_LAYERED))
+            SetWindowLongPtrW(wnd, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+        SetLayeredWindowAttributes(wnd, ColorToRGB(transparentColorValue_), alphaBlendValue_,
+                                   (alphaBlend_ ? LWA_ALPHA : 0) | (transparentColor_ ? LWA_COLORKEY : 0));
+    } else if (ex & WS_EX_LAYERED) {
+        SetWindowLongPtrW(wnd, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+        RedrawWindow(wnd, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
 }
 
 void TCustomForm::SetClientSize(int width, int height)

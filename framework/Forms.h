@@ -38,6 +38,16 @@ public:
     void SetFormStyle(TFormStyle value);
     bool KeyPreview() const { return keyPreview_; }
     void SetKeyPreview(bool value) { keyPreview_ = value; }
+    // A translucent window (AlphaBlendValue 0..255) and one whose pixels of
+    // TransparentColorValue let what is below show through.
+    bool AlphaBlend() const { return alphaBlend_; }
+    void SetAlphaBlend(bool value);
+    BYTE AlphaBlendValue() const { return alphaBlendValue_; }
+    void SetAlphaBlendValue(BYTE value);
+    bool TransparentColor() const { return transparentColor_; }
+    void SetTransparentColor(bool value);
+    TColor TransparentColorValue() const { return transparentColorValue_; }
+    void SetTransparentColorValue(TColor value);
 
     // The client area's size; the window grows by its frame.
     void SetClientSize(int width, int height);
@@ -90,12 +100,14 @@ protected:
     // What closing does now: caNone when CloseQuery or OnClose refuse.
     TCloseAction AskCloseAction();
     void Notification(TComponent* component, TOperation operation) override;
+    // Shows (activating the form and focusing its active control) or hides the window.
+    virtual void ShowWindowNow(bool show);
 
 private:
     void ApplyClientSize();
+    void ApplyLayered();
     // The first button in tab order that has the flag set.
     TButton* FindButton(bool (TButton::*flag)() const) const;
-    void ShowWindowNow(bool show);
     void CenterOnScreen();
 
     TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
@@ -103,6 +115,10 @@ private:
     TPosition position_ = TPosition::poDesigned;
     TFormStyle formStyle_ = TFormStyle::fsNormal;
     bool keyPreview_ = false;
+    bool alphaBlend_ = false;
+    BYTE alphaBlendValue_ = 255;
+    bool transparentColor_ = false;
+    TColor transparentColorValue_ = clBlack;
     int clientWidth_ = 0, clientHeight_ = 0;
     int modalResult_ = mrNone;
     bool modal_ = false;

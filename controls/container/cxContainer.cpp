@@ -1043,3 +1043,584 @@ void TcxContainer::WndProc(TMessage& Message)
     }
     TcxControl::WndProc(Message);
 }
+
+// ---------------------------------------------------------------------------
+// TcxCustomPopupWindow
+
+namespace {
+
+std::vector<TcxCustomPopupWindow*>& OpenPopupList()
+{
+    static std::vector<TcxCustomPopupWindow*> list;
+    return list;
+}
+
+void Unlist(TcxCustomPopupWindow* APopup)
+{
+    auto& list = OpenPopupList();
+    list.erase(std::remove(list.begin(), list.end(), APopup), list.end());
+}
+
+bool IsListed(const TcxCustomPopupWindow* APopup)
+{
+    const auto& list = OpenPopupList();
+    return std::find(list.begin(), list.end(), APopup) != list.end();
+}
+
+// The popup being shown or hidden; the token expires with the popup.
+struct TcxTransition {
+    TcxCustomPopupWindow* Popup = nullptr;
+    std::weak_ptr<bool> Alive;
+    bool Holds() const
+    {
+        auto alive = Alive.lock();
+        return alive && *alive;
+    }
+};
+TcxTransition g_transition;
+
+// Names the popup as the one in transition for the scope; an enclosing mark comes
+// back after it, unless its popup was destroyed meanwhile.
+class TcxTransitionMark {
+public:
+    TcxTransitionMark(TcxCustomPopupWindow* APopup, const std::shared_ptr<bool>& AAlive) : previous_(g_transition)
+    {
+        g_transition = TcxTransition{APopup, AAlive};
+    }
+    ~TcxTransitionMark() { g_transition = previous_.Holds() ? previous_ : TcxTransition{}; }
+    TcxTransitionMark(const TcxTransitionMark&) = delete;
+    TcxTransitionMark& operator=(const TcxTransitionMark&) = delete;
+
+private:
+    TcxTransition previous_;
+};
+
+// Whether the control and its parents up to AStop are visible and enabled.
+bool CanTakeFocus(const TWinControl* AControl, const TControl* AStop)
+{
+    for (const TControl* c = AControl; c && c != AStop; c = c->Parent())
+        if (!c->Visible() || !c->Enabled())
+            return false;
+    return true;
+}
+
+TWinControl* FirstTabStop(TWinControl* AParent, const TControl* AStop)
+{
+    for (TWinControl* c : AParent->TabList()) {
+        if (c->TabStop() && CanTakeFocus(c, AStop))
+            return c;
+        if (TWinControl* inner = FirstTabStop(c, AStop))
+            return inner;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TcxCustomPopupWindow::TcxCustomPopupWindow(TControl* AOwnerControl)
+    : TcxPopupWindow(AOwnerControl), ownerControl_(AOwnerControl)
+{
+    SetFormStyle(TFormStyle::fsNormal);
+    SetKeyPreview(true);
+    if (ownerControl_)
+        ownerControl_->FreeNotification(this);
+}
+
+TcxCustomPopupWindow::~TcxCustomPopupWindow()
+{
+    *alive_ = false;
+    Unlist(this);
+    if (g_transition.Popup == this)
+        g_transition = TcxTransition{};
+    ReleaseHeldCapture();
+    Destroying();
+}
+
+const std::vector<TcxCustomPopupWindow*>& TcxCustomPopupWindow::OpenPopups() { return OpenPopupList(); }
+
+TcxCustomPopupWindow* TcxCustomPopupWindow::PopupInTransition()
+{
+    return g_transition.Holds() ? g_transition.Popup : nullptr;
+}
+
+bool TcxCustomPopupWindow::IsOpen() const { return IsListed(this); }
+
+TcxContainerStyle& TcxCustomPopupWindow::Style()
+{
+    if (!style_)
+        style_ = CreateStyle();
+    return *style_;
+}
+
+std::unique_ptr<TcxContainerStyle> TcxCustomPopupWindow::CreateStyle()
+{
+    return std::make_unique<TcxContainerStyle>(this);
+}
+
+TcxContainerViewInfo& TcxCustomPopupWindow::ViewInfo()
+{
+    if (!viewInfo_)
+        viewInfo_ = CreateViewInfo();
+    return *viewInfo_;
+}
+
+std::unique_ptr<TcxContainerViewInfo> TcxCustomPopupWindow::CreateViewInfo()
+{
+    return std::make_unique<TcxContainerViewInfo>();
+}
+
+void TcxCustomPopupWindow::StyleChanged(TcxContainerStyle*)
+{
+    if (IsDestroying())
+        return;
+    CalculateViewInfo();
+    Realign();
+    Invalidate();
+}
+
+int TcxCustomPopupWindow::StyleFrameWidth() const
+{
+    TcxContainerStyle& style = const_cast<TcxCustomPopupWindow*>(this)->Style();
+    return GetContainerBorderWidth(GetDrawnBorderStyle(style.BorderStyle(), style.HotTrack() ? chsNormal : chsNoHotTrack));
+}
+
+int TcxCustomPopupWindow::GetBorderWidth(int ASide) const
+{
+    const bool shadow = ASide >= 2 && const_cast<TcxCustomPopupWindow*>(this)->Style().Shadow();
+    return TcxPopupWindow::GetBorderWidth(ASide) + StyleFrameWidth() + (shadow ? 3 : 0);
+}
+
+void TcxCustomPopupWindow::CalculateViewInfo()
+{
+    TcxContainerStyle& style = Style();
+    TcxContainerViewInfo& vi = ViewInfo();
+    // The window has no frame of its own: its client area is its bounds.
+    vi.Bounds = Rect(TcxPopupWindow::GetBorderWidth(0), TcxPopupWindow::GetBorderWidth(1),
+                     Width() - TcxPopupWindow::GetBorderWidth(2), Height() - TcxPopupWindow::GetBorderWidth(3));
+    vi.NativeStyle = false;
+    vi.ThemedObjectType = 0;
+    vi.NativePart = 0;
+    vi.NativeState = 0;
+    vi.Shadow = style.Shadow();
+    vi.ContainerState = Enabled() ? TcxContainerState{csNormal} : TcxContainerState{csDisabled};
+    vi.HotState = style.HotTrack() ? chsNormal : chsNoHotTrack;
+    vi.BorderStyle = GetDrawnBorderStyle(style.BorderStyle(), vi.HotState);
+    vi.BorderWidth = GetContainerBorderWidth(vi.BorderStyle);
+    vi.Edges = style.Edges();
+    const int w = vi.BorderWidth, shadow = vi.Shadow ? 3 : 0;
+    vi.BorderRect = Rect(vi.Bounds.left + w, vi.Bounds.top + w, vi.Bounds.right - w - shadow,
+                         vi.Bounds.bottom - w - shadow);
+    vi.ClientRect = vi.BorderRect;
+    vi.BorderColor = style.BorderStyle() == cbsUltraFlat ? clBtnShadow : style.BorderColor();
+    vi.BackgroundColor = Enabled() ? style.Color() : clBtnFace;
+}
+
+void TcxCustomPopupWindow::AdjustClientRect(RECT& R)
+{
+    CalculateViewInfo();
+    R = ViewInfo().ClientRect;
+}
+
+void TcxCustomPopupWindow::PaintWindow(HDC)
+{
+    CalculateViewInfo();
+    ViewInfo().Paint(cxCanvas());
+}
+
+TCustomForm* TcxCustomPopupWindow::OwnerParentForm() const
+{
+    return ownerControl_ ? ownerControl_->GetParentForm() : nullptr;
+}
+
+bool TcxCustomPopupWindow::IsParentTopmost() const
+{
+    TCustomForm* form = OwnerParentForm();
+    if (!form)
+        return true;
+    return form->FormStyle() == TFormStyle::fsStayOnTop
+        || (form->HandleAllocated() && (GetWindowLongPtrW(form->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST));
+}
+
+void TcxCustomPopupWindow::CreateParams(TCreateParams& Params)
+{
+    TcxPopupWindow::CreateParams(Params);
+    TCustomForm* parentForm = OwnerParentForm();
+    if (captureFocus_) {
+        if (parentForm && parentForm != this)
+            Params.WndParent = parentForm->Handle();
+        Params.Style = (Params.Style & ~static_cast<DWORD>(WS_CHILD)) | WS_POPUP;
+        if (topmostLikeParent_ && IsParentTopmost())
+            Params.ExStyle |= WS_EX_TOPMOST;
+    } else {
+        // Made as a child, then set loose (CreateHandle): a child window is never
+        // activated, so the focus stays in the owner.
+        Params.Style = WS_CHILD | (Params.Style & WS_DISABLED);
+        Params.ExStyle |= WS_EX_TOOLWINDOW;
+        if (!Params.WndParent) {
+            auto owner = dynamic_cast<TWinControl*>(ownerControl_);
+            if (!owner && ownerControl_)
+                owner = ownerControl_->Parent();
+            Params.WndParent = owner ? owner->Handle() : GetDesktopWindow();
+        }
+    }
+    Params.Style |= WS_CLIPCHILDREN;
+}
+
+void TcxCustomPopupWindow::CreateWnd()
+{
+    // Code that runs while the window is made sees the popup as open.
+    const bool listed = IsOpen();
+    if (!listed)
+        OpenPopupList().push_back(this);
+    struct Restore {
+        TcxCustomPopupWindow* popup;
+        bool listed;
+        ~Restore()
+        {
+            if (!listed)
+                Unlist(popup);
+        }
+    } restore{this, listed};
+    TcxPopupWindow::CreateWnd();
+}
+
+void TcxCustomPopupWindow::CreateHandle()
+{
+    TcxPopupWindow::CreateHandle();
+    if (!captureFocus_)
+        ::SetParent(Handle(), nullptr);
+}
+
+void TcxCustomPopupWindow::ShowWindowNow(bool AShow)
+{
+    if (!AShow || captureFocus_) {
+        TcxPopupWindow::ShowWindowNow(AShow);
+        return;
+    }
+    HandleNeeded();
+    DoShow();
+    ShowWindow(Handle(), SW_SHOWNA);
+}
+
+void TcxCustomPopupWindow::SetCaptureFocus(bool Value)
+{
+    if (Value == captureFocus_)
+        return;
+    captureFocus_ = Value;
+    RecreatePopup();
+}
+
+void TcxCustomPopupWindow::SetTopmostLikeParent(bool Value)
+{
+    if (Value == topmostLikeParent_)
+        return;
+    topmostLikeParent_ = Value;
+    RecreatePopup();
+}
+
+void TcxCustomPopupWindow::RecreatePopup()
+{
+    if (!HandleAllocated())
+        return;
+    if (!IsOpen()) {
+        RecreateWnd();
+        return;
+    }
+    const auto alive = alive_;
+    TWinControl* focus = focusControl_;
+    ClosePopup(false);
+    if (!*alive)
+        return;
+    RecreateWnd();
+    Popup(focus);
+}
+
+void TcxCustomPopupWindow::SetPopupFocusControl(TWinControl* AControl)
+{
+    if (AControl == focusControl_)
+        return;
+    if (focusControl_ && focusControl_ != this)
+        focusControl_->RemoveFreeNotification(this);
+    focusControl_ = AControl;
+    if (AControl && AControl != this)
+        AControl->FreeNotification(this);
+}
+
+void TcxCustomPopupWindow::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TcxPopupWindow::Notification(AComponent, Operation);
+    if (Operation != TOperation::opRemove)
+        return;
+    if (AComponent == focusControl_)
+        focusControl_ = nullptr;
+    if (AComponent == ownerControl_) {
+        ownerControl_ = nullptr;
+        // The hooks belong to the owner, which is half gone: the popup just disappears.
+        if (IsOpen()) {
+            Unlist(this);
+            if (HandleAllocated())
+                ShowWindow(Handle(), SW_HIDE);
+            TControl::SetVisible(false);
+            ReleaseHeldCapture();
+        }
+    }
+}
+
+bool TcxCustomPopupWindow::IsPopupKey(WORD AKey) const
+{
+    return (AKey >= VK_PRIOR && AKey <= VK_DOWN) || AKey == VK_F4;
+}
+
+void TcxCustomPopupWindow::DoClosing(TcxPopupCloseReason AReason)
+{
+    if (OnClosing)
+        OnClosing(this, AReason);
+}
+
+void TcxCustomPopupWindow::DoClosed(TcxPopupCloseReason AReason)
+{
+    if (OnClosed)
+        OnClosed(this, AReason);
+}
+
+void TcxCustomPopupWindow::DoShown()
+{
+    if (OnShown)
+        OnShown(this);
+}
+
+void TcxCustomPopupWindow::ClosePopup() { ClosePopup(false); }
+
+void TcxCustomPopupWindow::ClosePopup(bool AWithQuery, TcxPopupCloseReason AReason)
+{
+    if (!IsOpen())
+        return;
+    const auto alive = alive_;
+    if (AWithQuery) {
+        const bool canClose = CloseQuery();
+        if (!*alive)
+            return;
+        if (!canClose) {
+            SetModalResult(mrNone);
+            return;
+        }
+        if (!IsOpen())
+            return;
+    }
+    Unlist(this);
+    DoClosing(AReason);
+    if (!*alive)
+        return;
+    {
+        TcxTransitionMark mark(this, alive_);
+        if (HandleAllocated())
+            ShowWindow(Handle(), SW_HIDE);
+        if (!*alive)
+            return;
+        Hide();
+        if (!*alive)
+            return;
+        ReturnFocusToOwner();
+        if (!*alive)
+            return;
+    }
+    DoClosed(AReason);
+    if (*alive)
+        ReleaseHeldCapture();
+}
+
+void TcxCustomPopupWindow::ReturnFocusToOwner()
+{
+    auto owner = dynamic_cast<TWinControl*>(ownerControl_);
+    if (!owner || IsDesigning() || owner->IsDesigning())
+        return;
+    TCustomForm* form = owner->GetParentForm();
+    HWND focus = GetFocus();
+    if (!form || !form->HandleAllocated() || !focus || (focus != form->Handle() && !IsChild(form->Handle(), focus)))
+        return;
+    if (owner->CanFocus() && !owner->Focused())
+        owner->SetFocus();
+}
+
+void TcxCustomPopupWindow::ReleaseHeldCapture()
+{
+    HWND capture = GetCapture();
+    if (capture && HandleAllocated() && (capture == Handle() || IsChild(Handle(), capture)))
+        ReleaseCapture();
+}
+
+void TcxCustomPopupWindow::Popup() { Popup(nullptr); }
+
+void TcxCustomPopupWindow::Popup(TWinControl* AFocusedControl)
+{
+    if (IsOpen())
+        return;
+    const auto alive = alive_;
+    InitPopupFont();
+    if (Adjustable())
+        AdjustSize();
+    const POINT p = CalculatePosition();
+    SetBounds(p.x, p.y, Width(), Height());
+    {
+        TcxTransitionMark mark(this, alive_);
+        OpenPopupList().push_back(this);
+        TWinControl* focus = AFocusedControl;
+        if (captureFocus_) {
+            if (!focus || !focus->TabStop() || !CanTakeFocus(focus, this))
+                focus = FirstTabStop(this, this);
+            if (!focus)
+                focus = this;
+        }
+        SetPopupFocusControl(focus);
+        if (OnShowing)
+            OnShowing(this);
+        if (!*alive || !IsOpen())
+            return;
+        if (captureFocus_) {
+            // The form focuses its active control as it is shown and activated.
+            if (focus != this && focus->GetParentForm() == this)
+                SetActiveControl(focus);
+            Show();
+            if (!*alive || !IsOpen())
+                return;
+            if (focus == this)
+                ::SetFocus(Handle());
+            else if (!focus->Focused())
+                focus->SetFocus();
+        } else {
+            Show();
+            if (!*alive || !IsOpen())
+                return;
+            if (focus && focus->CanFocus() && !focus->Focused())
+                focus->SetFocus();
+            SetWindowPos(Handle(), IsParentTopmost() ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+                         SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+        }
+    }
+    if (!*alive)
+        return;
+    SetModalResult(mrNone);
+    DoShown();
+    if (*alive && captureFocus_ && modalLoop_)
+        RunModalLoop(alive);
+}
+
+void TcxCustomPopupWindow::RunModalLoop(const std::shared_ptr<bool>& AAlive)
+{
+    while (*AAlive && Visible() && IsOpen() && Application && !Application->Terminated()) {
+        // Alt, Alt+Enter and Alt+Space would open the system menu of the form below.
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && msg.message == WM_SYSKEYDOWN
+            && (msg.wParam == VK_RETURN || msg.wParam == VK_MENU || msg.wParam == VK_SPACE)
+            && PeekMessageW(&msg, msg.hwnd, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_REMOVE))
+            continue;  // the message after it is looked at too before it is handled: keys come in bursts
+        if (ModalResult() != mrNone) {
+            ClosePopup(true);
+            if (!*AAlive || !IsOpen())
+                return;
+        }
+        Application->HandleMessage();
+    }
+}
+
+void TcxCustomPopupWindow::Deactivated(HWND AActive)
+{
+    if (closingByOwner_)
+        return;
+    const auto alive = alive_;
+    // Newest first, up to the popup that took the activation (the focus moved into
+    // an open popup: that one and the older ones stay).
+    const std::vector<TcxCustomPopupWindow*> open = OpenPopupList();
+    for (auto it = open.rbegin(); it != open.rend(); ++it) {
+        TcxCustomPopupWindow* popup = *it;
+        if (!IsListed(popup))
+            continue;
+        if (popup->HandleAllocated() && popup->Handle() == AActive)
+            return;
+        if (popup->HandleAllocated() && IsWindowEnabled(popup->Handle()))
+            popup->ClosePopup(false, pcrDeactivated);
+        if (!*alive)
+            return;
+    }
+    ClosePopup(false, pcrDeactivated);
+}
+
+void TcxCustomPopupWindow::CloseByEscape()
+{
+    ReleaseHeldCapture();
+    ClosePopup(false, pcrCancel);
+}
+
+void TcxCustomPopupWindow::KeyDown(WORD& Key, TShiftState Shift)
+{
+    TcxPopupWindow::KeyDown(Key, Shift);
+    if (Key == VK_ESCAPE && IsOpen() && !CancelButton()) {
+        Key = 0;
+        CloseByEscape();
+    }
+}
+
+void TcxCustomPopupWindow::CloseRequested()
+{
+    const auto alive = alive_;
+    closingByOwner_ = true;
+    try {
+        ClosePopup(false, pcrOwner);
+    } catch (...) {
+        if (*alive)
+            closingByOwner_ = false;
+        throw;
+    }
+    if (!*alive)
+        return;
+    closingByOwner_ = false;
+    // The owner's focused window hears of the focus again, so that it shows it; a
+    // window without the focus is not told it has it.
+    auto owner = dynamic_cast<TWinControl*>(ownerControl_);
+    HWND focus = GetFocus();
+    if (owner && owner->HandleAllocated() && focus && (focus == owner->Handle() || IsChild(owner->Handle(), focus)))
+        SendMessageW(focus, WM_SETFOCUS, 0, 0);
+}
+
+void TcxCustomPopupWindow::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_ERASEBKGND:
+        if (!ErasesBackground()) {
+            Message.Result = 1;
+            return;
+        }
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(Message.WParam) == WA_INACTIVE) {
+            const auto alive = alive_;
+            TcxPopupWindow::WndProc(Message);
+            if (*alive)
+                Deactivated(reinterpret_cast<HWND>(Message.LParam));
+            return;
+        }
+        break;
+    case WM_ACTIVATEAPP:
+        // Form deactivation closes this popup; the application's would close it too early.
+        TForm::WndProc(Message);
+        return;
+    case WM_COMMAND:
+        // Escape as the dialog manager passes it on, unless a cancel button takes it.
+        if (Message.LParam == 0 && HIWORD(Message.WParam) == 0 && LOWORD(Message.WParam) == IDCANCEL && IsOpen()
+            && !CancelButton()) {
+            CloseByEscape();
+            Message.Result = 0;
+            return;
+        }
+        break;
+    case CXM_CLOSEPOPUPWINDOW:
+        CloseRequested();
+        return;
+    case CXM_SHOWPOPUPWINDOW:
+        Popup(FindControl(reinterpret_cast<HWND>(Message.WParam)));
+        return;
+    default:
+        break;
+    }
+    TcxPopupWindow::WndProc(Message);
+}

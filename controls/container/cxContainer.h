@@ -339,3 +339,129 @@ private:
     bool calculating_ = false;
     bool syncingFont_ = false;
 };
+
+
+// ---------------------------------------------------------------------------
+// The popup of an editor
+
+// Posted to a popup by its editor.
+// Close without asking; the owner control's focused window hears WM_SETFOCUS again.
+inline constexpr UINT CXM_CLOSEPOPUPWINDOW = WM_APP + 101;
+// Show; wParam is the window of the control to focus (or 0).
+inline constexpr UINT CXM_SHOWPOPUPWINDOW = WM_APP + 102;
+
+// Why a popup closed: a plain call (or a modal result), the owner's close request,
+// another window taking the activation, or Escape.
+enum TcxPopupCloseReason { pcrClosed, pcrOwner, pcrDeactivated, pcrCancel };
+
+using TcxPopupCloseEvent = std::function<void(qv::TObject* Sender, TcxPopupCloseReason AReason)>;
+
+// A popup that belongs to a control: it is listed while open (in opening order,
+// process-wide), either takes the focus and runs a local message loop or floats
+// without taking the activation, closes when the activation goes to a window
+// outside the chain of open popups or on Escape, and gives the focus back to its
+// owner. Its frame and background come from a container style and view info.
+class TcxCustomPopupWindow : public TcxPopupWindow, public IcxContainerStyleOwner {
+public:
+    // The owner control also owns the popup (it goes when the control goes).
+    explicit TcxCustomPopupWindow(qv::TControl* AOwnerControl);
+    ~TcxCustomPopupWindow() override;
+
+    qv::TControl* OwnerControl() const { return ownerControl_; }
+    // Made on first use from CreateStyle; its changes reach the popup.
+    TcxContainerStyle& Style();
+    // Made on first use from CreateViewInfo.
+    TcxContainerViewInfo& ViewInfo();
+    // True: an owned, activatable window that takes the focus; false: a tool
+    // window that never takes the activation and leaves the focus in the owner.
+    bool CaptureFocus() const { return captureFocus_; }
+    void SetCaptureFocus(bool Value);
+    // With CaptureFocus, topmost when the owner's form is topmost or there is none.
+    bool TopmostLikeParent() const { return topmostLikeParent_; }
+    void SetTopmostLikeParent(bool Value);
+    // Popup does not return while a focus-taking popup is open.
+    bool ModalLoop() const { return modalLoop_; }
+    void SetModalLoop(bool Value) { modalLoop_ = Value; }
+    // The control focused when the popup opened.
+    qv::TWinControl* PopupFocusControl() const { return focusControl_; }
+    // Set while the owner closes the popup (CXM_CLOSEPOPUPWINDOW).
+    bool ClosingByOwner() const { return closingByOwner_; }
+    bool IsOpen() const;
+
+    // The open popups, oldest first.
+    static const std::vector<TcxCustomPopupWindow*>& OpenPopups();
+    // The popup being shown or hidden right now, or nullptr: the activation and
+    // focus changes it causes are its own.
+    static TcxCustomPopupWindow* PopupInTransition();
+
+    virtual void DoClosed(TcxPopupCloseReason AReason);
+    virtual void DoClosing(TcxPopupCloseReason AReason);
+    virtual void DoShown();
+    // The keys an editor leaves to its open popup.
+    virtual bool IsPopupKey(WORD AKey) const;
+    virtual bool ErasesBackground() const { return false; }
+    // Closes without asking.
+    void ClosePopup() override;
+    // Nothing when not open; AWithQuery: the form's close query may refuse.
+    virtual void ClosePopup(bool AWithQuery, TcxPopupCloseReason AReason = pcrClosed);
+    void Popup() override;
+    // Opens, focusing AFocusedControl (with CaptureFocus: when it can take the focus
+    // and is a tab stop; else the first tab stop inside, else the popup).
+    virtual void Popup(qv::TWinControl* AFocusedControl);
+
+    // Works the frame and client rectangle out from the style and the size.
+    void CalculateViewInfo();
+
+    void WndProc(qv::TMessage& Message) override;
+    // IcxContainerStyleOwner
+    void StyleChanged(TcxContainerStyle* Sender) override;
+
+    TcxPopupCloseEvent OnClosing;
+    TcxPopupCloseEvent OnClosed;
+    qv::TNotifyEvent OnShowing;
+    qv::TNotifyEvent OnShown;
+
+protected:
+    virtual std::unique_ptr<TcxContainerStyle> CreateStyle();
+    virtual std::unique_ptr<TcxContainerViewInfo> CreateViewInfo();
+
+    // The base frame plus the style's frame and shadow.
+    int GetBorderWidth(int ASide) const override;
+    // The popup keeps its own font.
+    void InitPopupFont() override {}
+    void CreateParams(qv::TCreateParams& Params) override;
+    void CreateWnd() override;
+    void CreateHandle() override;
+    void AdjustClientRect(RECT& R) override;
+    void PaintWindow(HDC DC) override;
+    void KeyDown(WORD& Key, qv::TShiftState Shift) override;
+    void ShowWindowNow(bool AShow) override;
+    void Notification(qv::TComponent* AComponent, qv::TOperation Operation) override;
+
+private:
+    qv::TCustomForm* OwnerParentForm() const;
+    bool IsParentTopmost() const;
+    // The width of the style's frame as the popup draws it.
+    int StyleFrameWidth() const;
+    void SetPopupFocusControl(qv::TWinControl* AControl);
+    // Another window (AActive) took the activation.
+    void Deactivated(HWND AActive);
+    void CloseByEscape();
+    void CloseRequested();
+    void RunModalLoop(const std::shared_ptr<bool>& AAlive);
+    void ReturnFocusToOwner();
+    void ReleaseHeldCapture();
+    void RecreatePopup();
+
+    qv::TControl* ownerControl_;
+    std::unique_ptr<TcxContainerStyle> style_;
+    std::unique_ptr<TcxContainerViewInfo> viewInfo_;
+    bool captureFocus_ = true;
+    bool topmostLikeParent_ = false;
+    bool modalLoop_ = true;
+    qv::TWinControl* focusControl_ = nullptr;
+    bool closingByOwner_ = false;
+    // Cleared by the destructor: code that called out (hooks, handlers, the
+    // message loop) learns whether the popup still exists.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace qv;
 using namespace qvtest;
 
@@ -188,4 +190,31 @@ TEST(Application, MouseEnterAndLeaveFollowTheCursor)
     KillTimer(f->Handle(), 1);
     EXPECT_EQ(1, left->Count(CM_MOUSELEAVE));
     EXPECT_EQ(0, right->Count(CM_MOUSELEAVE));
+}
+
+TEST(Forms, AlphaBlendAndTransparentColorMakeALayeredWindow)
+{
+    std::unique_ptr<TForm> f(NewForm<TForm>(nullptr));
+    f->SetAlphaBlend(true);
+    f->SetAlphaBlendValue(200);  // before the window exists: applied when it is made
+    f->Show();
+    auto attributes = [&] {
+        COLORREF key = 0;
+        BYTE alpha = 0;
+        DWORD flags = 0;
+        GetLayeredWindowAttributes(f->Handle(), &key, &alpha, &flags);
+        return std::tuple{key, alpha, flags};
+    };
+    auto layered = [&] { return (GetWindowLongPtrW(f->Handle(), GWL_EXSTYLE) & WS_EX_LAYERED) != 0; };
+    ASSERT_TRUE(layered());
+    EXPECT_EQ(std::tuple(COLORREF(0), BYTE(200), DWORD(LWA_ALPHA)), attributes());
+
+    f->SetTransparentColorValue(clFuchsia);
+    f->SetTransparentColor(true);
+    EXPECT_EQ(std::tuple(COLORREF(RGB(255, 0, 255)), BYTE(200), DWORD(LWA_ALPHA | LWA_COLORKEY)), attributes());
+
+    f->SetAlphaBlend(false);
+    EXPECT_EQ(DWORD(LWA_COLORKEY), std::get<2>(attributes()));
+    f->SetTransparentColor(false);
+    EXPECT_FALSE(layered());
 }
