@@ -62,7 +62,7 @@ TcxContainerBorderStyle GetDrawnBorderStyle(TcxContainerBorderStyle AStyleBorder
 // TcxContainerStyle
 
 TcxContainerStyle::TcxContainerStyle(TPersistent* AOwner, bool AIsDependent, TcxContainerStyle* AParentStyle)
-    : owner_(AOwner), isDependent_(AIsDependent), parentStyle_(AParentStyle)
+    : owner_(AOwner), isDependent_(AIsDependent), parentStyle_(AParentStyle), update_([this] { Report(); })
 {
     if (!isDependent_ || !parentStyle_) {
         font_ = std::make_unique<TFont>();
@@ -335,24 +335,14 @@ std::wstring TcxContainerStyle::GetAssignedValueName(int AIndex) const
     return AIndex >= 0 && AIndex < cxContainerStyleValueCount ? names[AIndex] : L"";
 }
 
-void TcxContainerStyle::BeginUpdate() { ++updateCount_; }
+void TcxContainerStyle::BeginUpdate() { update_.Begin(); }
 
-void TcxContainerStyle::EndUpdate()
-{
-    if (updateCount_ == 0)
-        return;
-    if (--updateCount_ == 0 && modified_) {
-        modified_ = false;
-        Changed();
-    }
-}
+void TcxContainerStyle::EndUpdate() { update_.End(); }
 
-void TcxContainerStyle::Changed()
+void TcxContainerStyle::Changed() { update_.Changed(); }
+
+void TcxContainerStyle::Report()
 {
-    if (updateCount_ > 0) {
-        modified_ = true;
-        return;
-    }
     if (isDestroying_)
         return;
     if (auto owner = dynamic_cast<IcxContainerStyleOwner*>(owner_))

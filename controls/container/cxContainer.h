@@ -148,6 +148,8 @@ protected:
 
 private:
     void SetValueAssigned(int AValue);
+    // Tells the owner, unless the style is going away.
+    void Report();
     void FontChanged();
     // Takes the controller's font without assigning it.
     void FollowControllerFont();
@@ -167,8 +169,7 @@ private:
     bool transparentBorder_ = true;
     std::unique_ptr<TcxLookAndFeel> lookAndFeel_;
     TcxStyleController* styleController_ = nullptr;
-    int updateCount_ = 0;
-    bool modified_ = false;
+    TcxUpdateBracket update_;
     bool isDestroying_ = false;
     // A font copied from elsewhere (controller, control) does not count as assigned.
     bool copyingFont_ = false;

@@ -289,7 +289,13 @@ void TcxEditButton::Assign(const TPersistent* Source)
     collection_->EndUpdate();
 }
 
-TcxEditButtons::TcxEditButtons(TPersistent* AOwner) : owner_(AOwner) {}
+TcxEditButtons::TcxEditButtons(TPersistent* AOwner)
+    : owner_(AOwner), update_([this] {
+          if (OnChanged)
+              OnChanged();
+      })
+{
+}
 
 TcxEditButtons::~TcxEditButtons() { OnChanged = nullptr; }
 
@@ -331,23 +337,7 @@ int TcxEditButtons::IndexOf(const TcxEditButton* AButton) const
     return -1;
 }
 
-void TcxEditButtons::EndUpdate()
-{
-    if (updateCount_ > 0 && --updateCount_ == 0 && pending_) {
-        pending_ = false;
-        Changed();
-    }
-}
-
-void TcxEditButtons::Changed()
-{
-    if (updateCount_ > 0) {
-        pending_ = true;
-        return;
-    }
-    if (OnChanged)
-        OnChanged();
-}
+void TcxEditButtons::Changed() { update_.Changed(); }
 
 void TcxEditButtons::Assign(const TPersistent* Source)
 {

@@ -196,8 +196,8 @@ public:
     int VisibleCount() const;
     int IndexOf(const TcxEditButton* AButton) const;
 
-    void BeginUpdate() { ++updateCount_; }
-    void EndUpdate();
+    void BeginUpdate() { update_.Begin(); }
+    void EndUpdate() { update_.End(); }
     void Assign(const qv::TPersistent* Source) override;
     qv::TPersistent* GetOwner() const override { return owner_; }
 
@@ -209,8 +209,7 @@ private:
 
     qv::TPersistent* owner_;
     std::vector<std::unique_ptr<TcxEditButton>> items_;
-    int updateCount_ = 0;
-    bool pending_ = false;
+    TcxUpdateBracket update_;
 };
 
 // ---------------------------------------------------------------------------

@@ -4,9 +4,37 @@
 #include "framework/ClassRegistry.h"
 #include "framework/Classes.h"
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
+
+// Changes reported at once, or once when the outermost update bracket ends.
+class TcxUpdateBracket {
+public:
+    explicit TcxUpdateBracket(std::function<void()> AReport) : report_(std::move(AReport)) {}
+    void Begin() { ++count_; }
+    void End()
+    {
+        if (count_ > 0 && --count_ == 0 && pending_) {
+            pending_ = false;
+            report_();
+        }
+    }
+    void Changed()
+    {
+        if (count_ > 0)
+            pending_ = true;
+        else
+            report_();
+    }
+    bool Locked() const { return count_ > 0; }
+
+private:
+    std::function<void()> report_;
+    int count_ = 0;
+    bool pending_ = false;
+};
 
 // A persistent object that reports the object it belongs to (a control, a
 // properties object) as its owner; the owner is not owned.
