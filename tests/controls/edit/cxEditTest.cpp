@@ -305,13 +305,21 @@ TEST_F(EditFormTest, RecalculationInvalidatesOnlyWhatChanged)
     counted->ShortRefreshContainer(false);
     EXPECT_TRUE(counted->invalidated.empty()) << "nothing changed, nothing invalidated";
 
-    // The mouse over the button: only the button is invalidated (the edit turns hot too).
+    // The mouse over the text: the edit turns hot (its border changes). Then over the
+    // button: only the button's state changes, and only the button is invalidated.
+    POINT text = counted->ClientToScreen(POINT{10, 10});
+    SetCursorPos(text.x, text.y);
+    counted->ShortRefreshContainer(true);
+    ASSERT_FALSE(counted->invalidated.empty());
+    EXPECT_TRUE(counted->ViewInfo().ContainerState.Contains(csHot));
+    counted->invalidated.clear();
     const TcxEditButtonViewInfo button = counted->ViewInfo().ButtonsInfo.at(0);
     POINT p = counted->ClientToScreen(POINT{(button.Bounds.left + button.Bounds.right) / 2, 10});
     SetCursorPos(p.x, p.y);
     counted->ShortRefreshContainer(true);
-    ASSERT_FALSE(counted->invalidated.empty());
     EXPECT_EQ(ebsSelected, counted->ViewInfo().ButtonsInfo.at(0).State);
+    ASSERT_EQ(1u, counted->invalidated.size());
+    EXPECT_EQ(button.Bounds, counted->invalidated[0]);
     counted->invalidated.clear();
     counted->ShortRefreshContainer(true);
     EXPECT_TRUE(counted->invalidated.empty());
