@@ -39,6 +39,23 @@ void SetClipboard(const std::wstring& text)
 
 } // namespace
 
+TEST_F(EditFormTest, InnerWindowIsABorderlessEditWithNarrowMarginsInTheContent)
+{
+    HWND inner = Inner();
+    EXPECT_FALSE(GetWindowLongW(inner, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_TRUE(GetWindowLongW(inner, GWL_STYLE) & ES_AUTOHSCROLL);
+    EXPECT_FALSE(GetWindowLongW(inner, GWL_STYLE) & WS_TABSTOP);
+    edit->SetWidth(160);
+    const LRESULT margins = SendMessageW(inner, EM_GETMARGINS, 0, 0);
+    EXPECT_EQ(0, LOWORD(margins)) << "left, after a resize";
+    EXPECT_EQ(1, HIWORD(margins)) << "right";
+    const RECT c = edit->ViewInfo().ContentRect;
+    EXPECT_EQ(c.left + 1, edit->InnerControl()->Left());
+    EXPECT_EQ(c.top + 1, edit->InnerControl()->Top());
+    EXPECT_EQ(c.right, edit->InnerControl()->BoundsRect().right);
+    EXPECT_EQ(20, edit->Height()) << "the height follows the font: a 12-pixel line, margins and border";
+}
+
 TEST_F(EditFormTest, TextSetFromCodeShowsItAndBecomesTheValueWithoutAUserChange)
 {
     edit->SetText(L"办公室");
