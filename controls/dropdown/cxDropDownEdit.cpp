@@ -241,7 +241,8 @@ bool TcxCustomDropDownInnerEdit::CanShowHint()
 void TcxCustomDropDownInnerEdit::WndProc(TMessage& Message)
 {
     // Alt released after Alt+Up or Alt+Down: the character that Alt and the keypad's
-    // arrow key make on release is not typed.
+    // arrow key make on release is not typed, and the release does not go on to open
+    // the form's menu.
     if ((Message.Msg == WM_KEYUP || Message.Msg == WM_SYSKEYUP) && Message.WParam == VK_MENU
         && !IsKeyDown(VK_SHIFT) && !IsKeyDown(VK_CONTROL))
         if (auto edit = dynamic_cast<TcxCustomDropDownEdit*>(container_); edit && edit->TakeAltArrowUsed()
@@ -252,6 +253,8 @@ void TcxCustomDropDownInnerEdit::WndProc(TMessage& Message)
                     PostQuitMessage(static_cast<int>(msg.wParam));
                     break;
                 }
+            Message.Result = 0;
+            return;
         }
     TcxCustomInnerTextEdit::WndProc(Message);
 }
@@ -637,6 +640,10 @@ void TcxCustomDropDownEdit::PopupWindowDestroying(TcxCustomEditPopupWindow* APop
     ReleasePopupVisualArea(true);
     popup_ = nullptr;
     popupRequested_ = false;
+    hotAndPopup_ = false;
+    // The drop-down button is no longer drawn pressed.
+    if (!IsDestroying())
+        Recalculate();
 }
 
 void TcxCustomDropDownEdit::RemoveQueuedShowRequest()
