@@ -411,7 +411,7 @@ public:
     virtual void Popup(qv::TWinControl* AFocusedControl);
 
     // Works the frame and client rectangle out from the style and the size.
-    void CalculateViewInfo();
+    virtual void CalculateViewInfo();
 
     void WndProc(qv::TMessage& Message) override;
     // IcxContainerStyleOwner

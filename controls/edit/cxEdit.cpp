@@ -685,6 +685,8 @@ void TcxCustomEditProperties::Assign(const TPersistent* Source)
     SetAlignment(s->Alignment());
     EnsureAssignedValues();
     assignedValues_->ReadOnly = false;
+    // A source nobody has asked about yet has no assigned values either.
+    const_cast<TcxCustomEditProperties*>(s)->EnsureAssignedValues();
     if (const_cast<TcxCustomEditProperties*>(s)->IsReadOnlyStored())
         SetReadOnly(s->readOnly_);
     SetImmediatePost(s->immediatePost_);

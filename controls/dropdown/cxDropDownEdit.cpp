@@ -1,0 +1,1610 @@
+#include "controls/dropdown/cxDropDownEdit.h"
+
+#include "framework/Exceptions.h"
+
+#include <algorithm>
+
+using namespace qv;
+
+namespace {
+
+bool IsKeyDown(int AKey) { return (GetKeyState(AKey) & 0x8000) != 0; }
+
+bool IsWindowOrChild(HWND AParent, HWND AWnd)
+{
+    return AParent && AWnd && (AWnd == AParent || IsChild(AParent, AWnd));
+}
+
+TcxPopupAlignHorz PopupAlignHorz(TAlignment AAlignment)
+{
+    switch (AAlignment) {
+    case taCenter: return pahCenter;
+    case taRightJustify: return pahRight;
+    default: return pahLeft;
+    }
+}
+
+// The larger of the two system metrics the sizing zones and the system panel use.
+int SizingOffset() { return std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE)); }
+
+TcxButtonState CloseButtonStateToButtonState(int AState)
+{
+    switch (AState) {
+    case 2: return cxbsHot;
+    case 3: return cxbsPressed;
+    default: return cxbsNormal;
+    }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Masked edit
+
+TcxCustomMaskEditProperties::TcxCustomMaskEditProperties(TPersistent* AOwner) : TcxCustomTextEditProperties(AOwner)
+{
+    SetValidateOnEnter(true);
+}
+
+TcxCustomEdit* TcxCustomMaskEditProperties::CreateEdit(TComponent* AOwner) { return new TcxCustomMaskEdit(AOwner); }
+
+std::unique_ptr<TcxCustomEditProperties> TcxCustomMaskEdit::CreateProperties()
+{
+    return std::make_unique<TcxCustomMaskEditProperties>(this);
+}
+
+// ---------------------------------------------------------------------------
+// Drop-down edit properties
+
+TcxCustomDropDownEditProperties::TcxCustomDropDownEditProperties(TPersistent* AOwner)
+    : TcxCustomMaskEditProperties(AOwner)
+{
+    Buttons().Add().SetKind(bkDown);
+}
+
+const TBitmap* TcxCustomDropDownEditProperties::ButtonGlyph() const
+{
+    const int index = DropDownButtonIndex();
+    if (index < 0 || index >= Buttons().Count() || !Buttons()[index].HasGlyph())
+        return nullptr;
+    return &Buttons()[index].Glyph();
+}
+
+void TcxCustomDropDownEditProperties::SetButtonGlyph(const TBitmap* Value)
+{
+    const int index = DropDownButtonIndex();
+    if (index < 0 || index >= Buttons().Count())
+        return;
+    Buttons()[index].SetGlyph(Value && !Value->Empty() ? Value : nullptr);
+}
+
+void TcxCustomDropDownEditProperties::SyncButtonKind()
+{
+    const int index = DropDownButtonIndex();
+    if (index < 0 || index >= Buttons().Count())
+        return;
+    TcxEditButton& button = Buttons()[index];
+    if (button.HasGlyph())
+        button.SetKind(bkGlyph);
+    else if (button.Kind() == bkGlyph)
+        button.SetKind(bkDown);
+}
+
+void TcxCustomDropDownEditProperties::Changed()
+{
+    // The kind change reports through the buttons again; that report is this one.
+    if (syncingKind_)
+        return;
+    syncingKind_ = true;
+    SyncButtonKind();
+    syncingKind_ = false;
+    TcxCustomMaskEditProperties::Changed();
+}
+
+void TcxCustomDropDownEditProperties::SetPopupAlignment(TAlignment Value)
+{
+    if (Value == popupAlignment_)
+        return;
+    popupAlignment_ = Value;
+    Changed();
+}
+
+void TcxCustomDropDownEditProperties::SetPopupClientEdge(bool Value)
+{
+    if (Value == popupClientEdge_)
+        return;
+    popupClientEdge_ = Value;
+    Changed();
+}
+
+void TcxCustomDropDownEditProperties::SetPopupHeight(int Value)
+{
+    popupHeight_ = std::max(Value, popupMinHeight_);
+}
+
+void TcxCustomDropDownEditProperties::SetPopupMinHeight(int Value)
+{
+    popupMinHeight_ = std::max(Value, 0);
+    SetPopupHeight(popupHeight_);
+}
+
+void TcxCustomDropDownEditProperties::SetPopupMinWidth(int Value)
+{
+    popupMinWidth_ = std::max(Value, 0);
+    SetPopupWidth(popupWidth_);
+}
+
+void TcxCustomDropDownEditProperties::SetPopupWidth(int Value)
+{
+    if (Value < 0)
+        Value = 0;
+    if (Value > 0 && Value < popupMinWidth_)
+        Value = popupMinWidth_;
+    popupWidth_ = Value;
+}
+
+void TcxCustomDropDownEditProperties::SetPopupSizeable(bool Value)
+{
+    if (Value == popupSizeable_)
+        return;
+    popupSizeable_ = Value;
+    Changed();
+}
+
+void TcxCustomDropDownEditProperties::SetPopupSysPanelStyle(bool Value)
+{
+    if (Value == popupSysPanelStyle_)
+        return;
+    popupSysPanelStyle_ = Value;
+    Changed();
+}
+
+TcxCustomEditPopupWindow* TcxCustomDropDownEditProperties::CreatePopupWindow(TcxCustomDropDownEdit* AEdit)
+{
+    return new TcxCustomEditPopupWindow(AEdit);
+}
+
+std::unique_ptr<TcxCustomEditViewData> TcxCustomDropDownEditProperties::CreateViewData(TcxCustomEditStyle* AStyle)
+{
+    return std::make_unique<TcxCustomDropDownEditViewData>(this, AStyle);
+}
+
+TcxCustomEdit* TcxCustomDropDownEditProperties::CreateEdit(TComponent* AOwner) { return new TcxDropDownEdit(AOwner); }
+
+void TcxCustomDropDownEditProperties::DoAssign(const TcxCustomEditProperties& ASource)
+{
+    TcxCustomMaskEditProperties::DoAssign(ASource);
+    auto s = dynamic_cast<const TcxCustomDropDownEditProperties*>(&ASource);
+    if (!s)
+        return;
+    immediateDropDown_ = s->immediateDropDown_;
+    immediatePopup_ = s->immediatePopup_;
+    SetPopupAlignment(s->popupAlignment_);
+    popupAutoSize_ = s->popupAutoSize_;
+    SetPopupClientEdge(s->popupClientEdge_);
+    // The source's sizes already obey its minimums.
+    popupMinHeight_ = s->popupMinHeight_;
+    popupMinWidth_ = s->popupMinWidth_;
+    popupHeight_ = s->popupHeight_;
+    popupWidth_ = s->popupWidth_;
+    SetPopupSizeable(s->popupSizeable_);
+    SetPopupSysPanelStyle(s->popupSysPanelStyle_);
+    OnCloseQuery = s->OnCloseQuery;
+    OnCloseUp = s->OnCloseUp;
+    OnInitPopup = s->OnInitPopup;
+    OnPopup = s->OnPopup;
+}
+
+// ---------------------------------------------------------------------------
+// View data and look-and-feel
+
+void TcxCustomDropDownEditViewData::Calculate(const RECT& ABounds, POINT P, bool AMouseOver, TShiftState AButtons,
+                                              TcxCustomEditViewInfo& AViewInfo)
+{
+    if (!PopupOpen)
+        if (auto edit = dynamic_cast<TcxCustomDropDownEdit*>(Style ? Style->Control() : nullptr))
+            PopupOpen = edit->DroppedDown();
+    if (PopupOpen && Enabled && !IsDesigning)
+        Focused = true;
+    TcxCustomTextEditViewData::Calculate(ABounds, P, AMouseOver, AButtons, AViewInfo);
+    if (!PopupOpen || !Enabled)
+        return;
+    auto properties = dynamic_cast<TcxCustomDropDownEditProperties*>(Properties);
+    const int index = properties ? properties->DropDownButtonIndex() : 0;
+    for (TcxEditButtonViewInfo& button : AViewInfo.ButtonsInfo)
+        if (button.ButtonIndex == index)
+            button.State = ebsPressed;
+}
+
+TcxEditPopupControlLookAndFeel::TcxEditPopupControlLookAndFeel(TcxCustomDropDownEdit* AEdit)
+    : TcxLookAndFeel(AEdit), edit_(AEdit)
+{
+}
+
+void TcxEditPopupControlLookAndFeel::Update(TcxLookAndFeelKind AKind, bool ANativeStyle)
+{
+    if (Kind() != AKind)
+        WriteKind(AKind);
+    if (NativeStyle() != ANativeStyle)
+        WriteNativeStyle(ANativeStyle);
+}
+
+// ---------------------------------------------------------------------------
+// Inner edit
+
+bool TcxCustomDropDownInnerEdit::CanShowHint()
+{
+    auto edit = dynamic_cast<TcxCustomDropDownEdit*>(container_);
+    return !edit || edit->CanShowHint();
+}
+
+void TcxCustomDropDownInnerEdit::WndProc(TMessage& Message)
+{
+    // Alt released after Alt+Up or Alt+Down: the character that Alt and the keypad's
+    // arrow key make on release is not typed, and the release does not go on to open
+    // the form's menu.
+    if ((Message.Msg == WM_KEYUP || Message.Msg == WM_SYSKEYUP) && Message.WParam == VK_MENU
+        && !IsKeyDown(VK_SHIFT) && !IsKeyDown(VK_CONTROL))
+        if (auto edit = dynamic_cast<TcxCustomDropDownEdit*>(container_); edit && edit->TakeAltArrowUsed()
+            && HandleAllocated()) {
+            MSG msg;
+            while (PeekMessageW(&msg, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE))
+                if (msg.message == WM_QUIT) {
+                    PostQuitMessage(static_cast<int>(msg.wParam));
+                    break;
+                }
+            Message.Result = 0;
+            return;
+        }
+    TcxCustomInnerTextEdit::WndProc(Message);
+}
+
+// ---------------------------------------------------------------------------
+// The edit
+
+TcxCustomDropDownEdit::TcxCustomDropDownEdit(TComponent* AOwner) : TcxCustomMaskEdit(AOwner)
+{
+    popupControlsLookAndFeel_ = std::make_unique<TcxEditPopupControlLookAndFeel>(this);
+}
+
+TcxCustomDropDownEdit::~TcxCustomDropDownEdit()
+{
+    *alive_ = false;
+    Destroying();
+    DestroyPopupWindow();
+}
+
+void TcxCustomDropDownEdit::DestroyPopupWindow()
+{
+    TcxCustomEditPopupWindow* popup = popup_;
+    if (!popup)
+        return;
+    popup->OnClosed = nullptr;
+    popup->OnShown = nullptr;
+    // The list goes with the lookup data, not with the popup.
+    ReleasePopupVisualArea(true);
+    popup->DetachEdit();
+    popup_ = nullptr;
+    delete popup;
+}
+
+std::unique_ptr<TcxCustomEditProperties> TcxCustomDropDownEdit::CreateProperties()
+{
+    return std::make_unique<TcxCustomDropDownEditProperties>(this);
+}
+
+TWinControl* TcxCustomDropDownEdit::CreateInnerEdit()
+{
+    auto inner = new TcxCustomDropDownInnerEdit(this);
+    inner->SetColor(clWindow);
+    return inner;
+}
+
+TcxCustomEditPopupWindow& TcxCustomDropDownEdit::PopupWindow()
+{
+    if (!popup_) {
+        popup_ = ActiveProperties().CreatePopupWindow(this);
+        popup_->SetAdjustable(false);
+        popup_->OnClosed = [this](TObject*, TcxPopupCloseReason AReason) { PopupWindowClosed(AReason); };
+        popup_->OnShown = [this](TObject*) { PopupWindowShown(); };
+        popup_->Style().LookAndFeel().SetMaster(popupControlsLookAndFeel_.get());
+    }
+    return *popup_;
+}
+
+TcxCustomDropDownEditData& TcxCustomDropDownEdit::EditData()
+{
+    if (!editData_)
+        editData_ = std::make_unique<TcxCustomDropDownEditData>(ActiveProperties());
+    return *editData_;
+}
+
+bool TcxCustomDropDownEdit::DroppedDown() const { return popup_ && popup_->IsOpen() && popup_->Visible(); }
+
+void TcxCustomDropDownEdit::SetDroppedDown(bool Value)
+{
+    if (Value == DroppedDown())
+        return;
+    if (Value)
+        DropDown();
+    else
+        CloseUp(false);
+}
+
+bool TcxCustomDropDownEdit::Focused() const { return TcxCustomMaskEdit::Focused() || DroppedDown(); }
+
+bool TcxCustomDropDownEdit::WantsDialogKey(WORD AKey, TShiftState AShift)
+{
+    if (DroppedDown() && !(AShift & ssAlt) && (AKey == VK_RETURN || AKey == VK_ESCAPE))
+        return true;
+    return TcxCustomMaskEdit::WantsDialogKey(AKey, AShift);
+}
+
+bool TcxCustomDropDownEdit::CanAcceptPopupChoice()
+{
+    bool accept = CanModify();
+    if (accept && OnEditing)
+        OnEditing(this, accept);
+    return accept;
+}
+
+bool TcxCustomDropDownEdit::TakeAltArrowUsed()
+{
+    const bool used = altArrowUsed_;
+    altArrowUsed_ = false;
+    return used;
+}
+
+void TcxCustomDropDownEdit::DropDown()
+{
+    const auto alive = alive_;
+    DoInitPopup();
+    if (!*alive || !CanDropDown())
+        return;
+    SetupPopupWindow();
+    if (!*alive || !popup_ || DroppedDown())
+        return;
+    popup_->HandleNeeded();
+    TWinControl* focus = GetPopupFocusedControl();
+    HWND focusWnd = focus && focus->Parent() ? focus->Handle() : nullptr;
+    PostMessageW(popup_->Handle(), CXM_SHOWPOPUPWINDOW, reinterpret_cast<WPARAM>(focusWnd), 0);
+    popupRequested_ = true;
+}
+
+void TcxCustomDropDownEdit::CloseUp(bool AAccept)
+{
+    if (!DroppedDown())
+        return;
+    const auto alive = alive_;
+    TcxCustomDropDownEditProperties& p = ActiveProperties();
+    LockChangeEvents(true);
+    try {
+        if (AAccept && p.UsesLookupData())
+            AcceptLookupOnCloseUp();
+        if (*alive && AAccept && !p.PostOnPopupClosed() && p.ImmediatePost() && DataBinding().CanModify())
+            PostEditValue(true);
+    } catch (...) {
+        if (*alive)
+            LockChangeEvents(false);
+        throw;
+    }
+    if (!*alive)
+        return;
+    LockChangeEvents(false);
+    if (*alive && popup_)
+        popup_->ClosePopup(false);
+}
+
+void TcxCustomDropDownEdit::DoInitPopup()
+{
+    if (ActiveProperties().OnInitPopup)
+        ActiveProperties().OnInitPopup(this);
+}
+
+void TcxCustomDropDownEdit::DoPopup()
+{
+    if (ActiveProperties().OnPopup)
+        ActiveProperties().OnPopup(this);
+}
+
+void TcxCustomDropDownEdit::DoCloseUp()
+{
+    if (ActiveProperties().OnCloseUp)
+        ActiveProperties().OnCloseUp(this);
+}
+
+void TcxCustomDropDownEdit::DoCloseQuery(bool& CanClose)
+{
+    if (ActiveProperties().OnCloseQuery)
+        ActiveProperties().OnCloseQuery(this, CanClose);
+}
+
+TWinControl* TcxCustomDropDownEdit::GetPopupFocusedControl()
+{
+    TcxCustomDropDownEditProperties& p = ActiveProperties();
+    if (p.PopupCapturesFocus() && p.VisualAreaByLookupData() && HasLookupData() && LookupData().List())
+        return LookupData().List();
+    return InnerControl() ? InnerControl() : this;
+}
+
+SIZE TcxCustomDropDownEdit::GetPopupWindowClientPreferredSize()
+{
+    if (ActiveProperties().VisualAreaByLookupData() && HasLookupData())
+        return LookupData().ListPreferredSize(0, 0);
+    return SIZE{0, 0};
+}
+
+void TcxCustomDropDownEdit::PositionPopupWindowChildren(const RECT& AClientRect)
+{
+    if (ActiveProperties().VisualAreaByLookupData() && HasLookupData())
+        LookupData().PlaceList(AClientRect);
+}
+
+bool TcxCustomDropDownEdit::AdjustPopupClientSize(SIZE& ASize)
+{
+    if (ActiveProperties().VisualAreaByLookupData() && HasLookupData() && LookupData().List())
+        return LookupData().AdjustListSize(ASize);
+    return false;
+}
+
+void TcxCustomDropDownEdit::CreatePopupVisualArea()
+{
+    if (ActiveProperties().VisualAreaByLookupData())
+        LookupData().CreateList(&PopupWindow());
+}
+
+void TcxCustomDropDownEdit::ReleasePopupVisualArea(bool ADestroying)
+{
+    // The list stays in the popup between openings; it leaves only when the popup goes.
+    if (ADestroying && HasLookupData())
+        if (TcxCustomEditListBox* list = LookupData().List())
+            list->SetParent(nullptr);
+}
+
+void TcxCustomDropDownEdit::AcceptLookupOnCloseUp()
+{
+    TcxCustomTextEditLookupData& lookup = LookupData();
+    const int old = lookup.CurrentKey();
+    ++clickLock_;
+    try {
+        lookup.AcceptHighlight();
+    } catch (...) {
+        --clickLock_;
+        throw;
+    }
+    --clickLock_;
+    if (ModifiedAfterEnter() && lookup.CurrentKey() != old) {
+        SetModifiedAfterEnter(true);
+        Click();
+    }
+}
+
+void TcxCustomDropDownEdit::ResetLookupOnClosed()
+{
+    if (HasLookupData())
+        LookupData().ResetHighlight();
+}
+
+bool TcxCustomDropDownEdit::IsCloseUpKeyConsumed()
+{
+    if (!ActiveProperties().UsesLookupData())
+        return true;
+    return LookupData().ContainsText(GetDisplayText());
+}
+
+void TcxCustomDropDownEdit::SetupPopupWindow()
+{
+    const auto alive = alive_;
+    TcxCustomDropDownEditProperties& p = ActiveProperties();
+    PopupWindow().SetCaptureFocus(p.PopupCapturesFocus());
+    if (!*alive || !popup_)
+        return;
+    if (!IsDesigning())
+        CreatePopupVisualArea();
+    if (!*alive || !popup_)
+        return;
+    TcxCustomEditPopupWindow& popup = *popup_;
+    popup.SetOwnerParent(Parent());
+    popup.SetOwnerBounds(BoundsRect());
+    popup.SetAlignHorz(PopupAlignHorz(p.PopupAlignment()));
+    popup.SetClientEdge(p.PopupClientEdge());
+    popup.SetMinHeight(p.PopupMinHeight());
+    popup.SetMinWidth(p.PopupMinWidth());
+    popup.SetPopupAutoSize(p.PopupAutoSize() && !(p.PopupSizeable() && userSized_));
+    popup.SetSizeable(p.PopupSizeable());
+    popup.SetSysPanelStyle(p.PopupSysPanelStyle());
+    if (IsInplace() && p.PopupSizeable()) {
+        popup.SetPopupWidth(EditData().Width);
+        popup.SetPopupHeight(EditData().Height);
+    } else {
+        popup.SetPopupWidth(p.PopupWidth());
+        popup.SetPopupHeight(p.PopupHeight());
+    }
+    TcxCustomEditViewInfo& vi = ViewInfo();
+    popup.SetEditBorderStyle(GetEditPopupBorderStyle(Style().PopupBorderStyle(),
+                                                     static_cast<TcxEditBorderStyle>(vi.BorderStyle)));
+    popup.SetNativeStyle(vi.NativeStyle);
+    popup.SetShadow(vi.Shadow);
+    UpdatePopupControlsLookAndFeel();
+
+    const SIZE size = popup.CalculateSize();
+    popup.SetBounds(popup.Left(), popup.Top(), size.cx, size.cy);
+    const POINT position = popup.CalculatePosition();
+    popup.SetBounds(position.x, position.y, size.cx, size.cy);
+    popup.Relayout();
+    PopupVisualAreaPlaced();
+    if (!*alive || !popup_)
+        return;
+
+    // A translucent form's popup is as translucent.
+    if (TCustomForm* form = GetParentForm()) {
+        popup.SetAlphaBlendValue(form->AlphaBlendValue());
+        popup.SetAlphaBlend(form->AlphaBlend());
+        popup.SetTransparentColorValue(form->TransparentColorValue());
+        popup.SetTransparentColor(form->TransparentColor());
+    }
+}
+
+void TcxCustomDropDownEdit::UpdatePopupControlsLookAndFeel()
+{
+    if (!popupControlsLookAndFeel_)
+        return;
+    TcxLookAndFeelKind kind = lfStandard;
+    if (IsInplace()) {
+        kind = Style().LookAndFeel().Kind();
+    } else if (ActiveProperties().Buttons().Count() > 0) {
+        switch (Style().ButtonStyle()) {
+        case btsFlat:
+        case btsSimple:
+        case btsHotFlat: kind = lfFlat; break;
+        case btsUltraFlat: kind = lfUltraFlat; break;
+        default: kind = lfStandard; break;
+        }
+    }
+    popupControlsLookAndFeel_->Update(kind, ViewInfo().NativeStyle);
+}
+
+void TcxCustomDropDownEdit::LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues)
+{
+    TcxCustomMaskEdit::LookAndFeelChanged(Sender, AChangedValues);
+    if (HandleAllocated() && !IsDestroying())
+        UpdatePopupControlsLookAndFeel();
+}
+
+void TcxCustomDropDownEdit::PopupWindowShown()
+{
+    const auto alive = alive_;
+    popupRequested_ = false;
+    Recalculate();
+    if (popup_) {
+        popup_->CalculateViewInfo();
+        PositionPopupWindowChildren(popup_->ViewInfo().ClientRect);
+    }
+    DoPopup();
+    if (!*alive)
+        return;
+    // The selection shows as it does with the focus.
+    if (TWinControl* inner = InnerControl())
+        inner->Invalidate();
+}
+
+void TcxCustomDropDownEdit::PopupWindowClosed(TcxPopupCloseReason AReason)
+{
+    const auto alive = alive_;
+    popupRequested_ = false;
+    // A press on the drop-down button that took the activation from the popup must not open it again.
+    if (AReason != pcrDeactivated)
+        hotAndPopup_ = false;
+    ReleasePopupVisualArea(false);
+    if (!*alive)
+        return;
+    TcxCustomDropDownEditProperties& p = ActiveProperties();
+    if (popupSizeChanged_ && popup_) {
+        if (p.PopupSizeable()) {
+            if (IsInplace()) {
+                EditData().Width = popup_->Width();
+                EditData().Height = popup_->Height();
+                EditData().SizeChanged = true;
+            } else {
+                p.SetPopupWidth(popup_->Width());
+                p.SetPopupHeight(popup_->Height());
+                userSized_ = true;
+            }
+        }
+        popupSizeChanged_ = false;
+    }
+    if (p.UsesLookupData())
+        ResetLookupOnClosed();
+    // The drop-down button is no longer drawn pressed; its hot state follows the pointer.
+    Recalculate();
+    DoCloseUp();
+    if (!*alive)
+        return;
+    LockChangeEvents(true);
+    try {
+        if (p.PostOnPopupClosed() && p.ImmediatePost() && DataBinding().CanModify() && ValidateEdit(false))
+            PostEditValue(false);
+    } catch (...) {
+        if (*alive)
+            LockChangeEvents(false);
+        throw;
+    }
+    if (*alive)
+        LockChangeEvents(false);
+}
+
+void TcxCustomDropDownEdit::PopupWindowDestroying(TcxCustomEditPopupWindow* APopup)
+{
+    if (APopup != popup_)
+        return;
+    ReleasePopupVisualArea(true);
+    popup_ = nullptr;
+    popupRequested_ = false;
+    hotAndPopup_ = false;
+    // The drop-down button is no longer drawn pressed.
+    if (!IsDestroying())
+        Recalculate();
+}
+
+void TcxCustomDropDownEdit::RemoveQueuedShowRequest()
+{
+    if (popup_ && popup_->HandleAllocated()) {
+        MSG msg;
+        while (PeekMessageW(&msg, popup_->Handle(), CXM_SHOWPOPUPWINDOW, CXM_SHOWPOPUPWINDOW, PM_REMOVE)) {
+        }
+    }
+    popupRequested_ = false;
+}
+
+void TcxCustomDropDownEdit::FocusLeft(HWND AFocus)
+{
+    // The popup's own showing and hiding moves the focus; so does a focus-taking popup.
+    if (TcxCustomPopupWindow::PopupInTransition())
+        return;
+    if (popup_ && popup_->HandleAllocated() && IsWindowOrChild(popup_->Handle(), AFocus))
+        return;
+    if (HandleAllocated() && IsWindowOrChild(Handle(), AFocus))
+        return;
+    RemoveQueuedShowRequest();
+    CloseUp(false);
+}
+
+void TcxCustomDropDownEdit::DoExit()
+{
+    const auto alive = alive_;
+    TcxCustomMaskEdit::DoExit();
+    if (!*alive)
+        return;
+    RemoveQueuedShowRequest();
+    CloseUp(false);
+}
+
+void TcxCustomDropDownEdit::HandleEditKey(WORD& Key, TShiftState Shift)
+{
+    SetCloseUpMark(false);
+    if (Key == VK_MENU)
+        altArrowUsed_ = false;
+    const auto alive = alive_;
+    const bool alt = (Shift & ssAlt) != 0;
+    if ((alt && (Key == VK_UP || Key == VK_DOWN)) || (Key == VK_F4 && !alt)) {
+        if (alt)
+            altArrowUsed_ = true;
+        Key = 0;
+        if (DroppedDown())
+            CloseUp(true);
+        else
+            DropDown();
+        return;
+    }
+    if (!alt && (Key == VK_RETURN || Key == VK_ESCAPE) && DroppedDown()) {
+        if (Key == VK_RETURN) {
+            CloseUp(CanAcceptPopupChoice());
+        } else {
+            CloseUp(false);
+            if (!*alive)
+                return;
+            HWND capture = GetCapture();
+            if (IsWindowOrChild(HandleAllocated() ? Handle() : nullptr, capture)
+                || (popup_ && popup_->HandleAllocated() && IsWindowOrChild(popup_->Handle(), capture)))
+                ReleaseCapture();
+        }
+        if (!*alive)
+            return;
+        if (!DroppedDown() && IsCloseUpKeyConsumed()) {
+            // The character the key makes is not typed either.
+            SetCloseUpMark(true);
+            Key = 0;
+            return;
+        }
+    }
+    TcxCustomMaskEdit::HandleEditKey(Key, Shift);
+}
+
+void TcxCustomDropDownEdit::KeyPress(wchar_t& Key)
+{
+    const auto alive = alive_;
+    TcxCustomDropDownEditProperties& p = ActiveProperties();
+    if (Key >= 32) {
+        if (p.ImmediateDropDown() && !DroppedDown() && !popupRequested_) {
+            Perform(CXM_DROPDOWN);
+            if (!*alive)
+                return;
+        }
+        // A focus-taking popup gets the character once it is shown.
+        if (p.PopupCapturesFocus() && (DroppedDown() || popupRequested_) && CanDropDown() && popup_
+            && GetPopupFocusedControl()) {
+            PostMessageW(popup_->Handle(), CXM_POPUPCHAR, Key, 0);
+            Key = 0;
+            return;
+        }
+    }
+    TcxCustomMaskEdit::KeyPress(Key);
+}
+
+int TcxCustomDropDownEdit::ButtonAt(POINT P)
+{
+    for (const TcxEditButtonViewInfo& b : ViewInfo().ButtonsInfo)
+        if (PtInRect(&b.Bounds, P))
+            return b.ButtonIndex;
+    return -1;
+}
+
+void TcxCustomDropDownEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    const auto alive = alive_;
+    TcxCustomMaskEdit::MouseDown(Button, Shift, X, Y);
+    if (!*alive || Button != mbLeft || !Enabled())
+        return;
+    UpdatePopupControlsLookAndFeel();
+    TcxCustomDropDownEditProperties& p = ActiveProperties();
+    const int button = ButtonAt(POINT{X, Y});
+    if (button >= 0 && button == p.DropDownButtonIndex()) {
+        if (!IsDesigning() && CanFocus() && !TcxCustomMaskEdit::Focused())
+            SetFocus();
+        if (!*alive)
+            return;
+        if (DroppedDown() || hotAndPopup_) {
+            // The press closes what was open (or was open until the press took the activation).
+            hotAndPopup_ = false;
+            CloseUp(false);
+        } else if (!popupRequested_) {
+            SetDroppedDown(true);
+        }
+        return;
+    }
+    if (button >= 0)
+        return;
+    if (DroppedDown())
+        CloseUp(false);
+    else if (p.TextAreaClickOpens() && !hotAndPopup_ && !popupRequested_ && TcxCustomMaskEdit::Focused())
+        DropDown();
+}
+
+void TcxCustomDropDownEdit::CalculateViewInfo(POINT P, bool AIsMouseOver)
+{
+    TcxCustomMaskEdit::CalculateViewInfo(P, AIsMouseOver);
+    const bool onButton = AIsMouseOver && ButtonAt(P) == ActiveProperties().DropDownButtonIndex()
+        && ActiveProperties().DropDownButtonIndex() >= 0;
+    if (DroppedDown())
+        hotAndPopup_ = onButton;
+    else if (!onButton)
+        hotAndPopup_ = false;
+}
+
+void TcxCustomDropDownEdit::InnerControlWndProc(TMessage& Message)
+{
+    const auto alive = alive_;
+    const UINT msg = Message.Msg;
+    const WPARAM wParam = Message.WParam;
+    // A press in the text area closes an open popup unaccepted.
+    if ((msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) && DroppedDown()) {
+        CloseUp(false);
+        if (!*alive)
+            return;
+    }
+    TcxCustomMaskEdit::InnerControlWndProc(Message);
+    if (*alive && msg == WM_KILLFOCUS)
+        FocusLeft(reinterpret_cast<HWND>(wParam));
+}
+
+void TcxCustomDropDownEdit::PropertiesChanged(TcxCustomEditProperties* Sender)
+{
+    TcxCustomMaskEdit::PropertiesChanged(Sender);
+    if (IsDestroying())
+        return;
+    TcxCustomDropDownEditProperties& p = ActiveProperties();
+    if (!p.PopupSizeable()) {
+        popupSizeChanged_ = false;
+        userSized_ = false;
+        if (editData_)
+            editData_->SizeChanged = false;
+    }
+    if (DroppedDown())
+        SetupPopupWindow();
+}
+
+void TcxCustomDropDownEdit::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TcxCustomMaskEdit::Notification(AComponent, Operation);
+    if (Operation == TOperation::opRemove && AComponent == popup_)
+        popup_ = nullptr;
+}
+
+void TcxCustomDropDownEdit::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case CXM_DROPDOWN:
+        DropDown();
+        Message.Result = 0;
+        return;
+    case WM_KILLFOCUS: {
+        const auto alive = alive_;
+        const HWND focus = reinterpret_cast<HWND>(Message.WParam);
+        TcxCustomMaskEdit::WndProc(Message);
+        if (*alive)
+            FocusLeft(focus);
+        return;
+    }
+    default:
+        break;
+    }
+    TcxCustomMaskEdit::WndProc(Message);
+}
+
+// ---------------------------------------------------------------------------
+// Popup window view info
+
+void TcxCustomEditPopupWindowViewInfo::Assign(const TcxContainerViewInfo& ASource)
+{
+    TcxContainerViewInfo::Assign(ASource);
+    if (auto s = dynamic_cast<const TcxCustomEditPopupWindowViewInfo*>(&ASource)) {
+        EditBorderStyle = s->EditBorderStyle;
+        ClientEdge = s->ClientEdge;
+        Sizeable = s->Sizeable;
+        SysPanelStyle = s->SysPanelStyle;
+        SysPanelHeight = s->SysPanelHeight;
+        SizeGripCorner = s->SizeGripCorner;
+        SizingOffset = s->SizingOffset;
+        SysPanelRect = s->SysPanelRect;
+        SizeGripRect = s->SizeGripRect;
+        CloseButtonRect = s->CloseButtonRect;
+        CloseButtonState = s->CloseButtonState;
+        Painter = s->Painter;
+    }
+}
+
+bool TcxCustomEditPopupWindowViewInfo::IsEqual(const TcxContainerViewInfo& AOther) const
+{
+    auto o = dynamic_cast<const TcxCustomEditPopupWindowViewInfo*>(&AOther);
+    return o && TcxContainerViewInfo::IsEqual(AOther) && EditBorderStyle == o->EditBorderStyle
+        && ClientEdge == o->ClientEdge && Sizeable == o->Sizeable && SysPanelStyle == o->SysPanelStyle
+        && SysPanelHeight == o->SysPanelHeight && SizeGripCorner == o->SizeGripCorner
+        && SizingOffset == o->SizingOffset && SysPanelRect == o->SysPanelRect && SizeGripRect == o->SizeGripRect
+        && CloseButtonRect == o->CloseButtonRect && CloseButtonState == o->CloseButtonState && Painter == o->Painter;
+}
+
+void TcxCustomEditPopupWindowViewInfo::Paint(TcxCanvas& ACanvas)
+{
+    if (IsRectEmptyR(Bounds))
+        return;
+    PaintBorder(ACanvas);
+    if (SysPanelHeight > 0)
+        PaintSysPanel(ACanvas);
+    ACanvas.FillRect(ClientRect, BackgroundColor);
+}
+
+void TcxCustomEditPopupWindowViewInfo::PaintBorder(TcxCanvas& ACanvas)
+{
+    RECT r = BorderRect;
+    if (EditBorderStyle == epbsFrame3D) {
+        ACanvas.Draw3DEdge(r, false, true);
+        ACanvas.Draw3DEdge(Inflated(r, -1, -1), false, false);
+    } else {
+        ACanvas.FrameSides(r, BorderColor, sdAll, BorderWidth);
+    }
+    r = Inflated(r, -BorderWidth, -BorderWidth);
+    if (ClientEdge) {
+        ACanvas.Draw3DEdge(r, true, true);
+        ACanvas.Draw3DEdge(Inflated(r, -1, -1), true, false);
+    }
+    if (Shadow) {
+        // Below and to the right, starting 3 pixels in; the corners outside are cut
+        // off the window by its region.
+        const int w = Bounds.right, h = Bounds.bottom;
+        ACanvas.FillRect(Rect(w - 3, Bounds.top + 3, w, h), clBtnShadow);
+        ACanvas.FillRect(Rect(Bounds.left + 3, h - 3, w, h), clBtnShadow);
+    }
+}
+
+void TcxCustomEditPopupWindowViewInfo::PaintSysPanel(TcxCanvas& ACanvas)
+{
+    const RECT& panel = SysPanelRect;
+    ACanvas.FillRect(panel, clBtnFace);
+    ACanvas.FrameSides(panel, clBtnShadow, GripAtTop() ? sdBottom : sdTop);
+    if (!IsRectEmptyR(SizeGripRect)) {
+        // Dots in a triangle pointing into the grip's corner.
+        const RECT& g = SizeGripRect;
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; i + j < 3; ++j) {
+                const int x = GripAtLeft() ? g.left + 2 + 4 * i : g.right - 5 - 4 * i;
+                const int y = GripAtTop() ? g.top + 2 + 4 * j : g.bottom - 5 - 4 * j;
+                ACanvas.FillRect(Rect(x + 1, y + 1, x + 3, y + 3), clBtnShadow);
+                ACanvas.FillRect(Rect(x, y, x + 2, y + 2), clBtnHighlight);
+            }
+    }
+    if (!IsRectEmptyR(CloseButtonRect)) {
+        const RECT& b = CloseButtonRect;
+        const TcxButtonState state = CloseButtonStateToButtonState(CloseButtonState);
+        if (Painter)
+            Painter->PaintButton(ACanvas, b, L"", state);
+        else
+            ACanvas.Draw3DEdge(b, state == cxbsPressed, true);
+        // The cross, two pixels thick, shifted with a pressed face.
+        const int shift = state == cxbsPressed ? 1 : 0;
+        const int size = std::min(qv::Width(b), qv::Height(b)) - 8;
+        const int x0 = b.left + (qv::Width(b) - size) / 2 + shift, y0 = b.top + (qv::Height(b) - size) / 2 + shift;
+        for (int i = 0; i < size; ++i) {
+            ACanvas.FillRect(Rect(x0 + i, y0 + i, x0 + i + 2, y0 + i + 1), clBtnText);
+            ACanvas.FillRect(Rect(x0 + size - 1 - i, y0 + i, x0 + size + 1 - i, y0 + i + 1), clBtnText);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Popup window
+
+TcxCustomEditPopupWindow::TcxCustomEditPopupWindow(TcxCustomDropDownEdit* AEdit)
+    : TcxCustomPopupWindow(AEdit), edit_(AEdit)
+{
+    SetAdjustable(false);
+}
+
+TcxCustomEditPopupWindow::~TcxCustomEditPopupWindow()
+{
+    *living_ = false;
+    if (sizing_)
+        EndSizing(false);
+    if (edit_)
+        edit_->PopupWindowDestroying(this);
+    edit_ = nullptr;
+}
+
+std::unique_ptr<TcxContainerViewInfo> TcxCustomEditPopupWindow::CreateViewInfo()
+{
+    return std::make_unique<TcxCustomEditPopupWindowViewInfo>();
+}
+
+int TcxCustomEditPopupWindow::FrameWidth() const
+{
+    return !nativeStyle_ && editBorderStyle_ == epbsFrame3D ? 2 : 1;
+}
+
+int TcxCustomEditPopupWindow::PanelHeight() const { return sysPanelStyle_ ? SizingOffset() : 0; }
+
+RECT TcxCustomEditPopupWindow::BorderExtents() const
+{
+    const int w = FrameWidth() + (clientEdge_ ? 2 : 0);
+    const int shadow = shadow_ ? 3 : 0;
+    RECT r{w, w, w + shadow, w + shadow};
+    if (sizeGripCorner_ < 2)
+        r.top += PanelHeight();
+    else
+        r.bottom += PanelHeight();
+    return r;
+}
+
+SIZE TcxCustomEditPopupWindow::MinimalSize() const
+{
+    const RECT b = BorderExtents();
+    SIZE m{b.left + b.right, b.top + b.bottom};
+    if (sizeable_ && sysPanelStyle_)
+        m.cx += 2 * PanelHeight() + 10;
+    return m;
+}
+
+SIZE TcxCustomEditPopupWindow::CalculateSize()
+{
+    const RECT b = BorderExtents();
+    const SIZE m = MinimalSize();
+    const SIZE preferred = edit_ && autoSize_ ? edit_->GetPopupWindowClientPreferredSize() : SIZE{0, 0};
+    int w, h;
+    if (autoSize_)
+        w = preferred.cx + b.left + b.right;
+    else
+        w = popupWidth_ > 0 ? popupWidth_ : qv::Width(OwnerBounds());
+    if (sizeable_ && minWidth_ > 0)
+        w = std::max(w, minWidth_);
+    if (autoSize_) {
+        h = preferred.cy + b.top + b.bottom;
+    } else {
+        h = popupHeight_;
+        if (h <= 0)
+            h = std::max<int>(minHeight_, m.cy);
+    }
+    if (sizeable_ && minHeight_ > 0)
+        h = std::max(h, minHeight_);
+    return SIZE{std::max<LONG>(w, m.cx), std::max<LONG>(h, m.cy)};
+}
+
+SIZE TcxCustomEditPopupWindow::CheckSize(SIZE ASize)
+{
+    const SIZE m = MinimalSize();
+    ASize.cx = std::max(ASize.cx, m.cx);
+    ASize.cy = std::max(ASize.cy, m.cy);
+    if (minWidth_ > 0)
+        ASize.cx = std::max<LONG>(ASize.cx, minWidth_);
+    if (minHeight_ > 0)
+        ASize.cy = std::max<LONG>(ASize.cy, minHeight_);
+    if (edit_) {
+        const RECT b = BorderExtents();
+        SIZE client{ASize.cx - b.left - b.right, ASize.cy - b.top - b.bottom};
+        if (edit_->AdjustPopupClientSize(client))
+            ASize = SIZE{std::max<LONG>(client.cx + b.left + b.right, m.cx),
+                         std::max<LONG>(client.cy + b.top + b.bottom, m.cy)};
+    }
+    return ASize;
+}
+
+POINT TcxCustomEditPopupWindow::CalculatePosition()
+{
+    POINT p = TcxCustomPopupWindow::CalculatePosition();
+    const RECT owner = OwnerScreenBounds();
+    const RECT work = GetMonitorWorkArea(p);
+    const bool above = p.y < owner.top;
+    bool right = true;
+    switch (AlignHorz()) {
+    case pahLeft: right = p.x == owner.left; break;
+    case pahRight: right = p.x + Width() != owner.right; break;
+    case pahCenter: right = work.right - owner.right >= owner.left - work.left; break;
+    }
+    sizeGripCorner_ = (above ? 0 : 2) + (right ? 1 : 0);
+    // The shadow of a popup above the edit covers the edit's top edge.
+    if (shadow_ && above)
+        p.y += 3;
+    return p;
+}
+
+int TcxCustomEditPopupWindow::GetBorderWidth(int ASide) const
+{
+    const RECT b = BorderExtents();
+    switch (ASide) {
+    case 0: return b.left;
+    case 1: return b.top;
+    case 2: return b.right;
+    default: return b.bottom;
+    }
+}
+
+void TcxCustomEditPopupWindow::CalculateViewInfo()
+{
+    TcxCustomEditPopupWindowViewInfo& vi = ViewInfo();
+    TcxContainerStyle& style = Style();
+    const int w = Width(), h = Height(), shadow = shadow_ ? 3 : 0;
+    const int panel = PanelHeight();
+    vi.Bounds = Rect(0, 0, w, h);
+    vi.Shadow = shadow_;
+    vi.NativeStyle = nativeStyle_;
+    vi.ThemedObjectType = 0;
+    vi.NativePart = 0;
+    vi.NativeState = 0;
+    vi.ContainerState = Enabled() ? TcxContainerState{csNormal} : TcxContainerState{csDisabled};
+    vi.HotState = chsNoHotTrack;
+    vi.BorderStyle = cbsNone;
+    vi.EditBorderStyle = nativeStyle_ || editBorderStyle_ == epbsDefault ? epbsSingle : editBorderStyle_;
+    vi.BorderWidth = FrameWidth();
+    vi.BorderColor = vi.EditBorderStyle == epbsFlat ? clBtnShadow : clWindowFrame;
+    vi.BackgroundColor = Enabled() ? style.Color() : clBtnFace;
+    vi.ClientEdge = clientEdge_;
+    vi.Sizeable = sizeable_;
+    vi.SysPanelStyle = sysPanelStyle_;
+    vi.SysPanelHeight = panel;
+    vi.SizeGripCorner = sizeGripCorner_;
+    vi.SizingOffset = SizingOffset();
+    vi.Painter = style.LookAndFeel().GetPainter();
+    vi.BorderRect = Rect(0, 0, std::max(0, w - shadow), std::max(0, h - shadow));
+    RECT inner = Inflated(vi.BorderRect, -vi.BorderWidth, -vi.BorderWidth);
+    if (clientEdge_)
+        inner = Inflated(inner, -2, -2);
+    RECT client = inner;
+    vi.SysPanelRect = vi.SizeGripRect = vi.CloseButtonRect = RECT{};
+    if (panel > 0) {
+        if (vi.GripAtTop()) {
+            vi.SysPanelRect = Rect(inner.left, inner.top, inner.right, inner.top + panel);
+            client.top += panel;
+        } else {
+            vi.SysPanelRect = Rect(inner.left, inner.bottom - panel, inner.right, inner.bottom);
+            client.bottom -= panel;
+        }
+        const RECT& sp = vi.SysPanelRect;
+        if (sizeable_)
+            vi.SizeGripRect = vi.GripAtLeft() ? Rect(sp.left, sp.top, sp.left + panel, sp.bottom)
+                                              : Rect(sp.right - panel, sp.top, sp.right, sp.bottom);
+        // The close button at the other end of the panel, square, two pixels in.
+        const int size = panel - 4;
+        const int top = sp.top + (qv::Height(sp) - size) / 2;
+        vi.CloseButtonRect = vi.GripAtLeft() ? Rect(sp.right - 2 - size, top, sp.right - 2, top + size)
+                                             : Rect(sp.left + 2, top, sp.left + 2 + size, top + size);
+    }
+    if (IsRectEmptyR(client))
+        client = Rect(client.left, client.top, std::max(client.left, client.right), std::max(client.top, client.bottom));
+    vi.ClientRect = client;
+}
+
+void TcxCustomEditPopupWindow::Relayout()
+{
+    CalculateViewInfo();
+    if (edit_)
+        edit_->PositionPopupWindowChildren(ViewInfo().ClientRect);
+    Realign();
+    UpdateWindowRegion();
+    Invalidate();
+    if (HandleAllocated() && IsWindowVisible(Handle()))
+        Update();
+}
+
+void TcxCustomEditPopupWindow::UpdateWindowRegion()
+{
+    if (!HandleAllocated())
+        return;
+    if (!shadow_) {
+        if (regionSet_)
+            SetWindowRgn(Handle(), nullptr, TRUE);
+        regionSet_ = false;
+        return;
+    }
+    const int w = Width(), h = Height();
+    TGdiObject region(CreateRectRgn(0, 0, w, h));
+    TGdiObject corner(CreateRectRgn(w - 3, 0, w, 3));
+    CombineRgn(static_cast<HRGN>(region.Get()), static_cast<HRGN>(region.Get()), static_cast<HRGN>(corner.Get()),
+               RGN_DIFF);
+    corner.Reset(CreateRectRgn(0, h - 3, 3, h));
+    CombineRgn(static_cast<HRGN>(region.Get()), static_cast<HRGN>(region.Get()), static_cast<HRGN>(corner.Get()),
+               RGN_DIFF);
+    // The window owns the region once it has it.
+    if (SetWindowRgn(Handle(), static_cast<HRGN>(region.Get()), TRUE)) {
+        region.Release();
+        regionSet_ = true;
+    }
+}
+
+bool TcxCustomEditPopupWindow::CloseQuery()
+{
+    bool canClose = TcxCustomPopupWindow::CloseQuery();
+    if (canClose && edit_)
+        edit_->DoCloseQuery(canClose);
+    return canClose;
+}
+
+void TcxCustomEditPopupWindow::KeyDown(WORD& Key, TShiftState Shift)
+{
+    // Keys in a focus-taking popup: the keys that toggle it close it, accepting.
+    if (edit_ && IsOpen()) {
+        const bool alt = (Shift & ssAlt) != 0;
+        if ((alt && (Key == VK_UP || Key == VK_DOWN)) || (Key == VK_F4 && !alt)) {
+            Key = 0;
+            edit_->CloseUp(true);
+            return;
+        }
+    }
+    TcxCustomPopupWindow::KeyDown(Key, Shift);
+}
+
+unsigned TcxCustomEditPopupWindow::SizingHitTest(POINT P)
+{
+    if (!sizeable_)
+        return 0;
+    TcxCustomEditPopupWindowViewInfo& vi = ViewInfo();
+    if (PtInRect(&vi.CloseButtonRect, P))
+        return 0;
+    const unsigned horz = vi.GripAtLeft() ? pszLeft : pszRight;
+    const unsigned vert = vi.GripAtTop() ? pszTop : pszBottom;
+    if (PtInRect(&vi.SizeGripRect, P))
+        return horz | vert;
+    const RECT& b = vi.BorderRect;
+    if (!PtInRect(&b, P))
+        return 0;
+    const int offset = vi.SizingOffset;
+    unsigned sides = 0;
+    if (vi.GripAtLeft() ? P.x < b.left + offset : P.x >= b.right - offset)
+        sides |= horz;
+    // With a system panel only its grip sizes vertically.
+    if (vi.SysPanelHeight == 0 && (vi.GripAtTop() ? P.y < b.top + offset : P.y >= b.bottom - offset))
+        sides |= vert;
+    return sides;
+}
+
+RECT TcxCustomEditPopupWindow::EditScreenRect() const { return OwnerScreenBounds(); }
+
+void TcxCustomEditPopupWindow::DrawTrackFrame(const RECT& R)
+{
+    RECT frame = R;
+    if (shadow_) {
+        frame.right -= 3;
+        frame.bottom -= 3;
+    }
+    TScreenCanvas screen;
+    HDC dc = screen.Handle();
+    const int rings = std::max(2, FrameWidth());
+    for (int i = 0; i < rings; ++i) {
+        const RECT r = Inflated(frame, -i, -i);
+        DrawFocusRect(dc, &r);
+    }
+}
+
+void TcxCustomEditPopupWindow::TrackTo(POINT AScreen)
+{
+    RECT r = trackRect_;
+    if (sizingSides_ & pszRight)
+        r.right = AScreen.x + grabOffset_.x;
+    if (sizingSides_ & pszLeft)
+        r.left = AScreen.x - grabOffset_.x;
+    if (sizingSides_ & pszBottom)
+        r.bottom = AScreen.y + grabOffset_.y;
+    if (sizingSides_ & pszTop)
+        r.top = AScreen.y - grabOffset_.y;
+    const SIZE size = CheckSize(SIZE{qv::Width(r), qv::Height(r)});
+    if (sizingSides_ & pszLeft)
+        r.left = r.right - size.cx;
+    else
+        r.right = r.left + size.cx;
+    if (sizingSides_ & pszTop)
+        r.top = r.bottom - size.cy;
+    else
+        r.bottom = r.top + size.cy;
+    // At least one pixel next to the edit, and inside the work area.
+    const RECT e = EditScreenRect();
+    if ((sizingSides_ & pszRight) && r.right < e.left + 1)
+        r.right = e.left + 1;
+    if ((sizingSides_ & pszLeft) && r.left > e.right - 1)
+        r.left = e.right - 1;
+    const RECT work = GetMonitorWorkArea(POINT{r.left, r.top});
+    if (sizingSides_ & pszRight)
+        r.right = std::min(r.right, work.right);
+    if (sizingSides_ & pszLeft)
+        r.left = std::max(r.left, work.left);
+    if (sizingSides_ & pszBottom)
+        r.bottom = std::min(r.bottom, work.bottom);
+    if (sizingSides_ & pszTop)
+        r.top = std::max(r.top, work.top);
+    if (!(r == trackRect_)) {
+        if (frameShown_)
+            DrawTrackFrame(trackRect_);
+        trackRect_ = r;
+        DrawTrackFrame(trackRect_);
+        frameShown_ = true;
+    }
+    RECT bounds{};
+    GetWindowRect(Handle(), &bounds);
+    if (!(r == bounds) && edit_)
+        edit_->SetPopupSizeChanged(true);
+}
+
+void TcxCustomEditPopupWindow::EndSizing(bool AApply)
+{
+    if (!sizing_)
+        return;
+    sizing_ = false;
+    if (frameShown_)
+        DrawTrackFrame(trackRect_);
+    frameShown_ = false;
+    if (HandleAllocated() && GetCapture() == Handle())
+        ReleaseCapture();
+    if (!AApply)
+        return;
+    RECT bounds{};
+    GetWindowRect(Handle(), &bounds);
+    if (!(bounds == trackRect_))
+        SetBounds(trackRect_.left, trackRect_.top, qv::Width(trackRect_), qv::Height(trackRect_));
+    Relayout();
+}
+
+void TcxCustomEditPopupWindow::SetCloseButtonState(int AState)
+{
+    TcxCustomEditPopupWindowViewInfo& vi = ViewInfo();
+    if (vi.CloseButtonState == AState)
+        return;
+    vi.CloseButtonState = AState;
+    if (HandleAllocated() && !IsRectEmptyR(vi.CloseButtonRect))
+        ::InvalidateRect(Handle(), &vi.CloseButtonRect, FALSE);
+}
+
+void TcxCustomEditPopupWindow::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TcxCustomPopupWindow::MouseDown(Button, Shift, X, Y);
+    if (Button != mbLeft || !IsOpen())
+        return;
+    const POINT p{X, Y};
+    TcxCustomEditPopupWindowViewInfo& vi = ViewInfo();
+    if (PtInRect(&vi.CloseButtonRect, p)) {
+        pressingClose_ = true;
+        SetCapture(Handle());
+        SetCloseButtonState(3);
+        return;
+    }
+    const unsigned sides = SizingHitTest(p);
+    if (!sides)
+        return;
+    sizing_ = true;
+    sizingSides_ = sides;
+    SetCapture(Handle());
+    GetWindowRect(Handle(), &trackRect_);
+    const POINT s = ClientToScreen(p);
+    grabOffset_.x = (sides & pszLeft) ? s.x - trackRect_.left : trackRect_.right - s.x;
+    grabOffset_.y = (sides & pszTop) ? s.y - trackRect_.top : trackRect_.bottom - s.y;
+    DrawTrackFrame(trackRect_);
+    frameShown_ = true;
+}
+
+void TcxCustomEditPopupWindow::MouseMove(TShiftState Shift, int X, int Y)
+{
+    TcxCustomPopupWindow::MouseMove(Shift, X, Y);
+    const POINT p{X, Y};
+    if (sizing_) {
+        TrackTo(ClientToScreen(p));
+        return;
+    }
+    TcxCustomEditPopupWindowViewInfo& vi = ViewInfo();
+    if (!IsRectEmptyR(vi.CloseButtonRect)) {
+        const bool over = PtInRect(&vi.CloseButtonRect, p) != 0;
+        SetCloseButtonState(over ? (pressingClose_ ? 3 : 2) : 1);
+    }
+}
+
+void TcxCustomEditPopupWindow::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TcxCustomPopupWindow::MouseUp(Button, Shift, X, Y);
+    if (Button != mbLeft)
+        return;
+    if (sizing_) {
+        EndSizing(true);
+        return;
+    }
+    if (!pressingClose_)
+        return;
+    pressingClose_ = false;
+    if (GetCapture() == Handle())
+        ReleaseCapture();
+    const POINT p{X, Y};
+    const bool over = PtInRect(&ViewInfo().CloseButtonRect, p) != 0;
+    SetCloseButtonState(1);
+    if (!over)
+        return;
+    const auto living = living_;
+    if (CloseQuery() && *living && edit_)
+        edit_->CloseUp(false);
+    if (*living && IsOpen() && Visible())
+        SetCloseButtonState(2);
+}
+
+void TcxCustomEditPopupWindow::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_SETCURSOR:
+        if (sizeable_ && LOWORD(Message.LParam) == HTCLIENT && reinterpret_cast<HWND>(Message.WParam) == Handle()) {
+            POINT p{};
+            GetCursorPos(&p);
+            const unsigned sides = sizing_ ? sizingSides_ : SizingHitTest(ScreenToClient(p));
+            LPCWSTR cursor = nullptr;
+            const bool horz = sides & (pszLeft | pszRight), vert = sides & (pszTop | pszBottom);
+            if (horz && vert)
+                cursor = (sides == (pszLeft | pszTop) || sides == (pszRight | pszBottom)) ? IDC_SIZENWSE : IDC_SIZENESW;
+            else if (horz)
+                cursor = IDC_SIZEWE;
+            else if (vert)
+                cursor = IDC_SIZENS;
+            if (cursor) {
+                SetCursor(LoadCursorW(nullptr, cursor));
+                Message.Result = TRUE;
+                return;
+            }
+        }
+        break;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse: the sizing ends where the window is.
+        if (sizing_ && reinterpret_cast<HWND>(Message.LParam) != Handle())
+            EndSizing(false);
+        if (pressingClose_ && reinterpret_cast<HWND>(Message.LParam) != Handle()) {
+            pressingClose_ = false;
+            SetCloseButtonState(1);
+        }
+        break;
+    case CM_MOUSELEAVE:
+        if (!pressingClose_)
+            SetCloseButtonState(1);
+        break;
+    case WM_COMMAND:
+        // Enter as the dialog manager passes it on: the choice is taken.
+        if (Message.LParam == 0 && HIWORD(Message.WParam) == 0 && LOWORD(Message.WParam) == IDOK && IsOpen() && edit_
+            && !DefaultButton()) {
+            edit_->CloseUp(edit_->CanAcceptPopupChoice());
+            Message.Result = 0;
+            return;
+        }
+        break;
+    case CXM_POPUPCHAR:
+        if (HWND focus = GetFocus())
+            SendMessageW(focus, WM_CHAR, Message.WParam, 0);
+        Message.Result = 0;
+        return;
+    default:
+        break;
+    }
+    TcxCustomPopupWindow::WndProc(Message);
+}
+
+// ---------------------------------------------------------------------------
+// Popup edit
+
+class TcxCustomPopupEditProperties::TWatch : public TComponent {
+public:
+    explicit TWatch(TcxCustomPopupEditProperties* AProperties) : TComponent(nullptr), properties_(AProperties) {}
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+        TComponent::Notification(AComponent, Operation);
+        if (Operation == TOperation::opRemove && AComponent == properties_->popupControl_)
+            properties_->popupControl_ = nullptr;
+    }
+
+private:
+    TcxCustomPopupEditProperties* properties_;
+};
+
+TcxCustomPopupEditProperties::TcxCustomPopupEditProperties(TPersistent* AOwner)
+    : TcxCustomDropDownEditProperties(AOwner), watch_(std::make_unique<TWatch>(this))
+{
+    SetImmediatePopup(true);
+    SetPopupMinHeight(100);
+    SetPopupMinWidth(100);
+    SetPopupHeight(200);
+    SetPopupWidth(250);
+    SetPopupSizeable(true);
+}
+
+TcxCustomPopupEditProperties::~TcxCustomPopupEditProperties()
+{
+    if (popupControl_)
+        popupControl_->RemoveFreeNotification(watch_.get());
+}
+
+void TcxCustomPopupEditProperties::SetPopupControl(TControl* Value)
+{
+    if (Value == popupControl_)
+        return;
+    if (popupControl_)
+        popupControl_->RemoveFreeNotification(watch_.get());
+    popupControl_ = Value;
+    if (Value)
+        Value->FreeNotification(watch_.get());
+}
+
+TcxCustomEditPopupWindow* TcxCustomPopupEditProperties::CreatePopupWindow(TcxCustomDropDownEdit* AEdit)
+{
+    return new TcxPopupEditPopupWindow(AEdit);
+}
+
+TcxCustomEdit* TcxCustomPopupEditProperties::CreateEdit(TComponent* AOwner) { return new TcxPopupEdit(AOwner); }
+
+void TcxCustomPopupEditProperties::DoAssign(const TcxCustomEditProperties& ASource)
+{
+    TcxCustomDropDownEditProperties::DoAssign(ASource);
+    if (auto s = dynamic_cast<const TcxCustomPopupEditProperties*>(&ASource))
+        SetPopupControl(s->popupControl_);
+}
+
+std::unique_ptr<TcxContainerViewInfo> TcxPopupEditPopupWindow::CreateViewInfo()
+{
+    return std::make_unique<TcxPopupEditPopupWindowViewInfo>();
+}
+
+TcxCustomPopupEdit::~TcxCustomPopupEdit()
+{
+    *alive_ = false;
+    ReleasePopupVisualArea(true);
+}
+
+std::unique_ptr<TcxCustomEditProperties> TcxCustomPopupEdit::CreateProperties()
+{
+    return std::make_unique<TcxPopupEditProperties>(this);
+}
+
+void TcxCustomPopupEdit::DropDown()
+{
+    // The control must not hold the edit (nor be the popup that would hold it).
+    if (TControl* control = ActiveProperties().PopupControl()) {
+        bool circular = control == this || (HasPopupWindow() && control == &PopupWindow());
+        for (TControl* parent = Parent(); parent && !circular; parent = parent->Parent())
+            circular = parent == control;
+        if (circular)
+            throw Exception(L"Circular referencing is not allowed");
+    }
+    TcxCustomDropDownEdit::DropDown();
+}
+
+TWinControl* TcxCustomPopupEdit::GetPopupFocusedControl()
+{
+    if (auto control = dynamic_cast<TWinControl*>(ActiveProperties().PopupControl()))
+        return control;
+    return TcxCustomDropDownEdit::GetPopupFocusedControl();
+}
+
+SIZE TcxCustomPopupEdit::GetPopupWindowClientPreferredSize()
+{
+    TControl* control = shown_ ? shown_ : ActiveProperties().PopupControl();
+    return control ? SIZE{control->Width(), control->Height()} : SIZE{0, 0};
+}
+
+void TcxCustomPopupEdit::PositionPopupWindowChildren(const RECT& AClientRect)
+{
+    if (shown_)
+        shown_->SetBounds(AClientRect.left, AClientRect.top, qv::Width(AClientRect), qv::Height(AClientRect));
+}
+
+void TcxCustomPopupEdit::CreatePopupVisualArea()
+{
+    TControl* control = ActiveProperties().PopupControl();
+    TcxCustomEditPopupWindow& popup = PopupWindow();
+    if (shown_ && shown_ != control)
+        ReleasePopupVisualArea(false);
+    if (!control || shown_ == control)
+        return;
+    savedParent_ = control->Parent();
+    savedAlign_ = control->Align();
+    savedBounds_ = control->BoundsRect();
+    savedVisible_ = control->Visible();
+    savedFormBorder_ = false;
+    if (auto form = dynamic_cast<TCustomForm*>(control)) {
+        savedFormBorder_ = true;
+        savedBorderStyle_ = form->BorderStyle();
+        form->SetBorderStyle(TFormBorderStyle::bsNone);
+    }
+    shown_ = control;
+    control->FreeNotification(this);
+    if (savedParent_)
+        savedParent_->FreeNotification(this);
+    // Hidden while it moves, so that it never shows half-way.
+    control->SetVisible(false);
+    control->SetParent(&popup);
+    control->SetVisible(true);
+}
+
+void TcxCustomPopupEdit::PopupVisualAreaPlaced()
+{
+    if (shown_ && shown_->Align() != TAlign::alClient) {
+        shown_->SetAlign(TAlign::alClient);
+        if (HasPopupWindow())
+            PopupWindow().Realign();
+    }
+}
+
+void TcxCustomPopupEdit::ReleasePopupVisualArea(bool ADestroying)
+{
+    TControl* control = shown_;
+    if (!control) {
+        TcxCustomDropDownEdit::ReleasePopupVisualArea(ADestroying);
+        return;
+    }
+    shown_ = nullptr;
+    control->SetVisible(false);
+    control->SetAlign(savedAlign_);
+    control->SetParent(savedParent_);
+    control->SetBounds(savedBounds_.left, savedBounds_.top, qv::Width(savedBounds_), qv::Height(savedBounds_));
+    if (savedFormBorder_)
+        if (auto form = dynamic_cast<TCustomForm*>(control))
+            form->SetBorderStyle(savedBorderStyle_);
+    control->SetVisible(savedVisible_);
+    savedParent_ = nullptr;
+    TcxCustomDropDownEdit::ReleasePopupVisualArea(ADestroying);
+}
+
+void TcxCustomPopupEdit::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TcxCustomDropDownEdit::Notification(AComponent, Operation);
+    if (Operation != TOperation::opRemove)
+        return;
+    if (AComponent == shown_)
+        shown_ = nullptr;
+    if (AComponent == savedParent_)
+        savedParent_ = nullptr;
+}

@@ -1,0 +1,703 @@
+// Drop-down edits on real windows: the keys and presses that open and close the
+// popup and the order of the events around it, the popup edit's focus-taking popup
+// and its control, sizing the popup with the mouse and the size kept, the property
+// rules, and edits or popups destroyed while open.
+#include "controls/dropdown/cxDropDownEdit.h"
+#include "controls/edit/EditTestSupport.h"
+#include "controls/lookandfeel/PngWriter.h"
+#include "framework/ExtCtrls.h"
+
+#include <gtest/gtest.h>
+
+using namespace qv;
+using qvtest::PressKey;
+using qvtest::Pump;
+using qvtest::PumpUntil;
+using qvtest::SameColor;
+using qvtest::TMessageSequence;
+using qvtest::TScreenPixels;
+
+namespace {
+
+// What a list edit builds on: the popup shows the lookup items and Enter takes the
+// highlighted one.
+class TListProperties : public TcxCustomDropDownEditProperties {
+public:
+    using TcxCustomDropDownEditProperties::TcxCustomDropDownEditProperties;
+    bool UsesLookupData() const override { return true; }
+};
+
+class TListEdit : public TcxCustomDropDownEdit {
+public:
+    using TcxCustomDropDownEdit::TcxCustomDropDownEdit;
+    bool CanDropDown() override { return ActiveProperties().LookupItems().Count() > 0; }
+
+protected:
+    std::unique_ptr<TcxCustomEditProperties> CreateProperties() override
+    {
+        return std::make_unique<TListProperties>(this);
+    }
+};
+
+// A drop-down edit whose popup holds an area of a fixed preferred size.
+class TAreaProperties : public TcxCustomDropDownEditProperties {
+public:
+    using TcxCustomDropDownEditProperties::TcxCustomDropDownEditProperties;
+    bool VisualAreaByLookupData() const override { return false; }
+};
+
+class TAreaEdit : public TcxCustomDropDownEdit {
+public:
+    using TcxCustomDropDownEdit::TcxCustomDropDownEdit;
+    bool CanDropDown() override { return true; }
+    SIZE GetPopupWindowClientPreferredSize() override { return SIZE{150, 90}; }
+
+protected:
+    std::unique_ptr<TcxCustomEditProperties> CreateProperties() override
+    {
+        return std::make_unique<TAreaProperties>(this);
+    }
+};
+
+std::pair<int, int> SizeOf(const TControl& c) { return {c.Width(), c.Height()}; }
+
+int Count(const TMessageSequence& seq, const std::string& event)
+{
+    int n = 0;
+    for (const qvtest::TSeqEntry& e : seq.Recorded())
+        n += e.event == event;
+    return n;
+}
+
+RECT WindowRect(HWND wnd)
+{
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    return r;
+}
+
+RECT ScreenRect(TControl* c)
+{
+    POINT p = c->ClientToScreen(POINT{0, 0});
+    return Bounds(p.x, p.y, c->Width(), c->Height());
+}
+
+// Closes whatever popup stays open, so that a popup that never closes fails its test.
+bool g_watchdogFired = false;
+
+void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD)
+{
+    g_watchdogFired = true;
+    for (TcxCustomPopupWindow* popup : std::vector(TcxCustomPopupWindow::OpenPopups()))
+        popup->ClosePopup();
+}
+
+void PostMouse(HWND wnd, UINT msg, POINT client)
+{
+    PostMessageW(wnd, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(client.x, client.y));
+    Pump();
+}
+
+struct DropDownTest : ::testing::Test {
+    UINT_PTR watchdog = 0;
+    TForm* form = nullptr;
+    TEdit* before = nullptr;
+    TMessageSequence seq;
+    std::vector<std::wstring> errors;
+
+    void SetUp() override
+    {
+        g_watchdogFired = false;
+        watchdog = SetTimer(nullptr, 0, 5000, Watchdog);
+        SetCursorPos(0, 0);
+        Application->OnException = [this](TObject*, const std::exception_ptr& e) {
+            errors.push_back(TApplication::MessageOf(e));
+        };
+        form = NewForm<TForm>(nullptr);
+        form->SetBounds(100, 100, 320, 240);
+        form->SetClientSize(300, 200);
+        form->Font().SetName(L"SimSun");
+        form->Font().SetHeight(-12);
+        before = new TEdit(form);
+        before->SetBounds(10, 10, 80, 20);
+        before->SetParent(form);
+        form->Show();
+        before->SetFocus();
+        Pump();
+    }
+    void TearDown() override
+    {
+        KillTimer(nullptr, watchdog);
+        EXPECT_FALSE(g_watchdogFired) << "a popup stayed open until the watchdog closed it";
+        delete form;
+        Pump();
+        EXPECT_TRUE(TcxCustomPopupWindow::OpenPopups().empty());
+        Application->OnException = nullptr;
+    }
+
+    template <class T>
+    T* MakeEdit(int x, int y)
+    {
+        auto e = new T(form);
+        e->SetBounds(x, y, 121, 21);
+        e->SetParent(form);
+        TcxCustomDropDownEditProperties& p = e->Properties();
+        p.OnInitPopup = [this](TObject*) { seq.Event("edit", "OnInitPopup"); };
+        p.OnPopup = [this](TObject*) { seq.Event("edit", "OnPopup"); };
+        p.OnCloseUp = [this](TObject*) { seq.Event("edit", "OnCloseUp"); };
+        p.OnChange = [this](TObject*) { seq.Event("edit", "OnChange"); };
+        p.OnEditValueChanged = [this](TObject*) { seq.Event("edit", "OnEditValueChanged"); };
+        e->OnClick = [this](TObject*) { seq.Event("edit", "OnClick"); };
+        return e;
+    }
+    TListEdit* MakeList(int x, int y)
+    {
+        auto e = MakeEdit<TListEdit>(x, y);
+        e->Properties().LookupItems().Assign(std::vector<std::wstring>{L"alpha", L"beta", L"gamma"});
+        e->Properties().SetPopupAutoSize(true);
+        return e;
+    }
+    void Focus(TcxCustomEdit* e)
+    {
+        e->SetFocus();
+        Pump();
+        ASSERT_EQ(e->InnerControl()->Handle(), GetFocus());
+    }
+    // Opens by F4 and waits until the popup shows.
+    void Open(TcxCustomDropDownEdit* e)
+    {
+        PressKey(VK_F4);
+        ASSERT_TRUE(PumpUntil([&] { return e->DroppedDown(); }));
+    }
+};
+
+} // namespace
+
+TEST_F(DropDownTest, PropertyDefaultsSetterRulesAndAssign)
+{
+    TcxCustomDropDownEditProperties plain(nullptr);
+    TcxPopupEditProperties popup(nullptr);
+    struct Row {
+        const char* name;
+        int plain, popup, got1, got2;
+    };
+    const Row rows[] = {
+        {"ValidateOnEnter", 1, 1, plain.ValidateOnEnter(), popup.ValidateOnEnter()},
+        {"ImmediateDropDown", 1, 1, plain.ImmediateDropDown(), popup.ImmediateDropDown()},
+        {"ImmediatePopup", 0, 1, plain.ImmediatePopup(), popup.ImmediatePopup()},
+        {"PopupAutoSize", 1, 1, plain.PopupAutoSize(), popup.PopupAutoSize()},
+        {"PopupSizeable", 0, 1, plain.PopupSizeable(), popup.PopupSizeable()},
+        {"PopupWidth", 0, 250, plain.PopupWidth(), popup.PopupWidth()},
+        {"PopupHeight", 0, 200, plain.PopupHeight(), popup.PopupHeight()},
+        {"PopupMinWidth", 0, 100, plain.PopupMinWidth(), popup.PopupMinWidth()},
+        {"PopupMinHeight", 0, 100, plain.PopupMinHeight(), popup.PopupMinHeight()},
+        {"captures focus", 0, 1, plain.PopupCapturesFocus(), popup.PopupCapturesFocus()},
+        {"area by lookup data", 1, 0, plain.VisualAreaByLookupData(), popup.VisualAreaByLookupData()},
+        {"uses lookup data", 0, 0, plain.UsesLookupData(), popup.UsesLookupData()},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(r.plain, r.got1) << r.name;
+        EXPECT_EQ(r.popup, r.got2) << r.name;
+    }
+    ASSERT_EQ(1, plain.Buttons().Count());
+    EXPECT_EQ(bkDown, plain.Buttons()[0].Kind());
+
+    int changes = 0;
+    plain.OnPropertiesChanged = [&](TcxCustomEditProperties*) { ++changes; };
+    plain.SetPopupWidth(-5);
+    EXPECT_EQ(0, plain.PopupWidth());
+    plain.SetPopupMinWidth(100);
+    plain.SetPopupWidth(10);
+    EXPECT_EQ(100, plain.PopupWidth()) << "below the minimum";
+    plain.SetPopupWidth(0);
+    EXPECT_EQ(0, plain.PopupWidth()) << "0 is the edit's width and stays";
+    plain.SetPopupMinHeight(-3);
+    EXPECT_EQ(0, plain.PopupMinHeight());
+    plain.SetPopupMinHeight(50);
+    EXPECT_EQ(50, plain.PopupHeight()) << "the height is set again through its setter";
+    EXPECT_EQ(0, changes) << "sizes change silently";
+    plain.SetPopupAlignment(taRightJustify);
+    plain.SetPopupSysPanelStyle(true);
+    EXPECT_EQ(2, changes);
+
+    TBitmap glyph(8, 8);
+    plain.SetButtonGlyph(&glyph);
+    EXPECT_EQ(bkGlyph, plain.Buttons()[0].Kind());
+    plain.SetButtonGlyph(nullptr);
+    EXPECT_EQ(bkDown, plain.Buttons()[0].Kind());
+    EXPECT_EQ(nullptr, plain.ButtonGlyph());
+
+    bool closeUp = false;
+    plain.OnCloseUp = [&](TObject*) { closeUp = true; };
+    TcxCustomDropDownEditProperties copy(nullptr);
+    copy.Assign(&plain);
+    EXPECT_EQ(100, copy.PopupMinWidth());
+    EXPECT_EQ(50, copy.PopupHeight());
+    EXPECT_EQ(taRightJustify, copy.PopupAlignment());
+    EXPECT_TRUE(copy.PopupSysPanelStyle());
+    ASSERT_TRUE(copy.OnCloseUp);
+    copy.OnCloseUp(nullptr);
+    EXPECT_TRUE(closeUp);
+}
+
+TEST_F(DropDownTest, KeysOpenTheListAndEnterOrEscapeCloseItInEventOrder)
+{
+    TListEdit* edit = MakeList(10, 50);
+    edit->SetItemIndex(1);
+    auto cancel = new TButton(form);
+    cancel->SetBounds(200, 10, 60, 24);
+    cancel->SetParent(form);
+    cancel->SetCancel(true);
+    cancel->OnClick = [&](TObject*) { seq.Event("form", "cancel button"); };
+    seq.Watch(&edit->PopupWindow(), "popup", {WM_SHOWWINDOW});
+    Focus(edit);
+    seq.Clear();
+
+    edit->DropDown();
+    EXPECT_FALSE(edit->DroppedDown()) << "the popup shows from the message loop";
+    ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_EQ(edit->InnerControl()->Handle(), GetFocus()) << "the list leaves the focus in the edit";
+    EXPECT_EQ(ebsPressed, edit->ViewInfo().ButtonsInfo.at(0).State);
+    EXPECT_TRUE(edit->Focused());
+    EXPECT_FALSE(edit->CanShowHint());
+    PressKey(VK_DOWN);
+    EXPECT_EQ(L"beta", edit->Text()) << "moving in the open list changes only the highlight";
+    PressKey(VK_RETURN);
+    EXPECT_FALSE(edit->DroppedDown());
+    EXPECT_EQ(L"gamma", edit->Text());
+    EXPECT_EQ(ebsNormal, edit->ViewInfo().ButtonsInfo.at(0).State);
+    const unsigned w = qvtest::seqWParam;
+    EXPECT_TRUE(seq.Matches({{"edit", "OnInitPopup"},
+                             {"popup", WM_SHOWWINDOW, w, TRUE},
+                             {"edit", "OnPopup"},
+                             {"edit", "OnClick"},
+                             {"edit", "OnChange"},
+                             {"edit", "OnEditValueChanged"},
+                             {"popup", WM_SHOWWINDOW, w, FALSE},
+                             {"edit", "OnCloseUp"}},
+                            "opened, Down, Enter"));
+
+    seq.Clear();
+    PressKey(VK_DOWN, ssAlt);
+    ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    PressKey(VK_UP);
+    PressKey(VK_ESCAPE);
+    EXPECT_FALSE(edit->DroppedDown());
+    EXPECT_EQ(L"gamma", edit->Text()) << "Escape takes nothing";
+    EXPECT_TRUE(seq.Matches({{"edit", "OnInitPopup"},
+                             {"popup", WM_SHOWWINDOW, w, TRUE},
+                             {"edit", "OnPopup"},
+                             {"popup", WM_SHOWWINDOW, w, FALSE},
+                             {"edit", "OnCloseUp"}},
+                            "Alt+Down, Up, Escape: the text is an item, so the form's cancel button hears nothing"));
+
+    // Typing opens the list at once; the character goes on to the search in the edit.
+    seq.Clear();
+    edit->SelectAll();
+    qvtest::TypeText(L"a");
+    EXPECT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_EQ(L"alpha", edit->Text());
+    // Leaving the edit closes the list unaccepted.
+    before->SetFocus();
+    Pump();
+    EXPECT_FALSE(edit->DroppedDown());
+    EXPECT_EQ(1, Count(seq, "OnInitPopup")) << seq.Dump();
+    EXPECT_EQ(1, Count(seq, "OnPopup"));
+    EXPECT_EQ(1, Count(seq, "OnCloseUp"));
+}
+
+TEST_F(DropDownTest, CtrlF4TogglesAltF4ClosesTheFormAndAQueuedOpeningDiesWithTheFocus)
+{
+    TListEdit* edit = MakeList(10, 50);
+    Focus(edit);
+    PressKey(VK_F4, ssCtrl);
+    ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    PressKey(VK_F4, ssCtrl | ssShift);
+    EXPECT_FALSE(edit->DroppedDown());
+
+    bool closeAsked = false;
+    form->OnCloseQuery = [&](TObject*, bool& canClose) {
+        closeAsked = true;
+        canClose = false;
+    };
+    seq.Clear();
+    PressKey(VK_F4, ssAlt);
+    Pump();
+    EXPECT_TRUE(closeAsked) << "Alt+F4 reaches the form";
+    EXPECT_FALSE(edit->DroppedDown());
+    EXPECT_TRUE(seq.Recorded().empty()) << seq.Dump();
+
+    // Asked for, and the focus leaves before the request is handled: nothing shows.
+    edit->DropDown();
+    EXPECT_TRUE(edit->PopupRequested());
+    before->SetFocus();
+    Pump();
+    EXPECT_FALSE(edit->DroppedDown());
+    EXPECT_FALSE(IsWindowVisible(edit->PopupWindow().Handle()));
+}
+
+TEST_F(DropDownTest, AltReleasedAfterAltArrowDropsTheQueuedCharacterOnly)
+{
+    TListEdit* edit = MakeList(10, 50);
+    Focus(edit);
+    HWND inner = edit->InnerControl()->Handle();
+    const LPARAM alt = 1 << 29;
+    auto releaseAltWithCharacter = [&](wchar_t c) {
+        // The keypad character Alt makes arrives queued behind its release.
+        PostMessageW(inner, WM_SYSKEYUP, VK_MENU, static_cast<LPARAM>(0xC0000001) | alt);
+        PostMessageW(inner, WM_CHAR, c, 1);
+        Pump();
+    };
+    PostMessageW(inner, WM_SYSKEYDOWN, VK_MENU, 1 | alt);
+    PostMessageW(inner, WM_SYSKEYDOWN, VK_DOWN, 1 | alt);
+    Pump();
+    ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    releaseAltWithCharacter(L'\x02');
+    EXPECT_EQ(L"", edit->Text());
+    edit->CloseUp(false);
+
+    // Alt with keypad digits (a character typed by its code) types it.
+    PostMessageW(inner, WM_SYSKEYDOWN, VK_MENU, 1 | alt);
+    PostMessageW(inner, WM_SYSKEYDOWN, VK_NUMPAD1, 1 | alt);
+    PostMessageW(inner, WM_SYSKEYUP, VK_NUMPAD1, static_cast<LPARAM>(0xC0000001) | alt);
+    Pump();
+    releaseAltWithCharacter(L'z');
+    EXPECT_EQ(L"z", edit->Text());
+}
+
+TEST_F(DropDownTest, MouseOnTheButtonTogglesAndAPressInTheTextCloses)
+{
+    TListEdit* edit = MakeList(10, 50);
+    Focus(edit);
+    const RECT button = edit->ViewInfo().ButtonsInfo.at(0).Bounds;
+    const POINT onButton{(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+    auto click = [&](HWND wnd, POINT p) {
+        PostMouse(wnd, WM_LBUTTONDOWN, p);
+        PostMouse(wnd, WM_LBUTTONUP, p);
+    };
+    click(edit->Handle(), onButton);
+    ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    click(edit->Handle(), onButton);
+    EXPECT_FALSE(edit->DroppedDown()) << "a press on the button of an open popup closes it";
+    Pump();
+    EXPECT_FALSE(edit->DroppedDown());
+    click(edit->Handle(), onButton);
+    ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    click(edit->InnerControl()->Handle(), POINT{5, 5});
+    EXPECT_FALSE(edit->DroppedDown());
+}
+
+TEST_F(DropDownTest, PopupEditShowsItsControlTakesTheFocusAndGivesTheControlBack)
+{
+    auto panel = new TPanel(form);
+    panel->SetBounds(150, 100, 140, 90);
+    panel->SetParent(form);
+    auto list = new TEdit(form);
+    list->SetBounds(5, 5, 160, 70);
+    list->SetParent(panel);
+    list->SetVisible(false);
+    TcxPopupEdit* edit = MakeEdit<TcxPopupEdit>(10, 50);
+    edit->Properties().SetPopupControl(list);
+    edit->Properties().SetPopupSizeable(false);
+    edit->Properties().OnCloseUp = [&](TObject*) {
+        seq.Event("edit", std::string("OnCloseUp, list in ") + (list->Parent() == panel ? "panel" : "popup"));
+        edit->SetText(list->Text());
+    };
+    TcxCustomEditPopupWindow& popup = edit->PopupWindow();
+    seq.Watch(&popup, "popup", {WM_SHOWWINDOW});
+    std::vector<WORD> keys{VK_RETURN};
+    edit->Properties().OnPopup = [&](TObject*) {
+        seq.Event("edit", "OnPopup");
+        EXPECT_EQ(list->Handle(), GetFocus());
+        EXPECT_EQ(&popup, list->Parent());
+        EXPECT_EQ(popup.ViewInfo().ClientRect, list->BoundsRect()) << "the control fills the frame";
+        EXPECT_EQ((std::pair{2 + 160, 2 + 70}), SizeOf(popup)) << "auto size around the control";
+        list->SetText(L"chosen");
+        PostMessageW(list->Handle(), WM_KEYDOWN, keys.back(), 1);
+        PostMessageW(list->Handle(), WM_KEYUP, keys.back(), static_cast<LPARAM>(0xC0000001));
+        keys.pop_back();
+    };
+    Focus(edit);
+    seq.Clear();
+    PressKey(VK_F4);  // the popup's local message loop runs until Enter closes it
+    ASSERT_TRUE(PumpUntil([&] { return Count(seq, "OnEditValueChanged") > 0; }));
+    EXPECT_EQ(L"chosen", edit->Text());
+    EXPECT_EQ(panel, list->Parent());
+    EXPECT_EQ(Rect(5, 5, 165, 75), list->BoundsRect());
+    EXPECT_FALSE(list->Visible());
+    EXPECT_EQ(edit->InnerControl()->Handle(), GetFocus());
+    const unsigned w = qvtest::seqWParam;
+    EXPECT_TRUE(seq.Matches({{"edit", "OnInitPopup"},
+                             {"popup", WM_SHOWWINDOW, w, TRUE},
+                             {"edit", "OnPopup"},
+                             {"popup", WM_SHOWWINDOW, w, FALSE},
+                             {"edit", "OnCloseUp, list in panel"},
+                             {"edit", "OnChange"},
+                             {"edit", "OnEditValueChanged", qvtest::seqOptional}},
+                            "F4, Enter in the popup's control"));
+
+    // F4 in the popup closes it too; typing into the edit opens it and the
+    // character arrives in the control.
+    seq.Clear();
+    edit->SelectAll();
+    edit->Properties().OnPopup = [&](TObject*) {
+        seq.Event("edit", "OnPopup");
+        PostMessageW(list->Handle(), WM_KEYDOWN, VK_F4, 1);
+    };
+    list->SetText(L"");
+    qvtest::TypeText(L"q");
+    ASSERT_TRUE(PumpUntil([&] { return !edit->DroppedDown() && !seq.Recorded().empty(); }));
+    EXPECT_EQ(L"q", edit->Text()) << "the character was typed into the control, which the edit then took";
+}
+
+TEST_F(DropDownTest, CircularPopupControlIsRefusedAndAFreedControlIsForgotten)
+{
+    auto panel = new TPanel(form);
+    panel->SetBounds(5, 40, 200, 60);
+    panel->SetParent(form);
+    auto edit = new TcxPopupEdit(form);
+    edit->SetBounds(10, 10, 121, 21);
+    edit->SetParent(panel);
+    for (TControl* control : std::vector<TControl*>{form, panel, edit}) {
+        edit->Properties().SetPopupControl(control);
+        try {
+            edit->DropDown();
+            ADD_FAILURE() << "not refused";
+        } catch (const qv::Exception& e) {
+            EXPECT_EQ(std::wstring(L"Circular referencing is not allowed"), e.Message());
+        }
+        Pump();
+        EXPECT_FALSE(edit->DroppedDown());
+    }
+    edit->Properties().SetPopupControl(panel);
+    Focus(edit);
+    PressKey(VK_F4);
+    ASSERT_EQ(1u, errors.size()) << "the key's refusal reaches the application's handler";
+    EXPECT_EQ(L"Circular referencing is not allowed", errors[0]);
+    EXPECT_FALSE(edit->DroppedDown());
+
+    auto other = new TEdit(form);
+    edit->Properties().SetPopupControl(other);
+    delete other;
+    EXPECT_EQ(nullptr, edit->Properties().PopupControl());
+    EXPECT_FALSE(edit->CanDropDown());
+}
+
+TEST_F(DropDownTest, WidthFollowsTheEditOrTheSettingsAboveTheMinimums)
+{
+    TAreaEdit* edit = MakeEdit<TAreaEdit>(10, 50);
+    TcxCustomDropDownEditProperties& p = edit->Properties();
+    Focus(edit);
+    auto openSize = [&] {
+        Open(edit);
+        auto s = SizeOf(edit->PopupWindow());
+        edit->CloseUp(false);
+        return s;
+    };
+    EXPECT_EQ((std::pair{152, 92}), openSize()) << "auto size: the area and a 1-pixel frame";
+    p.SetPopupAutoSize(false);
+    EXPECT_EQ((std::pair{edit->Width(), 2}), openSize()) << "PopupWidth 0: as wide as the edit; the frame's height";
+    p.SetPopupSizeable(true);
+    p.SetPopupMinWidth(100);
+    p.SetPopupWidth(10);
+    p.SetPopupHeight(40);
+    EXPECT_EQ((std::pair{100, 40}), openSize());
+    p.SetPopupSysPanelStyle(true);
+    const int panel = std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE));
+    EXPECT_EQ((std::pair{std::max(100, 2 + 2 * panel + 10), 40}), openSize()) << "room for the grip and the close button";
+
+    // A translucent form has a translucent popup.
+    form->SetAlphaBlendValue(200);
+    form->SetAlphaBlend(true);
+    Open(edit);
+    EXPECT_TRUE(edit->PopupWindow().AlphaBlend());
+    EXPECT_EQ(200, edit->PopupWindow().AlphaBlendValue());
+    edit->CloseUp(false);
+}
+
+TEST_F(DropDownTest, SizingBelowMovesTheBottomEdgeAndTheSizeIsKept)
+{
+    TAreaEdit* edit = MakeEdit<TAreaEdit>(10, 50);
+    TcxCustomDropDownEditProperties& p = edit->Properties();
+    p.SetPopupSizeable(true);
+    p.SetPopupSysPanelStyle(true);
+    p.SetPopupMinWidth(80);
+    p.SetPopupMinHeight(60);
+    Focus(edit);
+    Open(edit);
+    TcxCustomEditPopupWindow& popup = edit->PopupWindow();
+    HWND wnd = popup.Handle();
+    const RECT before = WindowRect(wnd);
+    EXPECT_EQ(ScreenRect(edit).bottom, before.top) << "below the edit";
+    EXPECT_EQ(3, popup.SizeGripCorner());
+    const RECT grip = popup.ViewInfo().SizeGripRect;
+    ASSERT_FALSE(IsRectEmptyR(grip));
+    EXPECT_EQ((unsigned)(pszRight | pszBottom), popup.SizingHitTest(POINT{grip.left + 2, grip.top + 2}));
+    EXPECT_EQ(0u, popup.SizingHitTest(POINT{popup.ViewInfo().CloseButtonRect.left + 1,
+                                            popup.ViewInfo().CloseButtonRect.top + 1}));
+
+    const POINT start{grip.left + 2, grip.top + 2};
+    PostMouse(wnd, WM_LBUTTONDOWN, start);
+    ASSERT_TRUE(popup.IsSizing());
+    PostMouse(wnd, WM_MOUSEMOVE, POINT{start.x + 40, start.y + 30});
+    EXPECT_EQ(before, WindowRect(wnd)) << "a frame follows the pointer; the window stays";
+    EXPECT_TRUE(edit->PopupSizeChanged());
+    PostMouse(wnd, WM_MOUSEMOVE, POINT{start.x + 40, start.y - 500});
+    PostMouse(wnd, WM_MOUSEMOVE, POINT{start.x + 40, start.y + 30});
+    PostMouse(wnd, WM_LBUTTONUP, POINT{start.x + 40, start.y + 30});
+    const RECT after = WindowRect(wnd);
+    EXPECT_EQ(Rect(before.left, before.top, before.right + 40, before.bottom + 30), after);
+    edit->CloseUp(false);
+    EXPECT_EQ(qv::Width(after), p.PopupWidth());
+    EXPECT_EQ(qv::Height(after), p.PopupHeight());
+    Open(edit);
+    EXPECT_EQ(after, WindowRect(wnd)) << "the next opening has the size the user chose";
+
+    // Shrinking stops at the minimums.
+    PostMouse(wnd, WM_LBUTTONDOWN, POINT{grip.left + 42, grip.top + 32});
+    PostMouse(wnd, WM_MOUSEMOVE, POINT{-300, -300});
+    PostMouse(wnd, WM_LBUTTONUP, POINT{-300, -300});
+    EXPECT_EQ(80, qv::Width(WindowRect(wnd)));
+    EXPECT_EQ(60, qv::Height(WindowRect(wnd)));
+    edit->CloseUp(false);
+}
+
+TEST_F(DropDownTest, SizingAboveMovesTheTopEdgeAndTheCloseButtonAsks)
+{
+    const RECT work = GetMonitorWorkArea(POINT{0, 0});
+    form->SetBounds(100, work.bottom - 110, 320, 100);
+    TAreaEdit* edit = MakeEdit<TAreaEdit>(10, 40);
+    TcxCustomDropDownEditProperties& p = edit->Properties();
+    p.SetPopupSizeable(true);
+    p.SetPopupSysPanelStyle(true);
+    Focus(edit);
+    Open(edit);
+    TcxCustomEditPopupWindow& popup = edit->PopupWindow();
+    HWND wnd = popup.Handle();
+    const RECT before = WindowRect(wnd);
+    EXPECT_EQ(ScreenRect(edit).top, before.bottom) << "no room below: above the edit";
+    EXPECT_EQ(1, popup.SizeGripCorner()) << "grip at the top right";
+    const RECT grip = popup.ViewInfo().SizeGripRect;
+    EXPECT_EQ(popup.ViewInfo().BorderRect.top + 1, grip.top) << "the system panel is at the top";
+    const POINT start{grip.left + 2, grip.top + 2};
+    PostMouse(wnd, WM_LBUTTONDOWN, start);
+    PostMouse(wnd, WM_MOUSEMOVE, POINT{start.x + 20, start.y - 25});
+    PostMouse(wnd, WM_LBUTTONUP, POINT{start.x + 20, start.y - 25});
+    EXPECT_EQ(Rect(before.left, before.top - 25, before.right + 20, before.bottom), WindowRect(wnd));
+    const int height = qv::Height(WindowRect(wnd));
+
+    // The close button: a refused query keeps the popup; an allowed one closes it.
+    bool allow = false;
+    int asked = 0;
+    p.OnCloseQuery = [&](TObject* sender, bool& canClose) {
+        EXPECT_EQ(edit, sender);
+        ++asked;
+        canClose = allow;
+    };
+    const RECT close = popup.ViewInfo().CloseButtonRect;
+    const POINT onClose{close.left + 2, close.top + 2};
+    PostMouse(wnd, WM_LBUTTONDOWN, onClose);
+    EXPECT_EQ(3, popup.ViewInfo().CloseButtonState);
+    PostMouse(wnd, WM_LBUTTONUP, onClose);
+    EXPECT_TRUE(edit->DroppedDown());
+    EXPECT_EQ(2, popup.ViewInfo().CloseButtonState) << "still open: the button is hot";
+    allow = true;
+    PostMouse(wnd, WM_LBUTTONDOWN, onClose);
+    PostMouse(wnd, WM_LBUTTONUP, onClose);
+    EXPECT_FALSE(edit->DroppedDown());
+    EXPECT_EQ(2, asked);
+    EXPECT_EQ(height, p.PopupHeight());
+}
+
+TEST_F(DropDownTest, DestroyingTheEditOrThePopupWhileOpenLeavesNothingBehind)
+{
+    // The edit deleted by its own OnPopup handler.
+    TListEdit* edit = MakeList(10, 50);
+    Focus(edit);
+    edit->Properties().OnPopup = [&](TObject*) { delete edit; };
+    PressKey(VK_F4);
+    Pump();
+    EXPECT_TRUE(TcxCustomPopupWindow::OpenPopups().empty());
+
+    // A popup edit deleted while its focus-taking popup is open: its control goes back.
+    auto list = new TEdit(form);
+    list->SetBounds(150, 100, 100, 60);
+    list->SetParent(form);
+    auto popupEdit = MakeEdit<TcxPopupEdit>(10, 80);
+    popupEdit->Properties().SetPopupControl(list);
+    popupEdit->Properties().OnPopup = [&](TObject*) { delete popupEdit; };
+    Focus(popupEdit);
+    PressKey(VK_F4);
+    Pump();
+    EXPECT_TRUE(TcxCustomPopupWindow::OpenPopups().empty());
+    EXPECT_EQ(form, list->Parent()) << "the control outlives the popup";
+
+    // The popup deleted from OnCloseUp, and one deleted while open.
+    edit = MakeList(10, 110);
+    Focus(edit);
+    edit->Properties().OnCloseUp = [&](TObject*) { delete &edit->PopupWindow(); };
+    Open(edit);
+    PressKey(VK_ESCAPE);
+    EXPECT_FALSE(edit->HasPopupWindow());
+    Open(edit);
+    delete &edit->PopupWindow();
+    EXPECT_FALSE(edit->DroppedDown());
+    EXPECT_TRUE(TcxCustomPopupWindow::OpenPopups().empty());
+    edit->Properties().OnCloseUp = nullptr;
+    Open(edit);
+    EXPECT_NE(nullptr, edit->LookupData().List()) << "a new popup, a list again";
+    edit->CloseUp(false);
+}
+
+TEST_F(DropDownTest, ScreenshotOfAPopupEditOpenUnderAnEdit)
+{
+    // Written for a person to look at: the form with a popup edit and its popup
+    // open below, with a client edge, the system panel and a shadow.
+    auto memo = new TMemo(form);
+    memo->SetBounds(0, 0, 180, 80);
+    memo->SetParent(form);
+    memo->SetVisible(false);
+    memo->SetText(L"popup control");
+    TcxPopupEdit* edit = MakeEdit<TcxPopupEdit>(10, 50);
+    edit->SetText(L"text");
+    edit->Style().SetShadow(true);
+    TcxCustomPopupEditProperties& p = edit->Properties();
+    p.SetPopupControl(memo);
+    p.SetPopupSysPanelStyle(true);
+    p.SetPopupClientEdge(true);
+    bool checked = false;
+    p.OnPopup = [&](TObject*) {
+        TcxCustomEditPopupWindow& popup = edit->PopupWindow();
+        RedrawWindow(popup.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        RedrawWindow(edit->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        const RECT f = WindowRect(form->Handle()), pw = WindowRect(popup.Handle());
+        TScreenPixels shot(Rect(f.left, f.top, std::max(f.right, pw.right) + 5, pw.bottom + 5));
+        TBitmap sheet(shot.Width(), shot.Height());
+        for (int y = 0; y < shot.Height(); ++y)
+            for (int x = 0; x < shot.Width(); ++x)
+                sheet.Bits()[y * shot.Width() + x] = GetRValue(shot.At(x, y)) << 16 | GetGValue(shot.At(x, y)) << 8
+                    | GetBValue(shot.At(x, y));
+        EXPECT_TRUE(qvtest::WritePng(sheet, L"dropdown_popup_open.png"));
+        TScreenPixels frame = TScreenPixels::OfClient(popup.Handle());
+        const int w = frame.Width(), h = frame.Height();
+        EXPECT_TRUE(frame.AllIn(Rect(0, 0, w - 3, 1), ColorToRGB(clWindowFrame))) << "the single frame";
+        EXPECT_TRUE(frame.AllIn(Rect(w - 3, 3, w, h), ColorToRGB(clBtnShadow))) << "the shadow on the right";
+        EXPECT_TRUE(SameColor(ColorToRGB(clBtnShadow), frame.At(1, 1))) << "the sunken client edge";
+        const RECT panel = popup.ViewInfo().SysPanelRect;
+        EXPECT_TRUE(SameColor(ColorToRGB(clBtnFace), frame.At(panel.left + qv::Width(panel) / 2, panel.top + 4)));
+        const RECT close = popup.ViewInfo().CloseButtonRect;
+        EXPECT_TRUE(SameColor(ColorToRGB(clBtnText),
+                              frame.At((close.left + close.right) / 2, (close.top + close.bottom) / 2)))
+            << "the close button's cross";
+        // The drop-down button is drawn pressed while the popup is open.
+        const RECT b = edit->ViewInfo().ButtonsInfo.at(0).Bounds;
+        TScreenPixels button = TScreenPixels::OfClient(edit->Handle());
+        EXPECT_TRUE(SameColor(ColorToRGB(PressedLightColor()), button.At(b.left + 3, b.top + 3)));
+        checked = true;
+        edit->CloseUp(false);
+    };
+    Focus(edit);
+    PressKey(VK_F4);
+    ASSERT_TRUE(PumpUntil([&] { return checked && !edit->DroppedDown(); }));
+}
+
