@@ -2,22 +2,26 @@
 
 # Starts a private Xvfb and exports DISPLAY; the server ends with the calling script.
 qv_start_xvfb() {
-    local fdfile
+    local fdfile log
     fdfile=$(mktemp)
-    Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$fdfile" >/dev/null 2>&1 &
+    log=$(mktemp)
+    Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$fdfile" >"$log" 2>&1 &
     QV_XVFB_PID=$!
+    # A fresh machine may take a while (fonts, keymaps) before the display is ready.
     local i
-    for i in $(seq 1 100); do
+    for i in $(seq 1 600); do
         [ -s "$fdfile" ] && break
+        kill -0 "$QV_XVFB_PID" 2>/dev/null || break
         sleep 0.1
     done
     if [ ! -s "$fdfile" ]; then
-        echo "Xvfb did not start" >&2
-        rm -f "$fdfile"
+        echo "Xvfb did not start; what it printed:" >&2
+        cat "$log" >&2
+        rm -f "$fdfile" "$log"
         return 1
     fi
     export DISPLAY=":$(head -n1 "$fdfile")"
-    rm -f "$fdfile"
+    rm -f "$fdfile" "$log"
 }
 
 qv_stop_xvfb() {
@@ -29,8 +33,8 @@ qv_stop_xvfb() {
 # their output detached: started from a test they would inherit ctest's pipes and
 # keep the test "running" until the time limit.
 qv_start_wineserver() {
-    wineserver -p >/dev/null 2>&1 </dev/null
-    wine cmd /c exit >/dev/null 2>&1 </dev/null
+    wineserver -p >/dev/null 2>&1 </dev/null || true
+    wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 qv_stop_wineserver() {
@@ -43,6 +47,8 @@ qv_set_window_manager() {
     if [ "$1" = yes ]; then
         wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
     else
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        if ! wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1; then
+            echo "could not tell Wine that there is no window manager (its windows may wait for one)" >&2
+        fi
     fi
 }

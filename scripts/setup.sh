@@ -55,14 +55,25 @@ qv_prepare_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         qv_say "preparing the Wine prefix $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
-        wineboot -i >/dev/null 2>&1 || true
-        wineserver -w
+        wineboot -i >"$QV_BUILD/wineboot.log" 2>&1 || echo "wineboot reported a failure (see $QV_BUILD/wineboot.log)" >&2
+        wineserver -w || true
     fi
     # The settings are written again whenever they change.
     if [ "$(cat "$WINEPREFIX/.quorvane-ready" 2>/dev/null)" != "$stamp" ]; then
-        wine regedit /S "Z:$(echo "$QV_ROOT/scripts/prefix.reg" | tr / '\\')" >/dev/null 2>&1
-        wineserver -w
-        echo "$stamp" > "$WINEPREFIX/.quorvane-ready"
+        local reg log try
+        reg="Z:$(echo "$QV_ROOT/scripts/prefix.reg" | tr / '\\')"
+        log="$QV_BUILD/prefix.log"
+        for try in 1 2 3; do
+            if wine regedit /S "$reg" >"$log" 2>&1; then
+                wineserver -w || true
+                echo "$stamp" > "$WINEPREFIX/.quorvane-ready"
+                return 0
+            fi
+            wineserver -w || true
+        done
+        echo "the Wine settings could not be written; what regedit printed:" >&2
+        cat "$log" >&2
+        return 1
     fi
 }
 
