@@ -40,6 +40,7 @@ TQuorvane::TQuorvane(TComponent* owner) : TForm(owner)
     ConfigList->SetName(L"ConfigList");
     ConfigList->SetControlId(idConfigList);
     ConfigList->SetBounds(14, 21, 347, 20);
+    ConfigList->Properties().SetDropDownListStyle(lsFixedList);
     ConfigList->SetParent(Panel1);
 
     SwitchBT = NewButton(Panel1, L"SwitchBT", idSwitchBT, Bounds(368, 11, 65, 41), L"切换", &TQuorvane::SwitchBTClick);

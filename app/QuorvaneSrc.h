@@ -5,6 +5,7 @@
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "controls/buttons/cxButtons.h"
+#include "controls/dropdown/cxDropDownEdit.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 
@@ -13,7 +14,7 @@
 namespace qv::app {
 
 // The handlers use of these only: text, items, item index, enabled and click.
-using TConfigList = TComboBox;
+using TConfigList = TcxComboBox;
 using TCommandButton = TcxButton;
 
 class TQuorvane : public TForm, public core::IScriptHost {

@@ -1608,3 +1608,428 @@ void TcxCustomPopupEdit::Notification(TComponent* AComponent, TOperation Operati
     if (AComponent == savedParent_)
         savedParent_ = nullptr;
 }
+
+// ---------------------------------------------------------------------------
+// Combo box
+
+namespace {
+
+std::wstring UpperText(std::wstring AText)
+{
+    if (!AText.empty())
+        CharUpperBuffW(AText.data(), static_cast<DWORD>(AText.size()));
+    return AText;
+}
+
+} // namespace
+
+TcxCustomComboBoxProperties::TcxCustomComboBoxProperties(TPersistent* AOwner)
+    : TcxCustomDropDownEditProperties(AOwner)
+{
+}
+
+void TcxCustomComboBoxProperties::SetDropDownListStyle(TcxEditDropDownListStyle Value)
+{
+    if (Value == dropDownListStyle_)
+        return;
+    dropDownListStyle_ = Value;
+    Changed();
+}
+
+void TcxCustomComboBoxProperties::SetDropDownRows(int Value)
+{
+    if (Value < 1 || Value == dropDownRows_)
+        return;
+    dropDownRows_ = Value;
+    Changed();
+}
+
+void TcxCustomComboBoxProperties::SetItemHeight(int Value)
+{
+    if (Value == itemHeight_)
+        return;
+    itemHeight_ = Value;
+    Changed();
+}
+
+TcxEditEditingStyle TcxCustomComboBoxProperties::EditingStyle() const
+{
+    switch (dropDownListStyle_) {
+    case lsEditFixedList: return esEditList;
+    case lsFixedList: return esFixedList;
+    default: return esEdit;
+    }
+}
+
+TcxCustomEditPopupWindow* TcxCustomComboBoxProperties::CreatePopupWindow(TcxCustomDropDownEdit* AEdit)
+{
+    return new TcxComboBoxPopupWindow(AEdit);
+}
+
+void TcxCustomComboBoxProperties::ValidateDisplayValue(TcxEditValue& ADisplayValue, std::wstring& AErrorText,
+                                                       bool& AError, TcxCustomEdit* AEdit)
+{
+    TcxCustomDropDownEditProperties::ValidateDisplayValue(ADisplayValue, AErrorText, AError, AEdit);
+    if (AError || dropDownListStyle_ == lsEditList)
+        return;
+    const std::wstring text = ADisplayValue.ToString();
+    if (text.empty())
+        return;
+    const std::wstring wanted = UpperText(text);
+    for (const std::wstring& item : LookupItems().Items())
+        if (item.size() == text.size() && UpperText(item) == wanted)
+            return;
+    AError = true;
+    if (AErrorText.empty())
+        AErrorText = DefaultErrorText(0);
+}
+
+std::unique_ptr<TcxCustomEditViewData> TcxCustomComboBoxProperties::CreateViewData(TcxCustomEditStyle* AStyle)
+{
+    return std::make_unique<TcxCustomComboBoxViewData>(this, AStyle);
+}
+
+TcxCustomEdit* TcxCustomComboBoxProperties::CreateEdit(TComponent* AOwner) { return new TcxComboBox(AOwner); }
+
+void TcxCustomComboBoxProperties::DoAssign(const TcxCustomEditProperties& ASource)
+{
+    TcxCustomDropDownEditProperties::DoAssign(ASource);
+    auto s = dynamic_cast<const TcxCustomComboBoxProperties*>(&ASource);
+    if (!s)
+        return;
+    SetDropDownListStyle(s->dropDownListStyle_);
+    SetDropDownRows(s->dropDownRows_);
+    SetItemHeight(s->itemHeight_);
+    revertable_ = s->revertable_;
+    OnDrawItem = s->OnDrawItem;
+    OnMeasureItem = s->OnMeasureItem;
+}
+
+void TcxCustomComboBoxViewData::Calculate(const RECT& ABounds, POINT P, bool AMouseOver, TShiftState AButtons,
+                                          TcxCustomEditViewInfo& AViewInfo)
+{
+    TcxCustomDropDownEditViewData::Calculate(ABounds, P, AMouseOver, AButtons, AViewInfo);
+    // The drop-down button keeps the combo box's look beside other buttons too.
+    auto properties = dynamic_cast<TcxCustomComboBoxProperties*>(Properties);
+    const int index = properties ? properties->DropDownButtonIndex() : 0;
+    for (TcxEditButtonViewInfo& button : AViewInfo.ButtonsInfo)
+        if (button.ButtonIndex == index && button.Kind == bkDown)
+            button.IsComboLook = true;
+}
+
+// The list
+
+TcxComboBoxListBox::TcxComboBoxListBox(TComponent* AOwner, TcxCustomTextEditLookupData* ALookupData,
+                                       TcxCustomComboBox* ACombo)
+    : TcxCustomEditListBox(AOwner, ALookupData), combo_(ACombo)
+{
+}
+
+void TcxComboBoxListBox::CreateParams(TCreateParams& Params)
+{
+    TcxCustomEditListBox::CreateParams(Params);
+    // Shown when the widest item is wider than the list.
+    Params.Style |= WS_HSCROLL;
+}
+
+void TcxComboBoxListBox::CheckMeasuring()
+{
+    TcxCustomComboBoxProperties& p = combo_->ActiveProperties();
+    const bool assigned = static_cast<bool>(p.OnMeasureItem);
+    const bool recreate = firstSetup_ ? assigned
+                                      : assigned || assigned != measureAssigned_ || p.ItemHeight() != itemHeight_;
+    firstSetup_ = false;
+    measureAssigned_ = assigned;
+    itemHeight_ = p.ItemHeight();
+    // The system measures a row once, when it is added: new rows are measured anew.
+    if (recreate && HandleAllocated())
+        RecreateWnd();
+}
+
+void TcxComboBoxListBox::DoDrawItem(TcxCanvas& ACanvas, int AIndex, const RECT& ARect, TOwnerDrawState AState)
+{
+    TcxCustomComboBoxProperties& p = combo_->ActiveProperties();
+    if (p.OnDrawItem)
+        p.OnDrawItem(combo_, &ACanvas, AIndex, ARect, AState);
+    else
+        TcxCustomEditListBox::DoDrawItem(ACanvas, AIndex, ARect, AState);
+}
+
+void TcxComboBoxListBox::DoMeasureItem(int AIndex, int& AHeight)
+{
+    TcxCustomComboBoxProperties& p = combo_->ActiveProperties();
+    if (AIndex < 0 || !p.OnMeasureItem)
+        return;
+    TScreenCanvas screen;
+    screen.Font().Assign(Font());
+    TcxCanvas canvas(&screen);
+    p.OnMeasureItem(combo_, AIndex, &canvas, AHeight);
+}
+
+void TcxComboBoxListBox::WndProc(TMessage& Message)
+{
+    TcxCustomEditListBox::WndProc(Message);
+    // With both scroll bars, a resize while open leaves the corner between them stale.
+    if (Message.Msg == WM_SIZE && combo_->DroppedDown() && HandleAllocated()) {
+        const LONG style = GetWindowLongW(Handle(), GWL_STYLE);
+        if ((style & WS_VSCROLL) && (style & WS_HSCROLL))
+            SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                         SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+// The lookup data
+
+TcxComboBoxLookupData::TcxComboBoxLookupData(TcxCustomComboBox* AOwner)
+    : TcxCustomTextEditLookupData(AOwner), combo_(AOwner)
+{
+}
+
+int TcxComboBoxLookupData::DropDownRows() const { return combo_->ActiveProperties().DropDownRows(); }
+
+int TcxComboBoxLookupData::RowHeight(int)
+{
+    const int fixed = combo_->ActiveProperties().ItemHeight();
+    return fixed >= 1 ? fixed : TextRowHeight();
+}
+
+TcxCustomEditListBox* TcxComboBoxLookupData::CreateListBox(TComponent* AOwner)
+{
+    return new TcxComboBoxListBox(AOwner, this, combo_);
+}
+
+void TcxComboBoxLookupData::ListPrepared(TcxCustomEditListBox& AList)
+{
+    static_cast<TcxComboBoxListBox&>(AList).CheckMeasuring();
+}
+
+// The inner edit
+
+void TcxCustomComboBoxInnerEdit::WndProc(TMessage& Message)
+{
+    TcxCustomDropDownInnerEdit::WndProc(Message);
+    if (Message.Msg == WM_LBUTTONUP && HandleAllocated() && GetCapture() == Handle())
+        ReleaseCapture();
+}
+
+// The popup
+
+SIZE TcxComboBoxPopupWindow::CalculateSize()
+{
+    auto combo = dynamic_cast<TcxCustomComboBox*>(Edit());
+    if (!combo)
+        return TcxCustomEditPopupWindow::CalculateSize();
+    TcxCustomComboBoxProperties& p = combo->ActiveProperties();
+    const RECT b = BorderExtents();
+    const int bh = b.left + b.right, bv = b.top + b.bottom;
+    const SIZE m = MinimalSize();
+    const int editWidth = combo->Width();
+    const bool resized = Sizeable() && combo->PopupUserSized();
+
+    int widthLimit = 0;
+    if (!p.DropDownSizeable() && !p.DropDownAutoWidth())
+        widthLimit = (p.DropDownWidth() > 0 ? p.DropDownWidth() : editWidth) - bh;
+    // The larger of the spaces above and below the edit (it does not limit the rows).
+    int maxHeight = 0;
+    if (combo->HandleAllocated()) {
+        RECT r;
+        GetWindowRect(combo->Handle(), &r);
+        MONITORINFO mi{};
+        mi.cbSize = sizeof(mi);
+        if (GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi))
+            maxHeight = std::max(r.top - mi.rcWork.top - (Shadow() ? 3 : 0), mi.rcWork.bottom - r.bottom) - bv;
+    }
+    const SIZE preferred = combo->LookupData().ListPreferredSize(maxHeight, widthLimit);
+
+    int w;
+    if (resized)
+        w = PopupWidth();
+    else if (p.DropDownAutoWidth())
+        w = std::max<int>(preferred.cx + bh, editWidth);
+    else
+        w = p.DropDownWidth() > 0 ? p.DropDownWidth() : editWidth;
+    if (Sizeable() && MinWidth() > 0)
+        w = std::max(w, MinWidth());
+    int h;
+    if (resized)
+        h = PopupHeight();
+    else if (p.PopupHeight() != 0 && (p.DropDownSizeable() || !p.DropDownAutoWidth()))
+        h = p.PopupHeight();
+    else
+        h = preferred.cy + bv;
+    if (Sizeable() && MinHeight() > 0)
+        h = std::max(h, MinHeight());
+    return SIZE{std::max<LONG>(w, m.cx), std::max<LONG>(h, m.cy)};
+}
+
+// The edit
+
+std::unique_ptr<TcxCustomEditProperties> TcxCustomComboBox::CreateProperties()
+{
+    return std::make_unique<TcxComboBoxProperties>(this);
+}
+
+TWinControl* TcxCustomComboBox::CreateInnerEdit()
+{
+    auto inner = new TcxCustomComboBoxInnerEdit(this);
+    inner->SetColor(clWindow);
+    return inner;
+}
+
+std::unique_ptr<TcxCustomTextEditLookupData> TcxCustomComboBox::CreateLookupData()
+{
+    return std::make_unique<TcxComboBoxLookupData>(this);
+}
+
+void TcxCustomComboBox::CreatePopupVisualArea()
+{
+    TcxCustomDropDownEdit::CreatePopupVisualArea();
+    if (TcxCustomEditListBox* list = LookupData().List()) {
+        // A row released on is taken and the list closes.
+        list->OnItemAccepted = [this](int) { CloseUp(true); };
+    }
+}
+
+void TcxCustomComboBox::PopupWindowShown()
+{
+    TcxCustomDropDownEdit::PopupWindowShown();
+    if (!HasLookupData())
+        return;
+    // Opened under a resting pointer: the highlight stays on the current item.
+    POINT cursor;
+    if (TcxCustomEditListBox* list = LookupData().List(); list && GetCursorPos(&cursor)
+        && LookupData().PointInList(cursor))
+        list->LockMouseMove();
+}
+
+void TcxCustomComboBox::HandleEditKey(WORD& Key, TShiftState Shift)
+{
+    const bool closing = (Key == VK_RETURN || Key == VK_ESCAPE) && !(Shift & ssAlt) && DroppedDown();
+    const auto alive = alive_;
+    TcxCustomDropDownEdit::HandleEditKey(Key, Shift);
+    if (closing && *alive && !DroppedDown() && HandleAllocated())
+        PostMessageW(Handle(), CXM_LOOKUPSYNC, 0, 0);
+}
+
+void TcxCustomComboBox::SyncLookup()
+{
+    if (!HasLookupData())
+        return;
+    if (DroppedDown())
+        LookupData().FollowText();
+    switch (ActiveProperties().DropDownListStyle()) {
+    case lsFixedList:
+        SetFindSelection(true);
+        break;
+    case lsEditList: {
+        const std::wstring text = GetDisplayText();
+        SetFindSelection(SelLength() == 0 && SelStart() == static_cast<int>(text.size())
+                         && LookupData().ContainsText(text));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TcxCustomComboBox::StepOnDoubleClick()
+{
+    if (!ActiveProperties().Revertable() || DroppedDown() || !CanNavigateItems())
+        return;
+    TcxCustomTextEditLookupData& lookup = LookupData();
+    const int old = lookup.CurrentKey();
+    const auto alive = alive_;
+    LockChangeEvents(true);
+    try {
+        lookup.StepItem(egdNext, true);
+        if (*alive)
+            LookupKeyChanged(old);
+    } catch (...) {
+        if (*alive)
+            LockChangeEvents(false);
+        throw;
+    }
+    if (*alive)
+        LockChangeEvents(false);
+}
+
+void TcxCustomComboBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    const auto alive = alive_;
+    const bool revert = Button == mbLeft && (Shift & ssDouble) && ActiveProperties().Revertable();
+    bool onButton = false;
+    for (const TcxEditButtonViewInfo& b : ViewInfo().ButtonsInfo)
+        onButton = onButton || PtInRect(&b.Bounds, POINT{X, Y});
+    if (revert && !onButton && !DroppedDown() && !PopupRequested()) {
+        // A double click on the closed text steps; it does not open a fixed list.
+        TcxCustomMaskEdit::MouseDown(Button, Shift, X, Y);
+        if (*alive)
+            StepOnDoubleClick();
+        return;
+    }
+    TcxCustomDropDownEdit::MouseDown(Button, Shift, X, Y);
+    // The first click opened the list, the second one closed it: the step follows.
+    if (*alive && revert && !onButton && !DroppedDown() && !PopupRequested())
+        StepOnDoubleClick();
+}
+
+void TcxCustomComboBox::MouseMove(TShiftState Shift, int X, int Y)
+{
+    TcxCustomDropDownEdit::MouseMove(Shift, X, Y);
+    // Pressed on the edit and dragged into the open list: the list takes the drag over.
+    if (!DroppedDown() || !HasLookupData() || !HandleAllocated() || GetCapture() != Handle())
+        return;
+    TcxCustomEditListBox* list = LookupData().List();
+    POINT p{X, Y};
+    ::ClientToScreen(Handle(), &p);
+    if (!list || !LookupData().PointInList(p))
+        return;
+    ::ScreenToClient(list->Handle(), &p);
+    ReleaseCapture();
+    SendMessageW(list->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+}
+
+void TcxCustomComboBox::MouseWheel(TMessage& Message)
+{
+    Message.Result = 0;
+    if (DroppedDown() && HasLookupData()) {
+        if (TcxCustomEditListBox* list = LookupData().List(); list && list->HandleAllocated())
+            SendMessageW(list->Handle(), WM_MOUSEWHEEL, Message.WParam, Message.LParam);
+        return;
+    }
+    if (ActiveProperties().Items().Count() == 0 || !CanNavigateItems() || !CanModify())
+        return;
+    TcxCustomTextEditLookupData& lookup = LookupData();
+    const int old = lookup.CurrentKey();
+    lookup.StepItem(static_cast<short>(HIWORD(Message.WParam)) > 0 ? egdPrev : egdNext, false);
+    LookupKeyChanged(old);
+}
+
+void TcxCustomComboBox::InnerControlWndProc(TMessage& Message)
+{
+    if (Message.Msg == WM_MOUSEWHEEL) {
+        MouseWheel(Message);
+        return;
+    }
+    const bool doubleClick = Message.Msg == WM_LBUTTONDBLCLK && !DroppedDown();
+    const auto alive = alive_;
+    TcxCustomDropDownEdit::InnerControlWndProc(Message);
+    if (doubleClick && *alive)
+        StepOnDoubleClick();
+}
+
+void TcxCustomComboBox::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case CXM_LOOKUPSYNC:
+        SyncLookup();
+        Message.Result = 0;
+        return;
+    case WM_MOUSEWHEEL:
+        MouseWheel(Message);
+        return;
+    default:
+        break;
+    }
+    TcxCustomDropDownEdit::WndProc(Message);
+}

@@ -253,6 +253,8 @@ public:
     void PopupWindowDestroying(TcxCustomEditPopupWindow* APopup);
     // Whether an Alt+arrow was used since Alt went down (its character is dropped).
     bool TakeAltArrowUsed();
+    // The user resized the popup: its stored size wins over the automatic one.
+    bool PopupUserSized() const { return userSized_; }
 
     void WndProc(qv::TMessage& Message) override;
 
@@ -540,4 +542,176 @@ public:
 
 protected:
     std::unique_ptr<TcxContainerViewInfo> CreateViewInfo() override;
+};
+
+// ---------------------------------------------------------------------------
+// The combo box: a drop-down edit whose popup lists its items and whose text is tied
+// to them (the current item follows the text; incremental search while typing).
+
+// How free the text is (each style maps to an editing style of the text edit).
+enum TcxEditDropDownListStyle { lsEditFixedList, lsEditList, lsFixedList };
+
+class TcxCustomComboBox;
+
+using TcxEditDrawItemEvent = std::function<void(TcxCustomComboBox* AControl, TcxCanvas* ACanvas, int AIndex,
+                                                const RECT& ARect, qv::TOwnerDrawState AState)>;
+using TcxComboBoxMeasureItemEvent =
+    std::function<void(TcxCustomComboBox* AControl, int AIndex, TcxCanvas* ACanvas, int& AHeight)>;
+
+class TcxCustomComboBoxProperties : public TcxCustomDropDownEditProperties {
+public:
+    explicit TcxCustomComboBoxProperties(qv::TPersistent* AOwner);
+
+    // The items are the text edit's lookup items; assigning copies.
+    qv::TStrings& Items() { return LookupItems(); }
+    void SetItems(const qv::TStrings& Value) { SetLookupItems(Value); }
+    bool Sorted() const { return LookupItemsSorted(); }
+    void SetSorted(bool Value) { SetLookupItemsSorted(Value); }
+    TcxEditDropDownListStyle DropDownListStyle() const { return dropDownListStyle_; }
+    void SetDropDownListStyle(TcxEditDropDownListStyle Value);
+    // Rows shown before the list scrolls; values below 1 are ignored.
+    int DropDownRows() const { return dropDownRows_; }
+    void SetDropDownRows(int Value);
+    bool DropDownAutoWidth() const { return PopupAutoSize(); }
+    void SetDropDownAutoWidth(bool Value) { SetPopupAutoSize(Value); }
+    bool DropDownSizeable() const { return PopupSizeable(); }
+    void SetDropDownSizeable(bool Value) { SetPopupSizeable(Value); }
+    int DropDownWidth() const { return PopupWidth(); }
+    void SetDropDownWidth(int Value) { SetPopupWidth(Value); }
+    // A fixed row height; 0 or less: the font's row height.
+    int ItemHeight() const { return itemHeight_; }
+    void SetItemHeight(int Value);
+    // A double click on the closed combo box steps to the next item, wrapping.
+    bool Revertable() const { return revertable_; }
+    void SetRevertable(bool Value) { revertable_ = Value; }
+
+    TcxEditEditingStyle EditingStyle() const override;
+    bool TextAreaClickOpens() const override { return dropDownListStyle_ == lsFixedList; }
+    bool UsesLookupData() const override { return true; }
+    TcxCustomEditPopupWindow* CreatePopupWindow(TcxCustomDropDownEdit* AEdit) override;
+    // In the two fixed styles a non-empty text must be one of the items (ignoring case).
+    void ValidateDisplayValue(TcxEditValue& ADisplayValue, std::wstring& AErrorText, bool& AError,
+                              TcxCustomEdit* AEdit) override;
+    bool IsInstance(const TcxCustomEditProperties& AProperties) const override
+    {
+        return dynamic_cast<const TcxCustomComboBoxProperties*>(&AProperties);
+    }
+    std::unique_ptr<TcxCustomEditViewData> CreateViewData(TcxCustomEditStyle* AStyle) override;
+    TcxCustomEdit* CreateEdit(qv::TComponent* AOwner) override;
+
+    TcxEditDrawItemEvent OnDrawItem;
+    TcxComboBoxMeasureItemEvent OnMeasureItem;
+
+protected:
+    void DoAssign(const TcxCustomEditProperties& ASource) override;
+
+private:
+    TcxEditDropDownListStyle dropDownListStyle_ = lsEditList;
+    int dropDownRows_ = 8;
+    int itemHeight_ = 0;
+    bool revertable_ = false;
+};
+
+class TcxComboBoxProperties : public TcxCustomComboBoxProperties {
+public:
+    using TcxCustomComboBoxProperties::TcxCustomComboBoxProperties;
+};
+
+// Draws the drop-down button as the combo box's own.
+class TcxCustomComboBoxViewData : public TcxCustomDropDownEditViewData {
+public:
+    using TcxCustomDropDownEditViewData::TcxCustomDropDownEditViewData;
+    void Calculate(const RECT& ABounds, POINT P, bool AMouseOver, qv::TShiftState AButtons,
+                   TcxCustomEditViewInfo& AViewInfo) override;
+};
+
+// The list of a combo box: owner drawing and measuring by the properties' events,
+// re-created when the way rows are measured changes.
+class TcxComboBoxListBox : public TcxCustomEditListBox {
+public:
+    TcxComboBoxListBox(qv::TComponent* AOwner, TcxCustomTextEditLookupData* ALookupData, TcxCustomComboBox* ACombo);
+    // Before each opening: re-creates the window when the rows must be measured again.
+    void CheckMeasuring();
+
+protected:
+    void CreateParams(qv::TCreateParams& Params) override;
+    void DoDrawItem(TcxCanvas& ACanvas, int AIndex, const RECT& ARect, qv::TOwnerDrawState AState) override;
+    void DoMeasureItem(int AIndex, int& AHeight) override;
+    void WndProc(qv::TMessage& Message) override;
+
+private:
+    TcxCustomComboBox* combo_;
+    bool firstSetup_ = true;
+    bool measureAssigned_ = false;
+    int itemHeight_ = 0;
+};
+
+class TcxComboBoxLookupData : public TcxCustomTextEditLookupData {
+public:
+    explicit TcxComboBoxLookupData(TcxCustomComboBox* AOwner);
+    int DropDownRows() const override;
+    int RowHeight(int AIndex) override;
+
+protected:
+    TcxCustomEditListBox* CreateListBox(qv::TComponent* AOwner) override;
+    void ListPrepared(TcxCustomEditListBox& AList) override;
+
+private:
+    TcxCustomComboBox* combo_;
+};
+
+// Clears its clicked state on left-button release.
+class TcxCustomComboBoxInnerEdit : public TcxCustomDropDownInnerEdit {
+public:
+    using TcxCustomDropDownInnerEdit::TcxCustomDropDownInnerEdit;
+    void WndProc(qv::TMessage& Message) override;
+};
+
+class TcxComboBoxPopupWindow : public TcxCustomEditPopupWindow {
+public:
+    using TcxCustomEditPopupWindow::TcxCustomEditPopupWindow;
+    // As wide as the widest item (never narrower than the edit), up to DropDownRows rows.
+    SIZE CalculateSize() override;
+};
+
+class TcxCustomComboBox : public TcxCustomDropDownEdit {
+public:
+    using TcxCustomDropDownEdit::TcxCustomDropDownEdit;
+
+    TcxCustomComboBoxProperties& Properties()
+    {
+        return static_cast<TcxCustomComboBoxProperties&>(TcxCustomEdit::Properties());
+    }
+    TcxCustomComboBoxProperties& ActiveProperties()
+    {
+        return static_cast<TcxCustomComboBoxProperties&>(TcxCustomEdit::ActiveProperties());
+    }
+    qv::TStrings& Items() { return Properties().Items(); }
+
+    bool CanDropDown() override { return ActiveProperties().Items().Count() > 0; }
+    void PopupWindowShown() override;
+    void WndProc(qv::TMessage& Message) override;
+
+protected:
+    std::unique_ptr<TcxCustomEditProperties> CreateProperties() override;
+    qv::TWinControl* CreateInnerEdit() override;
+    std::unique_ptr<TcxCustomTextEditLookupData> CreateLookupData() override;
+    void CreatePopupVisualArea() override;
+    void HandleEditKey(WORD& Key, qv::TShiftState Shift) override;
+    void MouseDown(qv::TMouseButton Button, qv::TShiftState Shift, int X, int Y) override;
+    void MouseMove(qv::TShiftState Shift, int X, int Y) override;
+    void InnerControlWndProc(qv::TMessage& Message) override;
+
+private:
+    // A double click with Revertable: the next item, wrapping.
+    void StepOnDoubleClick();
+    // The wheel: over the open list it scrolls the list, on the closed edit it steps.
+    void MouseWheel(qv::TMessage& Message);
+    // After Enter or Escape closed the list: the current item and the search state follow the text.
+    void SyncLookup();
+};
+
+class TcxComboBox : public TcxCustomComboBox {
+public:
+    using TcxCustomComboBox::TcxCustomComboBox;
 };

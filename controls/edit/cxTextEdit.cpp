@@ -1193,11 +1193,17 @@ void TcxCustomTextEditLookupData::StepItem(TcxEditLookupDataGoDirection ADirecti
     }
 }
 
-int TcxCustomTextEditLookupData::RowHeight(int)
+int TcxCustomTextEditLookupData::TextRowHeight()
 {
-    TTextMeasure measure(list_ ? list_->Font() : owner_->Style().Font());
-    return measure.Extent(L"Wg").cy;
+    // A list of thousands of rows asks for every row's height: the font is measured once.
+    if (textRowHeight_ <= 0) {
+        TTextMeasure measure(list_ ? list_->Font() : owner_->Style().Font());
+        textRowHeight_ = measure.Extent(L"Wg").cy;
+    }
+    return textRowHeight_;
 }
+
+int TcxCustomTextEditLookupData::RowHeight(int) { return TextRowHeight(); }
 
 TcxCustomEditListBox& TcxCustomTextEditLookupData::CreateList(TWinControl* AParent)
 {
@@ -1207,8 +1213,10 @@ TcxCustomEditListBox& TcxCustomTextEditLookupData::CreateList(TWinControl* APare
     }
     list_->SetColor(owner_->Style().Color());
     list_->Font().Assign(owner_->Style().Font());
+    textRowHeight_ = 0;
     if (list_->Parent() != AParent)
         list_->SetParent(AParent);
+    ListPrepared(*list_);
     SyncItemCount();
     SetHighlight(currentKey_);
     FollowText();

@@ -252,7 +252,7 @@ public:
     // Snaps a size asked for by mouse sizing to whole rows.
     virtual bool AdjustListSize(SIZE& ASize);
     virtual int DropDownRows() const { return 8; }
-    // The height of a row of the list.
+    // The height of a row of the list (the text height of "Wg", measured once per list font).
     virtual int RowHeight(int AIndex);
 
     // The owner is told of a change of the current item and asked to take an item's text.
@@ -261,7 +261,10 @@ public:
 
 protected:
     virtual TcxCustomEditListBox* CreateListBox(qv::TComponent* AOwner);
+    // The list has its colour, font and parent; its rows are not counted yet.
+    virtual void ListPrepared(TcxCustomEditListBox&) {}
     TcxEditEditingStyle Style() const;
+    int TextRowHeight();
 
 private:
     void SetHighlight(int AIndex);
@@ -271,6 +274,7 @@ private:
     int listItemIndex_ = -1;
     TcxCustomEditListBox* list_ = nullptr;
     bool selecting_ = false;
+    int textRowHeight_ = 0;
 };
 
 class TcxCustomTextEdit : public TcxCustomEdit {

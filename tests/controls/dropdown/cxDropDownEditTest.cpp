@@ -701,3 +701,277 @@ TEST_F(DropDownTest, ScreenshotOfAPopupEditOpenUnderAnEdit)
     ASSERT_TRUE(PumpUntil([&] { return checked && !edit->DroppedDown(); }));
 }
 
+
+// ---------------------------------------------------------------------------
+// The combo box
+
+namespace {
+
+struct ComboBoxTest : DropDownTest {
+    TcxComboBox* MakeCombo(TcxEditDropDownListStyle style,
+                           std::vector<std::wstring> items = {L"Office", L"office2", L"Home"}, int width = 121)
+    {
+        auto combo = MakeEdit<TcxComboBox>(10, 50);
+        combo->SetWidth(width);
+        combo->Properties().SetDropDownListStyle(style);
+        combo->Items().Assign(items);
+        return combo;
+    }
+    TcxCustomEditListBox& List(TcxComboBox* combo) { return *combo->LookupData().List(); }
+    void Focus(TcxComboBox* combo)
+    {
+        combo->SetFocus();
+        Pump();
+    }
+};
+
+std::vector<std::wstring> Numbered(int n)
+{
+    std::vector<std::wstring> items;
+    for (int i = 0; i < n; ++i)
+        items.push_back((i < 10 ? L"item0" : L"item") + std::to_wstring(i));
+    return items;
+}
+
+} // namespace
+
+TEST_F(ComboBoxTest, PropertyDefaultsRowsRuleStylesAndAssign)
+{
+    TcxComboBox* combo = MakeCombo(lsEditList);
+    TcxCustomComboBoxProperties& p = combo->Properties();
+    EXPECT_EQ(8, p.DropDownRows());
+    EXPECT_TRUE(p.DropDownAutoWidth());
+    EXPECT_FALSE(p.DropDownSizeable());
+    EXPECT_TRUE(p.ValidateOnEnter()) << "inherited from the masked edit";
+    EXPECT_EQ(esEdit, p.EditingStyle());
+    p.SetDropDownRows(5);
+    p.SetDropDownRows(0);
+    p.SetDropDownRows(-1);
+    EXPECT_EQ(5, p.DropDownRows()) << "0 and -1 keep the previous value";
+    p.SetDropDownWidth(-7);
+    EXPECT_EQ(0, p.PopupWidth());
+    p.SetDropDownListStyle(lsEditFixedList);
+    EXPECT_EQ(esEditList, p.EditingStyle());
+    p.SetDropDownListStyle(lsFixedList);
+    EXPECT_EQ(esFixedList, p.EditingStyle());
+    EXPECT_TRUE(p.TextAreaClickOpens());
+    p.SetItemHeight(19);
+    p.SetRevertable(true);
+
+    TcxComboBoxProperties copy(nullptr);
+    copy.Assign(&p);
+    EXPECT_EQ(lsFixedList, copy.DropDownListStyle());
+    EXPECT_EQ(5, copy.DropDownRows());
+    EXPECT_EQ(19, copy.ItemHeight());
+    EXPECT_TRUE(copy.Revertable());
+    EXPECT_EQ(3, copy.Items().Count());
+
+    // A fixed-list text that is no item fails validation; an empty one passes.
+    TcxEditValue value(std::wstring(L"nothing"));
+    std::wstring error;
+    bool invalid = false;
+    p.ValidateDisplayValue(value, error, invalid, combo);
+    EXPECT_TRUE(invalid);
+    value = TcxEditValue(std::wstring(L"HOME"));
+    p.ValidateDisplayValue(value, error, invalid, combo);
+    EXPECT_FALSE(invalid) << "an item, ignoring case";
+}
+
+TEST_F(ComboBoxTest, TypingSearchesTheItemsInEachStyle)
+{
+    TcxComboBox* combo = MakeCombo(lsFixedList);
+    Focus(combo);
+    seq.Clear();
+    qvtest::TypeText(L"o");
+    EXPECT_TRUE(PumpUntil([&] { return combo->DroppedDown(); })) << "typing opens the list at once";
+    EXPECT_EQ(L"Office", combo->Text());
+    EXPECT_EQ(L"ffice", combo->SelText());
+    EXPECT_EQ(0, List(combo).ItemIndex()) << "the list highlights the item found";
+    qvtest::TypeText(L"f");
+    EXPECT_EQ(L"Office", combo->Text()) << "the typed part keeps the item's case";
+    EXPECT_EQ(L"fice", combo->SelText());
+    qvtest::TypeText(L"x");
+    EXPECT_EQ(L"Office", combo->Text()) << "a character that leads to no item is refused";
+    EXPECT_EQ(0, combo->ItemIndex());
+    PressKey(VK_ESCAPE);
+    EXPECT_FALSE(combo->DroppedDown());
+    EXPECT_EQ(1, Count(seq, "OnClick")) << seq.Dump();
+    combo->SetText(L"");
+    qvtest::TypeText(L"HO");
+    EXPECT_EQ(L"Home", combo->Text());
+    EXPECT_EQ(2, combo->SelStart()) << "Ho typed, in the item's case";
+    PressKey(VK_ESCAPE);
+
+    TcxComboBox* free = MakeCombo(lsEditList);
+    free->SetTop(100);
+    Focus(free);
+    qvtest::TypeText(L"x");
+    EXPECT_EQ(L"x", free->Text());
+    EXPECT_EQ(-1, free->ItemIndex());
+    PressKey(VK_ESCAPE);
+}
+
+TEST_F(ComboBoxTest, ListShowsUpToDropDownRowsAndGrowsByTheScrollBar)
+{
+    // A narrow edit, so that the list's own width shows.
+    TcxComboBox* combo = MakeCombo(lsFixedList, Numbered(3), 20);
+    Focus(combo);
+    combo->DropDown();
+    ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    TcxCustomEditListBox& list = List(combo);
+    const int row = list.ItemHeight(0);
+    EXPECT_GT(row, 0);
+    EXPECT_EQ(3 * row, list.Height());
+    const int narrow = list.Width();
+    EXPECT_GT(narrow, 20) << "as wide as the widest item, not the edit";
+    EXPECT_FALSE(GetWindowLongW(list.Handle(), GWL_STYLE) & WS_VSCROLL) << "three rows need no scroll bar";
+    combo->CloseUp(false);
+
+    combo->Items().Assign(Numbered(20));
+    combo->DropDown();
+    ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_EQ(8 * row, list.Height());
+    EXPECT_EQ(narrow + GetSystemMetrics(SM_CXVSCROLL), list.Width()) << "one scroll bar wider";
+    EXPECT_EQ(20, list.Count());
+    combo->CloseUp(false);
+}
+
+TEST_F(ComboBoxTest, OpenListMovesOnlyTheHighlightUntilEnter)
+{
+    TcxComboBox* combo = MakeCombo(lsFixedList);
+    combo->SetItemIndex(0);
+    Focus(combo);
+    seq.Watch(&combo->PopupWindow(), "popup", {WM_SHOWWINDOW});
+    seq.Clear();
+    PressKey(VK_DOWN, ssAlt);
+    ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    PressKey(VK_DOWN);
+    EXPECT_EQ(L"Office", combo->Text());
+    EXPECT_EQ(0, combo->ItemIndex());
+    EXPECT_EQ(1, List(combo).ItemIndex());
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(L"Office", combo->Text()) << "Escape leaves text and index";
+    EXPECT_EQ(0, combo->ItemIndex());
+    EXPECT_EQ(0, List(combo).ItemIndex()) << "the highlight is back on the current item";
+
+    PressKey(VK_F4);
+    ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    PressKey(VK_DOWN);
+    PressKey(VK_DOWN);
+    seq.Clear();
+    PressKey(VK_RETURN);
+    EXPECT_EQ(L"Home", combo->Text()) << "Enter takes the highlight";
+    EXPECT_EQ(2, combo->ItemIndex());
+    const unsigned w = qvtest::seqWParam;
+    EXPECT_TRUE(seq.Matches({{"edit", "OnClick"},
+                             {"edit", "OnChange"},
+                             {"edit", "OnEditValueChanged"},
+                             {"popup", WM_SHOWWINDOW, w, FALSE},
+                             {"edit", "OnCloseUp"}},
+                            "Down, Down, Enter"));
+    Pump();
+    EXPECT_TRUE(combo->FindSelection()) << "the resynchronisation after closing restarts the search";
+
+    // Closed: no wrap at the end; a double click with Revertable wraps.
+    PressKey(VK_DOWN);
+    EXPECT_EQ(2, combo->ItemIndex());
+    combo->Properties().SetRevertable(true);
+    PostMouse(combo->Handle(), WM_LBUTTONDBLCLK, POINT{5, 5});
+    PostMouse(combo->Handle(), WM_LBUTTONUP, POINT{5, 5});
+    EXPECT_EQ(0, combo->ItemIndex()) << seq.Dump();
+    EXPECT_EQ(L"Office", combo->Text());
+    if (combo->DroppedDown() || combo->PopupRequested()) {
+        combo->CloseUp(false);
+        Pump();
+    }
+}
+
+TEST_F(ComboBoxTest, MouseWheelAndAnEmptyList)
+{
+    TcxComboBox* combo = MakeCombo(lsFixedList, Numbered(20));
+    Focus(combo);
+    combo->DropDown();
+    ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    TcxCustomEditListBox& list = List(combo);
+    // Hot tracking: the move that follows opening under the pointer is not taken.
+    const RECT third = list.ItemRect(2);
+    list.LockMouseMove();
+    PostMouse(list.Handle(), WM_MOUSEMOVE, POINT{5, third.top + 2});
+    EXPECT_EQ(-1, list.ItemIndex()) << "the first move is ignored";
+    PostMouse(list.Handle(), WM_MOUSEMOVE, POINT{5, third.top + 3});
+    EXPECT_EQ(2, list.ItemIndex());
+    // The wheel over the open list scrolls it by the system's lines.
+    UINT lines = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    SendMessageW(combo->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    EXPECT_EQ(static_cast<int>(lines), list.TopIndex());
+    EXPECT_EQ(-1, combo->ItemIndex()) << "scrolling chooses nothing";
+    // A release on a row takes it and closes the list.
+    const RECT row = list.ItemRect(list.TopIndex() + 1);
+    PostMouse(list.Handle(), WM_LBUTTONDOWN, POINT{5, row.top + 2});
+    EXPECT_EQ(combo->Handle(), GetFocus()) << "pressing in the list leaves the focus in the edit";
+    PostMouse(list.Handle(), WM_LBUTTONUP, POINT{5, row.top + 2});
+    EXPECT_FALSE(combo->DroppedDown());
+    EXPECT_EQ(static_cast<int>(lines) + 1, combo->ItemIndex());
+
+    // The wheel on the closed combo box steps like the arrows, without wrap.
+    SendMessageW(combo->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_EQ(static_cast<int>(lines), combo->ItemIndex());
+
+    // No items: the button opens nothing, the keys move nothing.
+    combo->SetText(L"");
+    combo->Items().Clear();
+    const RECT button = combo->ViewInfo().ButtonsInfo.at(0).Bounds;
+    PostMouse(combo->Handle(), WM_LBUTTONDOWN, POINT{button.left + 2, button.top + 2});
+    PostMouse(combo->Handle(), WM_LBUTTONUP, POINT{button.left + 2, button.top + 2});
+    PressKey(VK_DOWN);
+    EXPECT_FALSE(combo->DroppedDown());
+    EXPECT_FALSE(combo->PopupRequested());
+    EXPECT_EQ(-1, combo->ItemIndex());
+}
+
+TEST_F(ComboBoxTest, PressOnTheTextAndDragIntoTheListSelects)
+{
+    TcxComboBox* combo = MakeCombo(lsFixedList);
+    Focus(combo);
+    PostMouse(combo->Handle(), WM_LBUTTONDOWN, POINT{5, 5});
+    ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); })) << "a press on a fixed list's text opens it";
+    ASSERT_EQ(combo->Handle(), GetCapture());
+    TcxCustomEditListBox& list = List(combo);
+    const RECT row = list.ItemRect(1);
+    POINT p{5, row.top + 2};
+    ::ClientToScreen(list.Handle(), &p);
+    ::ScreenToClient(combo->Handle(), &p);
+    PostMouse(combo->Handle(), WM_MOUSEMOVE, p);
+    EXPECT_EQ(list.Handle(), GetCapture()) << "the list takes the drag over";
+    PostMouse(list.Handle(), WM_LBUTTONUP, POINT{5, row.top + 2});
+    EXPECT_FALSE(combo->DroppedDown());
+    EXPECT_EQ(L"office2", combo->Text());
+}
+
+TEST_F(ComboBoxTest, MainWindowSequenceOnAFixedList)
+{
+    TcxComboBox* combo = MakeCombo(lsFixedList);
+    combo->SetItemIndex(1);
+    seq.Clear();
+    combo->SetText(L"");
+    EXPECT_EQ(-1, combo->ItemIndex());
+    combo->Items().BeginUpdate();
+    combo->Items().Clear();
+    for (const wchar_t* name : {L"办公室", L"家里", L"Gateway jpg"})
+        combo->Items().Add(name);
+    combo->Items().EndUpdate();
+    combo->SetItemIndex(0);
+    EXPECT_EQ(L"办公室", combo->Text());
+    // The change events of a text set from code wait for its end; an item's text is
+    // written before the item change is told.
+    EXPECT_TRUE(seq.Matches({{"edit", "OnClick"},
+                             {"edit", "OnChange"},
+                             {"edit", "OnEditValueChanged"},
+                             {"edit", "OnChange"},
+                             {"edit", "OnEditValueChanged"},
+                             {"edit", "OnClick"}},
+                            "cleared, refilled, first item"));
+    combo->SetText(L"zzz");
+    EXPECT_EQ(-1, combo->ItemIndex()) << "a text that is no item's prefix";
+}
