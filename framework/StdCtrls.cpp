@@ -356,12 +356,18 @@ void TCustomListBox::CreateParams(TCreateParams& p)
     p.WinClassName = L"QvListBox";
     p.SysClassName = L"LISTBOX";
     p.Caption.clear();
-    p.Style |= LBS_OWNERDRAWVARIABLE | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+    p.Style |= (variableHeights_ ? LBS_OWNERDRAWVARIABLE : LBS_OWNERDRAWFIXED | LBS_NODATA) | LBS_NOTIFY
+        | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
 }
 
 void TCustomListBox::CreateHandle()
 {
     TWinControl::CreateHandle();
+    if (!variableHeights_) {
+        int height = 16;
+        MeasureItem(0, height);
+        SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, std::max(height, 1));
+    }
     const int count = count_;
     count_ = 0;
     SetCount(count);
@@ -376,7 +382,9 @@ void TCustomListBox::SetCount(int count)
     }
     HWND wnd = Handle();
     SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
-    if (count == 0) {
+    if (!variableHeights_) {
+        SendMessageW(wnd, LB_SETCOUNT, static_cast<WPARAM>(count), 0);
+    } else if (count == 0) {
         SendMessageW(wnd, LB_RESETCONTENT, 0, 0);
     } else if (count > count_) {
         SendMessageW(wnd, LB_INITSTORAGE, static_cast<WPARAM>(count - count_), 0);

@@ -162,6 +162,11 @@ public:
     int ItemAtPos(POINT p) const;
     int ItemHeight(int index) const;
     void SetHorizontalExtent(int width);
+    // Rows of their own heights (each measured when added), or all of the height of
+    // row 0: then the rows are counted, not added, so that a list of thousands is
+    // made at once. Takes effect when the window is made next (RecreateWnd).
+    bool VariableHeights() const { return variableHeights_; }
+    void SetVariableHeights(bool value) { variableHeights_ = value; }
 
     // The highlighted row changed by the user (click or keys in the list).
     TNotifyEvent OnSelectionChange;
@@ -175,6 +180,7 @@ protected:
 
 private:
     int count_ = 0;
+    bool variableHeights_ = true;
 };
 
 // A combo box whose text is always one of its items (a drop-down list).

@@ -1723,6 +1723,7 @@ TcxComboBoxListBox::TcxComboBoxListBox(TComponent* AOwner, TcxCustomTextEditLook
                                        TcxCustomComboBox* ACombo)
     : TcxCustomEditListBox(AOwner, ALookupData), combo_(ACombo)
 {
+    SetVariableHeights(false);
 }
 
 void TcxComboBoxListBox::CreateParams(TCreateParams& Params)
@@ -1741,7 +1742,10 @@ void TcxComboBoxListBox::CheckMeasuring()
     firstSetup_ = false;
     measureAssigned_ = assigned;
     itemHeight_ = p.ItemHeight();
-    // The system measures a row once, when it is added: new rows are measured anew.
+    // Rows of one height are counted rather than added one by one (a list of thousands
+    // opens at once); only a measuring event gives rows their own heights. The system
+    // measures a row once, when it is made: so the window is made anew.
+    SetVariableHeights(assigned);
     if (recreate && HandleAllocated())
         RecreateWnd();
 }

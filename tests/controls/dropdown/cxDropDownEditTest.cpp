@@ -834,6 +834,23 @@ TEST_F(ComboBoxTest, ListShowsUpToDropDownRowsAndGrowsByTheScrollBar)
     EXPECT_EQ(narrow + GetSystemMetrics(SM_CXVSCROLL), list.Width()) << "one scroll bar wider";
     EXPECT_EQ(20, list.Count());
     combo->CloseUp(false);
+
+    // A fixed row height, then a measuring event: the rows are measured anew.
+    combo->Properties().SetItemHeight(19);
+    combo->DropDown();
+    ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_EQ(19, list.ItemHeight(5));
+    EXPECT_EQ(8 * 19, list.Height());
+    combo->CloseUp(false);
+    combo->Properties().OnMeasureItem = [](TcxCustomComboBox*, int index, TcxCanvas*, int& height) {
+        if (index == 1)
+            height = 30;
+    };
+    combo->DropDown();
+    ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_EQ(30, list.ItemHeight(1));
+    EXPECT_EQ(7 * 19 + 30, list.Height());
+    combo->CloseUp(false);
 }
 
 TEST_F(ComboBoxTest, OpenListMovesOnlyTheHighlightUntilEnter)
