@@ -72,6 +72,18 @@ void TControl::SetParent(TWinControl* parent)
         return;
     if (parent == this)
         throw Exception(L"A control cannot have itself as its parent");
+    // A child window that goes from one parent window to another keeps its window.
+    auto win = dynamic_cast<TWinControl*>(this);
+    struct MoveScope {
+        TWinControl* win;
+        ~MoveScope()
+        {
+            if (win)
+                win->movingWindow_ = false;
+        }
+    } move{win && win->CanMoveWindowTo(parent) ? win : nullptr};
+    if (move.win)
+        move.win->movingWindow_ = true;
     if (parent_)
         parent_->RemoveControl(this);
     if (parent)
@@ -468,6 +480,19 @@ void TWinControl::Detach()
     handle_ = nullptr;
 }
 
+bool TWinControl::CanMoveWindowTo(const TWinControl* parent) const
+{
+    if (!handle_ || recreating_ || IsDestroying() || !parent || !parent->handle_ || parent->IsDestroying())
+        return false;
+    const TWinControl* old = Parent();
+    if (!old || !old->handle_ || old->IsDestroying() || ::GetParent(handle_) != old->handle_
+        || !(GetWindowLongPtrW(handle_, GWL_STYLE) & WS_CHILD))
+        return false;
+    // A window that holds the focus is made anew, as before: the focus does not travel with it.
+    HWND focus = GetFocus();
+    return !focus || (focus != handle_ && !IsChild(handle_, focus));
+}
+
 void TWinControl::InsertControl(TControl* control)
 {
     if (!control || std::find(controls_.begin(), controls_.end(), control) != controls_.end())
@@ -482,6 +507,8 @@ void TWinControl::InsertControl(TControl* control)
     if (control->parentColor_)
         control->TakeParentColor();
     if (win && handle_) {
+        if (win->movingWindow_ && win->handle_)
+            ::SetParent(win->handle_, handle_);
         win->HandleNeeded();
         UpdateTabOrderZ();
     }
@@ -494,7 +521,7 @@ void TWinControl::RemoveControl(TControl* control)
     if (it == controls_.end())
         return;
     if (auto win = dynamic_cast<TWinControl*>(control)) {
-        if (win->handle_ && !IsDestroying())
+        if (win->handle_ && !IsDestroying() && !win->movingWindow_)
             win->DestroyWnd();
         tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), win), tabList_.end());
     }
@@ -549,7 +576,10 @@ void TWinControl::UpdateTabOrderZ()
     for (TWinControl* c : tabList_) {
         if (!c->handle_)
             continue;
-        SetWindowPos(c->handle_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+        // Windows already in place stay untouched (no position change, no messages).
+        const HWND next = after == HWND_TOP ? GetWindow(handle_, GW_CHILD) : GetWindow(after, GW_HWNDNEXT);
+        if (next != c->handle_)
+            SetWindowPos(c->handle_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
         after = c->handle_;
     }
 }

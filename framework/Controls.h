@@ -270,12 +270,16 @@ protected:
     bool defaultEraseBackground_ = false;
 
 private:
+    friend class TControl;
     friend LRESULT CALLBACK FrameworkWndProc(HWND, UINT, WPARAM, LPARAM);
     void Attach(HWND wnd);
     void Detach();
     void UpdateTabOrderZ();
     bool ReflectToChild(TMessage& message);
     void UpdateBoundsFromWindow();
+    // Whether the window can go to parent's window as it is (SetParent), rather than
+    // being destroyed and made again there.
+    bool CanMoveWindowTo(const TWinControl* parent) const;
 
     HWND handle_ = nullptr;
     WNDPROC defWndProc_ = nullptr;
@@ -284,6 +288,8 @@ private:
     bool tabStop_ = false;
     int controlId_ = 0;
     bool recreating_ = false;
+    // Set while SetParent moves the window to the new parent's window.
+    bool movingWindow_ = false;
     bool settingBounds_ = false;
     TBrush background_;
 };

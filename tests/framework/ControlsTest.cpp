@@ -146,6 +146,48 @@ TEST_F(Controls, RecreatingTheWindowKeepsTextBoundsAndChildren)
     EXPECT_EQ(100, r.right - r.left);
 }
 
+TEST_F(Controls, MovingToAnotherParentWindowKeepsTheWindowsUnlessTheyHoldTheFocus)
+{
+    auto left = new TPanel(form), right = new TPanel(form);
+    left->SetParent(form);
+    right->SetParent(form);
+    right->SetBounds(150, 0, 150, 100);
+    auto box = new TPanel(form);
+    box->SetParent(left);
+    box->SetBounds(5, 6, 80, 40);
+    auto edit = new TEdit(form);
+    edit->SetParent(box);
+    edit->SetText(L"移动");
+    auto first = new TButton(form);
+    first->SetParent(right);
+    const HWND boxWnd = box->Handle(), editWnd = edit->Handle();
+
+    box->SetParent(right);
+    EXPECT_EQ(boxWnd, box->Handle());
+    EXPECT_EQ(editWnd, edit->Handle());
+    EXPECT_EQ(right->Handle(), GetParent(boxWnd));
+    EXPECT_EQ(L"移动", edit->Text());
+    EXPECT_EQ(Rect(5, 6, 85, 46), box->BoundsRect());
+    POINT origin{0, 0};
+    MapWindowPoints(boxWnd, right->Handle(), &origin, 1);
+    EXPECT_EQ(5, origin.x);
+    EXPECT_EQ(6, origin.y);
+    EXPECT_EQ(first->Handle(), GetWindow(right->Handle(), GW_CHILD)) << "the Z order is the tab order";
+    EXPECT_EQ(boxWnd, GetWindow(first->Handle(), GW_HWNDNEXT));
+
+    // A window with the focus in it is made anew, as are windows going nowhere.
+    edit->SetFocus();
+    ASSERT_EQ(editWnd, GetFocus());
+    box->SetParent(left);
+    EXPECT_FALSE(IsWindow(boxWnd));
+    EXPECT_EQ(left->Handle(), GetParent(box->Handle()));
+    EXPECT_EQ(L"移动", edit->Text());
+    const HWND again = box->Handle();
+    box->SetParent(nullptr);
+    EXPECT_FALSE(IsWindow(again));
+    EXPECT_FALSE(box->HandleAllocated());
+}
+
 TEST_F(Controls, ExceptionInAHandlerReachesTheApplicationAndTheWindowGoesOn)
 {
     std::wstring seen;
