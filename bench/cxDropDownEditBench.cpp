@@ -111,6 +111,12 @@ int main()
     edit->SetBounds(10, 10, 121, 21);
     edit->SetParent(form.get());
     edit->Properties().SetPopupControl(panel);
+    // A combo box's list popup: it neither takes the activation nor the focus.
+    auto combo = new TcxComboBox(form.get());
+    combo->SetBounds(10, 40, 121, 21);
+    combo->SetParent(form.get());
+    for (int i = 0; i < 8; ++i)
+        combo->Items().Add(L"配置" + std::to_wstring(i));
     form->Show();
     edit->SetFocus();
     Drain();
@@ -127,6 +133,15 @@ int main()
         edit->CloseUp(false);
         return PumpUntil([&] { return !IsWindowVisible(popup.Handle()); });
     };
+    auto openList = [&] {
+        combo->DropDown();
+        return PumpUntil(
+            [&] { return combo->DroppedDown() && FullyPainted(combo->PopupWindow().Handle()); });
+    };
+    auto closeList = [&] {
+        combo->CloseUp(false);
+        return PumpUntil([&] { return !IsWindowVisible(combo->PopupWindow().Handle()); });
+    };
     if (!open() || !close()) {
         std::printf("the popup did not open and close\n");
         return 1;
@@ -136,7 +151,7 @@ int main()
     GetWindowRect(popup.Handle(), &bounds);
     HWND frame = CreateFrameWindow(bounds);
 
-    std::vector<double> popupOpen, popupClose, frameShow, frameHide, activeShow, activeHide;
+    std::vector<double> popupOpen, popupClose, frameShow, frameHide, activeShow, activeHide, listOpen, listClose;
     const int rounds = 200, warmUp = 20;
     for (int round = 0; round < rounds + warmUp; ++round) {
         const double start = bench::Now();
@@ -166,10 +181,22 @@ int main()
         const double activated = bench::Now();
         ShowWindow(frame, SW_HIDE);
         const double deactivated = bench::Now();
+        combo->SetFocus();
+        Drain();
+        const double listing = bench::Now();
+        if (!openList()) {
+            std::printf("the combo box's list did not open in round %d\n", round);
+            return 1;
+        }
+        const double listed = bench::Now();
+        closeList();
+        const double unlisted = bench::Now();
         edit->SetFocus();
         Drain();
         if (round < warmUp)
             continue;
+        listOpen.push_back(listed - listing);
+        listClose.push_back(unlisted - listed);
         activeShow.push_back(activated - activating);
         activeHide.push_back(deactivated - activated);
         popupOpen.push_back(opened - start);
@@ -186,6 +213,12 @@ int main()
     std::printf("popup edit, DropDown to painted:    %8.1f us, %.2f x plain\n", o * 1e6, o / s);
     std::printf("plain window, hide:                 %8.1f us\n", h * 1e6);
     std::printf("popup edit, CloseUp to hidden:      %8.1f us, %.2f x plain\n", c * 1e6, c / h);
+    RECT list{};
+    GetWindowRect(combo->PopupWindow().Handle(), &list);
+    const double lo = bench::Median(listOpen), lc = bench::Median(listClose);
+    std::printf("combo box list (%ld x %ld), DropDown to painted: %8.1f us, %.2f x plain\n", list.right - list.left,
+                list.bottom - list.top, lo * 1e6, lo / s);
+    std::printf("combo box list, CloseUp to hidden:  %8.1f us, %.2f x plain\n", lc * 1e6, lc / h);
     // The popup edit's popup takes the activation and the focus; a plain window
     // that does so too shows what that alone costs.
     const double as = bench::Median(activeShow), ah = bench::Median(activeHide);
