@@ -262,7 +262,12 @@ ScriptResult RunScript(HWND owner, IScriptHost& host)
     info.nShow = SW_HIDE;
 
     ScriptResult result;
-    if (!ShellExecuteExW(&info))
+    // The shell library is big and only needed here: it is loaded on first use, not at start-up.
+    static const TModule shell(LoadSystemLibrary(L"shell32.dll"));
+    const auto shellExecuteEx = shell ? reinterpret_cast<BOOL(WINAPI*)(SHELLEXECUTEINFOW*)>(reinterpret_cast<void*>(
+                                            GetProcAddress(static_cast<HMODULE>(shell.Get()), "ShellExecuteExW")))
+                                      : nullptr;
+    if (!shellExecuteEx || !shellExecuteEx(&info))
         return result;
     const THandle process(info.hProcess);
     if (!process)

@@ -714,12 +714,12 @@ void TBitmap::DrawTransparent(HDC dest, int x, int y) const
         return;
     // A bitmap can be selected into one context only: use its canvas's when it has one.
     if (dc_ && oldBitmap_) {
-        TransparentBlt(dest, x, y, width_, height_, dc_->Get(), 0, 0, width_, height_, TransparentColor());
+        GdiTransparentBlt(dest, x, y, width_, height_, dc_->Get(), 0, 0, width_, height_, TransparentColor());
         return;
     }
     TMemoryDC src;
     HGDIOBJ old = SelectObject(src.Get(), bitmap_.Get());
-    TransparentBlt(dest, x, y, width_, height_, src.Get(), 0, 0, width_, height_, TransparentColor());
+    GdiTransparentBlt(dest, x, y, width_, height_, src.Get(), 0, 0, width_, height_, TransparentColor());
     SelectObject(src.Get(), old);
 }
 

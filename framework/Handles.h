@@ -26,6 +26,9 @@ struct TKernelHandleCloser {
 struct TSearchHandleCloser {
     static BOOL Close(HANDLE handle) { return FindClose(handle); }
 };
+struct TModuleCloser {
+    static BOOL Close(HANDLE handle) { return FreeLibrary(static_cast<HMODULE>(handle)); }
+};
 } // namespace detail
 
 // Owns one handle and closes it with the closer's call. The system answers
@@ -96,6 +99,15 @@ private:
 using THandle = TOwnedHandle<detail::TKernelHandleCloser>;
 // A wildcard search handle (closed with FindClose).
 using TSearchHandle = TOwnedHandle<detail::TSearchHandleCloser>;
+// A loaded library.
+using TModule = TOwnedHandle<detail::TModuleCloser>;
+
+// Loads a library of the system from the system folder only: not from the program's
+// folder (which may hold anything, and where looking among thousands of files is slow).
+inline HMODULE LoadSystemLibrary(const wchar_t* name)
+{
+    return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
 
 // A started process: both handles owned, the ids kept.
 struct TProcess {

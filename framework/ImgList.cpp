@@ -30,7 +30,7 @@ void TImageList::Draw(TCanvas& canvas, int x, int y, int index)
     HDC dc = canvas.Handle();
     HDC src = e.bitmap->Canvas().Handle();
     if (dc && src)
-        TransparentBlt(dc, x, y, width_, height_, src, 0, 0, width_, height_, e.transparent);
+        GdiTransparentBlt(dc, x, y, width_, height_, src, 0, 0, width_, height_, e.transparent);
 }
 
 } // namespace qv

@@ -101,7 +101,7 @@ void DrawTransparentBitmap(TcxCanvas& c, TBitmap& bitmap, int x, int y)
     if (bitmap.Empty())
         return;
     const COLORREF key = bitmap.PixelAt(0, bitmap.Height() - 1);
-    TransparentBlt(c.Handle(), x, y, bitmap.Width(), bitmap.Height(), bitmap.Canvas().Handle(), 0, 0,
+    GdiTransparentBlt(c.Handle(), x, y, bitmap.Width(), bitmap.Height(), bitmap.Canvas().Handle(), 0, 0,
                    bitmap.Width(), bitmap.Height(), key);
 }
 
