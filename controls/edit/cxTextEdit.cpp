@@ -323,7 +323,8 @@ void TcxCustomTextEditViewInfo::PaintContent(TcxCanvas& ACanvas)
     if (Font)
         ACanvas.Font().Assign(*Font);
     ACanvas.Font().SetColor(ContainerState.Contains(csDisabled) ? clGrayText : TextColor);
-    SetBkMode(ACanvas.Handle(), TRANSPARENT);
+    // A solid brush would make the canvas write the text on an opaque background of its colour.
+    ACanvas.Brush().SetStyle(TBrushStyle::bsClear);
     ACanvas.DrawCaption(Text, TextRect, cxAlignmentsToTextFlags(Alignment, VertAlignment == taTopJustify ? vaTop
                                                                        : VertAlignment == taBottomJustify ? vaBottom
                                                                                                            : vaCenter)

@@ -991,4 +991,28 @@ TEST_F(ComboBoxTest, MainWindowSequenceOnAFixedList)
                             "cleared, refilled, first item"));
     combo->SetText(L"zzz");
     EXPECT_EQ(-1, combo->ItemIndex()) << "a text that is no item's prefix";
+
+    // The fixed list paints its text itself: dark glyphs on the window colour, descenders whole.
+    combo->SetItemIndex(2);
+    const RECT text = combo->ViewInfo().TextRect;
+    RECT glyphs{};
+    int background = 0;
+    auto look = [&] {
+        const TScreenPixels shown = TScreenPixels::OfClient(combo->Handle());
+        glyphs = RECT{text.right, text.bottom, text.left, text.top};
+        background = 0;
+        for (int y = text.top; y < text.bottom; ++y)
+            for (int x = text.left; x < text.right; ++x) {
+                const COLORREF c = shown.At(x, y);
+                background += c == ColorToRGB(clWindow);
+                if (c == RGB(0, 0, 0))
+                    glyphs = RECT{std::min<LONG>(glyphs.left, x), std::min<LONG>(glyphs.top, y),
+                                  std::max<LONG>(glyphs.right, x + 1), std::max<LONG>(glyphs.bottom, y + 1)};
+            }
+        return !IsRectEmptyR(glyphs);
+    };
+    ASSERT_TRUE(PumpUntil(look, 3000)) << "the text reached the screen";
+    EXPECT_GT(background, Width(text) * Height(text) / 2) << "the text is not written on a block of ink";
+    EXPECT_LE(glyphs.bottom, text.bottom) << "the descenders of j, p and g stay inside";
+    EXPECT_GE(Height(glyphs), 9) << "from the capital's top to the descenders";
 }
