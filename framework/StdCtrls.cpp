@@ -452,6 +452,13 @@ int TCustomListBox::ItemHeight(int index) const
                              : 0;
 }
 
+int TCustomListBox::HorizontalExtent() const
+{
+    return HandleAllocated() ? static_cast<int>(SendMessageW(const_cast<TCustomListBox*>(this)->Handle(),
+                                                             LB_GETHORIZONTALEXTENT, 0, 0))
+                             : 0;
+}
+
 void TCustomListBox::SetHorizontalExtent(int width)
 {
     if (HandleAllocated())

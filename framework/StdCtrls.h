@@ -161,6 +161,7 @@ public:
     // The row at a client point, or -1.
     int ItemAtPos(POINT p) const;
     int ItemHeight(int index) const;
+    int HorizontalExtent() const;
     void SetHorizontalExtent(int width);
     // Rows of their own heights (each measured when added), or all of the height of
     // row 0: then the rows are counted, not added, so that a list of thousands is

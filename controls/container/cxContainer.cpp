@@ -1478,13 +1478,15 @@ void TcxCustomPopupWindow::Popup(TWinControl* AFocusedControl)
             else if (!focus->Focused())
                 focus->SetFocus();
         } else {
+            // On top while still hidden: showing it is then one step, not a second pass.
+            HandleNeeded();
+            SetWindowPos(Handle(), IsParentTopmost() ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+                         SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
             Show();
             if (!*alive || !IsOpen())
                 return;
             if (focus && focus->CanFocus() && !focus->Focused())
                 focus->SetFocus();
-            SetWindowPos(Handle(), IsParentTopmost() ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
-                         SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
         }
     }
     if (!*alive)

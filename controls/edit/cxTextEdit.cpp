@@ -1256,7 +1256,8 @@ SIZE TcxCustomTextEditLookupData::ListPreferredSize(int, int AWidthLimit)
     for (const std::wstring& item : owner_->ActiveProperties().LookupItems().Items())
         size.cx = std::max<LONG>(size.cx, measure.Extent(item).cx);
     size.cx += 4;
-    if (list_) {
+    // Only a new extent is set: setting one makes the list work its scroll bars out again.
+    if (list_ && list_->HorizontalExtent() != size.cx) {
         list_->SetHorizontalExtent(0);
         list_->SetHorizontalExtent(size.cx);
     }
