@@ -1289,7 +1289,11 @@ void TcxCustomPopupWindow::ShowWindowNow(bool AShow)
     }
     HandleNeeded();
     DoShow();
-    ShowWindow(Handle(), SW_SHOWNA);
+    // Shown without the activation and put on top in one step: what showing the
+    // window does, with the place in the Z order in the same move.
+    SendMessageW(Handle(), WM_SHOWWINDOW, TRUE, 0);
+    SetWindowPos(Handle(), IsParentTopmost() ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
 }
 
 void TcxCustomPopupWindow::SetCaptureFocus(bool Value)
@@ -1478,10 +1482,6 @@ void TcxCustomPopupWindow::Popup(TWinControl* AFocusedControl)
             else if (!focus->Focused())
                 focus->SetFocus();
         } else {
-            // On top while still hidden: showing it is then one step, not a second pass.
-            HandleNeeded();
-            SetWindowPos(Handle(), IsParentTopmost() ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
-                         SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
             Show();
             if (!*alive || !IsOpen())
                 return;

@@ -198,18 +198,45 @@ TcxMonitorFunctions SetMonitorFunctions(const TcxMonitorFunctions& AValue)
 {
     TcxMonitorFunctions previous = MonitorFunctions();
     MonitorFunctions() = AValue;
+    InvalidateMonitorCache();
     return previous;
 }
 
+namespace {
+
+// The last monitor asked about: monitors do not overlap, so a point inside its
+// bounds has it as the nearest one. (Asking the system costs a round trip to the
+// display each time, several of them per opening of a popup.)
+struct TMonitorCache {
+    bool valid = false;
+    RECT bounds{};
+    RECT work{};
+};
+
+TMonitorCache& MonitorCache()
+{
+    static TMonitorCache cache;
+    return cache;
+}
+
+} // namespace
+
+void InvalidateMonitorCache() { MonitorCache().valid = false; }
+
 RECT GetMonitorWorkArea(POINT P)
 {
+    TMonitorCache& cache = MonitorCache();
+    if (cache.valid && PtInRect(&cache.bounds, P))
+        return cache.work;
     const TcxMonitorFunctions& f = MonitorFunctions();
     if (f.MonitorFromPoint && f.GetMonitorInfo)
         if (HMONITOR monitor = f.MonitorFromPoint(P, MONITOR_DEFAULTTONEAREST)) {
             MONITORINFO info{};
             info.cbSize = sizeof(info);
-            if (f.GetMonitorInfo(monitor, &info))
+            if (f.GetMonitorInfo(monitor, &info)) {
+                cache = TMonitorCache{true, info.rcMonitor, info.rcWork};
                 return info.rcWork;
+            }
         }
     RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
@@ -429,6 +456,12 @@ void TcxPopupWindow::Popup()
 void TcxPopupWindow::WndProc(qv::TMessage& Message)
 {
     switch (Message.Msg) {
+    case WM_CREATE:
+    case WM_DISPLAYCHANGE:
+    case WM_SETTINGCHANGE:
+        // Monitors may have come, gone or moved their work areas since they were last asked about.
+        InvalidateMonitorCache();
+        break;
     case WM_PAINT: {
         // The canvas lets go of the context, and the paint ends, however drawing ends.
         struct PaintScope {

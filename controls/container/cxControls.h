@@ -102,6 +102,8 @@ TcxMonitorFunctions SetMonitorFunctions(const TcxMonitorFunctions& AValue);
 // The work area of the monitor nearest to P; the desktop's when the calls are
 // missing or fail.
 RECT GetMonitorWorkArea(POINT P);
+// The monitors or their work areas changed (display or settings change).
+void InvalidateMonitorCache();
 
 // A borderless stay-on-top form that sizes itself around its children, places
 // itself against an owner rectangle on a preferred side, goes to the other side

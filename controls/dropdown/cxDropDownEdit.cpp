@@ -1838,10 +1838,8 @@ SIZE TcxComboBoxPopupWindow::CalculateSize()
     if (combo->HandleAllocated()) {
         RECT r;
         GetWindowRect(combo->Handle(), &r);
-        MONITORINFO mi{};
-        mi.cbSize = sizeof(mi);
-        if (GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi))
-            maxHeight = std::max(r.top - mi.rcWork.top - (Shadow() ? 3 : 0), mi.rcWork.bottom - r.bottom) - bv;
+        const RECT work = GetMonitorWorkArea(POINT{r.left, r.top});
+        maxHeight = std::max(r.top - work.top - (Shadow() ? 3 : 0), work.bottom - r.bottom) - bv;
     }
     const SIZE preferred = combo->LookupData().ListPreferredSize(maxHeight, widthLimit);
 
