@@ -4,6 +4,7 @@
 #include "framework/Forms.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <map>
 
 namespace qv {
@@ -11,6 +12,14 @@ namespace qv {
 namespace {
 
 const wchar_t kControlProp[] = L"QvControl";
+
+// The control of each window the framework made, for the window procedure: every
+// message asks for it, and a window property costs a trip to the window server.
+std::unordered_map<HWND, TWinControl*>& ControlsByHandle()
+{
+    static std::unordered_map<HWND, TWinControl*> controls;
+    return controls;
+}
 
 thread_local TWinControl* t_creating = nullptr;
 
@@ -318,7 +327,9 @@ TWinControl* TWinControl::FindControl(HWND wnd)
 {
     if (!wnd)
         return nullptr;
-    return static_cast<TWinControl*>(GetPropW(wnd, kControlProp));
+    const auto& controls = ControlsByHandle();
+    const auto it = controls.find(wnd);
+    return it != controls.end() && it->second->handle_ == wnd ? it->second : nullptr;
 }
 
 HWND TWinControl::Handle()
@@ -465,12 +476,14 @@ void TWinControl::RecreateWnd()
 void TWinControl::Attach(HWND wnd)
 {
     handle_ = wnd;
+    ControlsByHandle()[wnd] = this;
     SetPropW(wnd, kControlProp, this);
 }
 
 void TWinControl::Detach()
 {
     if (handle_) {
+        ControlsByHandle().erase(handle_);
         RemovePropW(handle_, kControlProp);
         if (defWndProc_ && defWndProc_ != DefWindowProcW) {
             // Messages that still arrive (WM_NCDESTROY) go to the native procedure directly.
