@@ -1,6 +1,7 @@
 #include "framework/Forms.h"
 
 #include "framework/Exceptions.h"
+#include "framework/Handles.h"
 #include "framework/StdCtrls.h"
 
 #include <commctrl.h>
@@ -581,8 +582,7 @@ TApplication::~TApplication() = default;
 
 void TApplication::Initialize()
 {
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
+    InitCommonControlClasses(ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES);
 }
 
 void TApplication::Notification(TComponent* component, TOperation operation)

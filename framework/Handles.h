@@ -109,6 +109,11 @@ inline HMODULE LoadSystemLibrary(const wchar_t* name)
     return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
+// Registers the common controls' window classes (ICC_ flags), from the common
+// controls library loaded from the system folder (or the version the program's
+// manifest names) the first time. False when the library is missing.
+bool InitCommonControlClasses(DWORD classes);
+
 // A started process: both handles owned, the ids kept.
 struct TProcess {
     TProcess() = default;

@@ -1,5 +1,7 @@
 #include "controls/lookandfeel/dxUxTheme.h"
 
+#include "framework/Handles.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -97,7 +99,7 @@ void InitializeUxTheme(const TdxUxThemeLoader& ALoader)
 {
     FinalizeUxTheme();
     g_binding.initialized = true;
-    InitCommonControls();
+    qv::InitCommonControlClasses(ICC_WIN95_CLASSES);
     DWORD major = 0, minor = 0;
     g_binding.xpOrLater = ALoader.GetVersion(major, minor) && (major > 5 || (major == 5 && minor > 0));
     if (!g_binding.xpOrLater)
