@@ -120,7 +120,14 @@ void TcxTextEditPropertiesValues::Assign(const TPersistent* Source)
 
 TcxCustomTextEditProperties::TcxCustomTextEditProperties(TPersistent* AOwner) : TcxCustomEditProperties(AOwner)
 {
-    lookupItems_.OnChange = [this](TObject*) { Changed(); };
+    lookupItems_.OnChange = [this](TObject*) {
+        // Re-sorting reports once, as the change that needed it.
+        if (sortingItems_)
+            return;
+        if (lookupItemsSorted_)
+            SortLookupItems();
+        Changed();
+    };
 }
 
 std::unique_ptr<TcxCustomEditPropertiesValues> TcxCustomTextEditProperties::CreateAssignedValues()
@@ -183,19 +190,27 @@ void TcxCustomTextEditProperties::SetOEMConvert(bool Value)
     Changed();
 }
 
+void TcxCustomTextEditProperties::SortLookupItems()
+{
+    auto less = [](const std::wstring& a, const std::wstring& b) {
+        return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_LESS_THAN;
+    };
+    if (std::is_sorted(lookupItems_.Items().begin(), lookupItems_.Items().end(), less))
+        return;
+    std::vector<std::wstring> items = lookupItems_.Items();
+    std::stable_sort(items.begin(), items.end(), less);
+    sortingItems_ = true;
+    Finally done{[this] { sortingItems_ = false; }};
+    lookupItems_.Assign(items);
+}
+
 void TcxCustomTextEditProperties::SetLookupItemsSorted(bool Value)
 {
     if (Value == lookupItemsSorted_)
         return;
     lookupItemsSorted_ = Value;
-    if (Value) {
-        std::vector<std::wstring> items = lookupItems_.Items();
-        std::sort(items.begin(), items.end(), [](const std::wstring& a, const std::wstring& b) {
-            return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1)
-                == CSTR_LESS_THAN;
-        });
-        lookupItems_.Assign(items);
-    }
+    if (Value)
+        SortLookupItems();
     Changed();
 }
 

@@ -88,8 +88,12 @@ private:
     bool hideSelection_ = true;
     int maxLength_ = 0;
     bool oemConvert_ = false;
+    // Keeps the items in order while LookupItemsSorted is set (items added later too).
+    void SortLookupItems();
+
     qv::TStrings lookupItems_;
     bool lookupItemsSorted_ = false;
+    bool sortingItems_ = false;
     std::bitset<256> validChars_;
     double minValue_ = 0, maxValue_ = 0;
     bool immediateUpdateText_ = false;

@@ -758,6 +758,14 @@ TEST_F(ComboBoxTest, PropertyDefaultsRowsRuleStylesAndAssign)
     p.SetItemHeight(19);
     p.SetRevertable(true);
 
+    p.SetSorted(true);
+    EXPECT_EQ(L"Home", p.Items()[0]);
+    p.Items().Add(L"Attic");
+    EXPECT_EQ(L"Attic", p.Items()[0]) << "an item added to a sorted list takes its place";
+    EXPECT_EQ(L"office2", p.Items()[3]);
+    p.SetSorted(false);
+    p.Items().Delete(0);
+
     TcxComboBoxProperties copy(nullptr);
     copy.Assign(&p);
     EXPECT_EQ(lsFixedList, copy.DropDownListStyle());
