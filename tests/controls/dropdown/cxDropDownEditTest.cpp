@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace qv;
 using qvtest::PressKey;
 using qvtest::Pump;
@@ -858,6 +860,19 @@ TEST_F(ComboBoxTest, ListShowsUpToDropDownRowsAndGrowsByTheScrollBar)
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
     EXPECT_EQ(30, list.ItemHeight(1));
     EXPECT_EQ(7 * 19 + 30, list.Height());
+    combo->CloseUp(false);
+
+    // Owner drawing: the event draws the rows it is asked for, on the list's canvas.
+    std::set<int> drawn;
+    combo->Properties().OnDrawItem = [&](TcxCustomComboBox* c, TcxCanvas* canvas, int index, const RECT& r,
+                                         TOwnerDrawState) {
+        EXPECT_EQ(combo, c);
+        canvas->Canvas()->FillRect(r);
+        drawn.insert(index);
+    };
+    combo->DropDown();
+    ASSERT_TRUE(PumpUntil([&] { return drawn.size() >= 8; })) << drawn.size() << " rows drawn";
+    EXPECT_EQ(0, *drawn.begin());
     combo->CloseUp(false);
 }
 
