@@ -667,40 +667,50 @@ TEST_F(DropDownTest, ScreenshotOfAPopupEditOpenUnderAnEdit)
     p.SetPopupControl(memo);
     p.SetPopupSysPanelStyle(true);
     p.SetPopupClientEdge(true);
-    bool checked = false;
-    p.OnPopup = [&](TObject*) {
-        TcxCustomEditPopupWindow& popup = edit->PopupWindow();
-        RedrawWindow(popup.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        RedrawWindow(edit->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        const RECT f = WindowRect(form->Handle()), pw = WindowRect(popup.Handle());
-        TScreenPixels shot(Rect(f.left, f.top, std::max(f.right, pw.right) + 5, pw.bottom + 5));
-        TBitmap sheet(shot.Width(), shot.Height());
-        for (int y = 0; y < shot.Height(); ++y)
-            for (int x = 0; x < shot.Width(); ++x)
-                sheet.Bits()[y * shot.Width() + x] = GetRValue(shot.At(x, y)) << 16 | GetGValue(shot.At(x, y)) << 8
-                    | GetBValue(shot.At(x, y));
-        EXPECT_TRUE(qvtest::WritePng(sheet, L"dropdown_popup_open.png"));
-        TScreenPixels frame = TScreenPixels::OfClient(popup.Handle());
-        const int w = frame.Width(), h = frame.Height();
-        EXPECT_TRUE(frame.AllIn(Rect(0, 0, w - 3, 1), ColorToRGB(clWindowFrame))) << "the single frame";
-        EXPECT_TRUE(frame.AllIn(Rect(w - 3, 3, w, h), ColorToRGB(clBtnShadow))) << "the shadow on the right";
-        EXPECT_TRUE(SameColor(ColorToRGB(clBtnShadow), frame.At(1, 1))) << "the sunken client edge";
-        const RECT panel = popup.ViewInfo().SysPanelRect;
-        EXPECT_TRUE(SameColor(ColorToRGB(clBtnFace), frame.At(panel.left + qv::Width(panel) / 2, panel.top + 4)));
-        const RECT close = popup.ViewInfo().CloseButtonRect;
-        EXPECT_TRUE(SameColor(ColorToRGB(clBtnText),
-                              frame.At((close.left + close.right) / 2, (close.top + close.bottom) / 2)))
-            << "the close button's cross";
-        // The drop-down button is drawn pressed while the popup is open.
-        const RECT b = edit->ViewInfo().ButtonsInfo.at(0).Bounds;
-        TScreenPixels button = TScreenPixels::OfClient(edit->Handle());
-        EXPECT_TRUE(SameColor(ColorToRGB(PressedLightColor()), button.At(b.left + 3, b.top + 3)));
-        checked = true;
-        edit->CloseUp(false);
-    };
+    // The test's own loop waits for the screen instead of the popup's local one.
+    TcxCustomEditPopupWindow& popup = edit->PopupWindow();
+    popup.SetModalLoop(false);
     Focus(edit);
     PressKey(VK_F4);
-    ASSERT_TRUE(PumpUntil([&] { return checked && !edit->DroppedDown(); }));
+    ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    // What the screen shows, read until it has settled (a loaded machine paints late).
+    std::vector<std::string> wrong;
+    auto look = [&] {
+        wrong.clear();
+        TScreenPixels frame = TScreenPixels::OfClient(popup.Handle());
+        const int w = frame.Width(), h = frame.Height();
+        if (!frame.AllIn(Rect(0, 0, w - 3, 1), ColorToRGB(clWindowFrame)))
+            wrong.push_back("the single frame");
+        if (!frame.AllIn(Rect(w - 3, 3, w, h), ColorToRGB(clBtnShadow)))
+            wrong.push_back("the shadow on the right");
+        if (!SameColor(ColorToRGB(clBtnShadow), frame.At(1, 1)))
+            wrong.push_back("the sunken client edge");
+        const RECT panel = popup.ViewInfo().SysPanelRect;
+        if (!SameColor(ColorToRGB(clBtnFace), frame.At(panel.left + qv::Width(panel) / 2, panel.top + 4)))
+            wrong.push_back("the system panel");
+        const RECT close = popup.ViewInfo().CloseButtonRect;
+        if (!SameColor(ColorToRGB(clBtnText), frame.At((close.left + close.right) / 2, (close.top + close.bottom) / 2)))
+            wrong.push_back("the close button's cross");
+        // The drop-down button is drawn pressed while the popup is open.
+        const RECT b = edit->ViewInfo().ButtonsInfo.at(0).Bounds;
+        if (!SameColor(ColorToRGB(PressedLightColor()), TScreenPixels::OfClient(edit->Handle()).At(b.left + 3, b.top + 3)))
+            wrong.push_back("the pressed drop-down button");
+        return wrong.empty();
+    };
+    const bool settled = PumpUntil(look, 3000);
+    const RECT f = WindowRect(form->Handle()), pw = WindowRect(popup.Handle());
+    TScreenPixels shot(Rect(f.left, f.top, std::max(f.right, pw.right) + 5, pw.bottom + 5));
+    TBitmap sheet(shot.Width(), shot.Height());
+    for (int y = 0; y < shot.Height(); ++y)
+        for (int x = 0; x < shot.Width(); ++x)
+            sheet.Bits()[y * shot.Width() + x] = GetRValue(shot.At(x, y)) << 16 | GetGValue(shot.At(x, y)) << 8
+                | GetBValue(shot.At(x, y));
+    EXPECT_TRUE(qvtest::WritePng(sheet, L"dropdown_popup_open.png"));
+    for (const std::string& what : wrong)
+        ADD_FAILURE() << what << " is not on the screen (see dropdown_popup_open.png)";
+    EXPECT_TRUE(settled);
+    edit->CloseUp(false);
+    EXPECT_FALSE(edit->DroppedDown());
 }
 
 
