@@ -1,7 +1,7 @@
 // Popup windows on real windows: where they open against an editor and the work
 // area, the open list, the local message loop and its keys, the ways they close,
 // the focus going back to the owner, and owners or popups destroyed while open.
-#include "controls/container/cxContainer.h"
+#include "controls/container/PopupTestSupport.h"
 #include "controls/lookandfeel/PngWriter.h"
 #include "framework/Forms.h"
 #include "framework/FrameworkTestSupport.h"
@@ -16,35 +16,13 @@ using qvtest::PumpUntil;
 using qvtest::SameColor;
 using qvtest::TMessageSequence;
 using qvtest::TScreenPixels;
+using qvtest::ScreenRect;
+using qvtest::WindowRect;
 
 namespace {
 
-RECT WindowRect(HWND wnd)
-{
-    RECT r{};
-    GetWindowRect(wnd, &r);
-    return r;
-}
-
-RECT ScreenRect(TControl* c)
-{
-    POINT p = c->ClientToScreen(POINT{0, 0});
-    return Bounds(p.x, p.y, c->Width(), c->Height());
-}
-
-// Closes whatever popup is still open after a while, so that a popup that never
-// closes fails its test instead of holding the message loop for ever.
-bool g_watchdogFired = false;
-
-void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD)
-{
-    g_watchdogFired = true;
-    for (TcxCustomPopupWindow* popup : std::vector(TcxCustomPopupWindow::OpenPopups()))
-        popup->ClosePopup();
-}
-
 struct PopupTest : ::testing::Test {
-    UINT_PTR watchdog = 0;
+    qvtest::TPopupWatchdog watchdog;
     TForm* form = nullptr;
     TcxContainer* editor = nullptr;
     TEdit* inner = nullptr;
@@ -52,8 +30,7 @@ struct PopupTest : ::testing::Test {
 
     void SetUp() override
     {
-        g_watchdogFired = false;
-        watchdog = SetTimer(nullptr, 0, 5000, Watchdog);
+        watchdog.Start();
         SetCursorPos(0, 0);
         work = GetMonitorWorkArea(POINT{0, 0});
         form = NewForm<TForm>(nullptr);
@@ -70,8 +47,7 @@ struct PopupTest : ::testing::Test {
     }
     void TearDown() override
     {
-        KillTimer(nullptr, watchdog);
-        EXPECT_FALSE(g_watchdogFired) << "a popup stayed open until the watchdog closed it";
+        EXPECT_FALSE(watchdog.Stop()) << "a popup stayed open until the watchdog closed it";
         delete form;
         qvtest::Pump();
         EXPECT_TRUE(TcxCustomPopupWindow::OpenPopups().empty());

@@ -2,6 +2,7 @@
 // popup and the order of the events around it, the popup edit's focus-taking popup
 // and its control, sizing the popup with the mouse and the size kept, the property
 // rules, and edits or popups destroyed while open.
+#include "controls/container/PopupTestSupport.h"
 #include "controls/dropdown/cxDropDownEdit.h"
 #include "controls/edit/EditTestSupport.h"
 #include "controls/lookandfeel/PngWriter.h"
@@ -18,6 +19,8 @@ using qvtest::PumpUntil;
 using qvtest::SameColor;
 using qvtest::TMessageSequence;
 using qvtest::TScreenPixels;
+using qvtest::ScreenRect;
+using qvtest::WindowRect;
 
 namespace {
 
@@ -71,29 +74,6 @@ int Count(const TMessageSequence& seq, const std::string& event)
     return n;
 }
 
-RECT WindowRect(HWND wnd)
-{
-    RECT r{};
-    GetWindowRect(wnd, &r);
-    return r;
-}
-
-RECT ScreenRect(TControl* c)
-{
-    POINT p = c->ClientToScreen(POINT{0, 0});
-    return Bounds(p.x, p.y, c->Width(), c->Height());
-}
-
-// Closes whatever popup stays open, so that a popup that never closes fails its test.
-bool g_watchdogFired = false;
-
-void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD)
-{
-    g_watchdogFired = true;
-    for (TcxCustomPopupWindow* popup : std::vector(TcxCustomPopupWindow::OpenPopups()))
-        popup->ClosePopup();
-}
-
 void PostMouse(HWND wnd, UINT msg, POINT client)
 {
     PostMessageW(wnd, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(client.x, client.y));
@@ -101,7 +81,7 @@ void PostMouse(HWND wnd, UINT msg, POINT client)
 }
 
 struct DropDownTest : ::testing::Test {
-    UINT_PTR watchdog = 0;
+    qvtest::TPopupWatchdog watchdog;
     TForm* form = nullptr;
     TEdit* before = nullptr;
     TMessageSequence seq;
@@ -109,8 +89,7 @@ struct DropDownTest : ::testing::Test {
 
     void SetUp() override
     {
-        g_watchdogFired = false;
-        watchdog = SetTimer(nullptr, 0, 5000, Watchdog);
+        watchdog.Start();
         SetCursorPos(0, 0);
         Application->OnException = [this](TObject*, const std::exception_ptr& e) {
             errors.push_back(TApplication::MessageOf(e));
@@ -129,8 +108,7 @@ struct DropDownTest : ::testing::Test {
     }
     void TearDown() override
     {
-        KillTimer(nullptr, watchdog);
-        EXPECT_FALSE(g_watchdogFired) << "a popup stayed open until the watchdog closed it";
+        EXPECT_FALSE(watchdog.Stop()) << "a popup stayed open until the watchdog closed it";
         delete form;
         Pump();
         EXPECT_TRUE(TcxCustomPopupWindow::OpenPopups().empty());
