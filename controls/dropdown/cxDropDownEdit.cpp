@@ -1612,17 +1612,6 @@ void TcxCustomPopupEdit::Notification(TComponent* AComponent, TOperation Operati
 // ---------------------------------------------------------------------------
 // Combo box
 
-namespace {
-
-std::wstring UpperText(std::wstring AText)
-{
-    if (!AText.empty())
-        CharUpperBuffW(AText.data(), static_cast<DWORD>(AText.size()));
-    return AText;
-}
-
-} // namespace
-
 TcxCustomComboBoxProperties::TcxCustomComboBoxProperties(TPersistent* AOwner)
     : TcxCustomDropDownEditProperties(AOwner)
 {
@@ -1673,12 +1662,8 @@ void TcxCustomComboBoxProperties::ValidateDisplayValue(TcxEditValue& ADisplayVal
     if (AError || dropDownListStyle_ == lsEditList)
         return;
     const std::wstring text = ADisplayValue.ToString();
-    if (text.empty())
+    if (text.empty() || HasLookupItem(text))
         return;
-    const std::wstring wanted = UpperText(text);
-    for (const std::wstring& item : LookupItems().Items())
-        if (item.size() == text.size() && UpperText(item) == wanted)
-            return;
     AError = true;
     if (AErrorText.empty())
         AErrorText = DefaultErrorText(0);
@@ -1959,9 +1944,7 @@ void TcxCustomComboBox::MouseDown(TMouseButton Button, TShiftState Shift, int X,
 {
     const auto alive = alive_;
     const bool revert = Button == mbLeft && (Shift & ssDouble) && ActiveProperties().Revertable();
-    bool onButton = false;
-    for (const TcxEditButtonViewInfo& b : ViewInfo().ButtonsInfo)
-        onButton = onButton || PtInRect(&b.Bounds, POINT{X, Y});
+    const bool onButton = ButtonAt(POINT{X, Y}) >= 0;
     if (revert && !onButton && !DroppedDown() && !PopupRequested()) {
         // A double click on the closed text steps; it does not open a fixed list.
         TcxCustomMaskEdit::MouseDown(Button, Shift, X, Y);

@@ -291,6 +291,9 @@ protected:
     void LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) override;
     void Notification(qv::TComponent* AComponent, qv::TOperation Operation) override;
 
+    // The index of the button at P (client coordinates), or -1.
+    int ButtonAt(POINT P);
+
     // Cleared by the destructor: code that called out learns whether the edit still exists.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
@@ -299,7 +302,6 @@ private:
     // The focus went to AFocus (a window outside the edit): close unless it is in the popup.
     void FocusLeft(HWND AFocus);
     void RemoveQueuedShowRequest();
-    int ButtonAt(POINT P);
 
     TcxCustomEditPopupWindow* popup_ = nullptr;
     std::unique_ptr<TcxEditPopupControlLookAndFeel> popupControlsLookAndFeel_;

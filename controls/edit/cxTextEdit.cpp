@@ -1049,13 +1049,18 @@ std::wstring TcxCustomTextEditLookupData::ItemText(int AKey) const
     return owner_->ActiveProperties().LookupItems()[AKey];
 }
 
-bool TcxCustomTextEditLookupData::ContainsText(const std::wstring& AText) const
+bool TcxCustomTextEditProperties::HasLookupItem(const std::wstring& AText) const
 {
     const std::wstring upper = Upper(AText);
-    for (const std::wstring& item : owner_->ActiveProperties().LookupItems().Items())
+    for (const std::wstring& item : lookupItems_.Items())
         if (item.size() == AText.size() && Upper(item) == upper)
             return true;
     return false;
+}
+
+bool TcxCustomTextEditLookupData::ContainsText(const std::wstring& AText) const
+{
+    return owner_->ActiveProperties().HasLookupItem(AText);
 }
 
 void TcxCustomTextEditLookupData::SetHighlight(int AIndex)

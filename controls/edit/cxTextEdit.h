@@ -45,6 +45,8 @@ public:
     qv::TStrings& LookupItems() { return lookupItems_; }
     void SetLookupItems(const qv::TStrings& Value) { lookupItems_.Assign(&Value); }
     bool LookupItemsSorted() const { return lookupItemsSorted_; }
+    // Some lookup item equals the text, ignoring case.
+    bool HasLookupItem(const std::wstring& AText) const;
     void SetLookupItemsSorted(bool Value);
     // Characters accepted besides the provider's (a 256-bit set).
     const std::bitset<256>& ValidChars() const { return validChars_; }
