@@ -11,8 +11,6 @@ namespace qv {
 
 namespace {
 
-const wchar_t kControlProp[] = L"QvControl";
-
 // The control of each window the framework made, for the window procedure: every
 // message asks for it, and a window property costs a trip to the window server.
 std::unordered_map<HWND, TWinControl*>& ControlsByHandle()
@@ -477,14 +475,12 @@ void TWinControl::Attach(HWND wnd)
 {
     handle_ = wnd;
     ControlsByHandle()[wnd] = this;
-    SetPropW(wnd, kControlProp, this);
 }
 
 void TWinControl::Detach()
 {
     if (handle_) {
         ControlsByHandle().erase(handle_);
-        RemovePropW(handle_, kControlProp);
         if (defWndProc_ && defWndProc_ != DefWindowProcW) {
             // Messages that still arrive (WM_NCDESTROY) go to the native procedure directly.
             SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(defWndProc_));

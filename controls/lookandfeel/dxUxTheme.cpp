@@ -83,7 +83,7 @@ TdxUxThemeLoader TdxUxThemeLoader::System()
         minor = info.dwMinorVersion;
         return true;
     };
-    loader.Load = [](const wchar_t* name) { return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32); };
+    loader.Load = [](const wchar_t* name) { return qv::LoadSystemLibrary(name); };
     loader.Resolve = [](HMODULE module, const char* name) { return ::GetProcAddress(module, name); };
     loader.Free = [](HMODULE module) { ::FreeLibrary(module); };
     return loader;
