@@ -319,6 +319,8 @@ void TcxCustomTextEditViewInfo::Assign(const TcxContainerViewInfo& ASource)
     if (auto s = dynamic_cast<const TcxCustomTextEditViewInfo*>(&ASource)) {
         Text = s->Text;
         DrawText = s->DrawText;
+        SelStart = s->SelStart;
+        SelLength = s->SelLength;
         Alignment = s->Alignment;
         VertAlignment = s->VertAlignment;
     }
@@ -328,7 +330,7 @@ bool TcxCustomTextEditViewInfo::IsEqual(const TcxContainerViewInfo& AOther) cons
 {
     auto o = dynamic_cast<const TcxCustomTextEditViewInfo*>(&AOther);
     return o && TcxCustomEditViewInfo::IsEqual(AOther) && DrawText == o->DrawText
-        && (!DrawText || Text == o->Text);
+        && (!DrawText || (Text == o->Text && SelStart == o->SelStart && SelLength == o->SelLength));
 }
 
 void TcxCustomTextEditViewInfo::PaintContent(TcxCanvas& ACanvas)
@@ -340,10 +342,44 @@ void TcxCustomTextEditViewInfo::PaintContent(TcxCanvas& ACanvas)
     ACanvas.Font().SetColor(ContainerState.Contains(csDisabled) ? clGrayText : TextColor);
     // A solid brush would make the canvas write the text on an opaque background of its colour.
     ACanvas.Brush().SetStyle(TBrushStyle::bsClear);
-    ACanvas.DrawCaption(Text, TextRect, cxAlignmentsToTextFlags(Alignment, VertAlignment == taTopJustify ? vaTop
-                                                                       : VertAlignment == taBottomJustify ? vaBottom
-                                                                                                           : vaCenter)
-                            | tfSingleLine);
+    const TcxAlignmentVert vert = VertAlignment == taTopJustify ? vaTop
+        : VertAlignment == taBottomJustify                  ? vaBottom
+                                                            : vaCenter;
+    ACanvas.DrawCaption(Text, TextRect, cxAlignmentsToTextFlags(Alignment, vert) | tfSingleLine);
+    PaintSelection(ACanvas, vert);
+}
+
+void TcxCustomTextEditViewInfo::PaintSelection(TcxCanvas& ACanvas, TcxAlignmentVert AVert)
+{
+    const int length = static_cast<int>(Text.size());
+    const int start = std::clamp(SelStart, 0, length);
+    const int count = std::clamp(SelLength, 0, length - start);
+    if (count == 0 || ContainerState.Contains(csDisabled))
+        return;
+    // Where the single line starts, as the caption placed it.
+    const int whole = ACanvas.TextWidth(Text);
+    const int room = TextRect.right - TextRect.left;
+    int x = TextRect.left;
+    if (Alignment == taRightJustify)
+        x = TextRect.right - whole;
+    else if (Alignment == taCenter)
+        x = TextRect.left + (room - whole) / 2;
+    const int lineHeight = ACanvas.TextHeight(L"Wg");
+    int y = TextRect.top;
+    if (AVert == vaBottom)
+        y = TextRect.bottom - lineHeight;
+    else if (AVert == vaCenter)
+        y = TextRect.top + (TextRect.bottom - TextRect.top - lineHeight) / 2;
+    const std::wstring selected = Text.substr(static_cast<size_t>(start), static_cast<size_t>(count));
+    RECT r{x + ACanvas.TextWidth(Text.substr(0, static_cast<size_t>(start))), y, 0, y + lineHeight};
+    r.right = r.left + ACanvas.TextWidth(selected);
+    IntersectRect(&r, &r, &TextRect);
+    if (IsRectEmptyR(r))
+        return;
+    ACanvas.FillRect(r, clHighlight);
+    ACanvas.Font().SetColor(clHighlightText);
+    ACanvas.DrawCaption(selected, RECT{r.left, TextRect.top, TextRect.right, TextRect.bottom},
+                        cxAlignmentsToTextFlags(taLeftJustify, AVert) | tfSingleLine);
 }
 
 // ---------------------------------------------------------------------------
@@ -413,17 +449,12 @@ LRESULT TcxInnerTextEditBase<TBase>::DialogCode(LRESULT ADefault, const MSG* AMe
 }
 
 template <class TBase>
-void TcxInnerTextEditBase<TBase>::WndProc(TMessage& Message)
+void TcxInnerTextEditBase<TBase>::KeyMessage(TcxCustomTextEdit& outerEdit, TMessage& Message)
 {
-    TcxCustomTextEdit* outer = container_;
+    TcxCustomTextEdit* outer = &outerEdit;
     switch (Message.Msg) {
-    case WM_GETDLGCODE:
-        TBase::WndProc(Message);
-        Message.Result = DialogCode(Message.Result, reinterpret_cast<const MSG*>(Message.LParam));
-        return;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-        if (outer) {
+    case WM_SYSKEYDOWN: {
             WORD key = static_cast<WORD>(Message.WParam);
             if (outer->InnerKeyDown(key, KeyDataToShiftState(Message.LParam)) || key == 0 || key == VK_TAB)
                 return;
@@ -431,10 +462,8 @@ void TcxInnerTextEditBase<TBase>::WndProc(TMessage& Message)
             // The window's own handling, without the framework's key events a second time.
             this->DefaultHandler(Message);
             return;
-        }
-        break;
-    case WM_CHAR:
-        if (outer) {
+    }
+    case WM_CHAR: {
             wchar_t ch = static_cast<wchar_t>(Message.WParam);
             if (ch == 9 && !outer->ActiveProperties().WantTabs())
                 return;
@@ -455,11 +484,9 @@ void TcxInnerTextEditBase<TBase>::WndProc(TMessage& Message)
             Message.WParam = ch;
             this->DefaultHandler(Message);
             return;
-        }
-        break;
+    }
     case WM_KEYUP:
-    case WM_SYSKEYUP:
-        if (outer) {
+    case WM_SYSKEYUP: {
             WORD key = static_cast<WORD>(Message.WParam);
             if (key == VK_TAB && !outer->ActiveProperties().WantTabs())
                 return;
@@ -468,6 +495,31 @@ void TcxInnerTextEditBase<TBase>::WndProc(TMessage& Message)
                 return;
             Message.WParam = key;
             this->DefaultHandler(Message);
+            return;
+    }
+    default:
+        break;
+    }
+}
+
+template <class TBase>
+void TcxInnerTextEditBase<TBase>::WndProc(TMessage& Message)
+{
+    TcxCustomTextEdit* outer = container_;
+    switch (Message.Msg) {
+    case WM_GETDLGCODE:
+        TBase::WndProc(Message);
+        Message.Result = DialogCode(Message.Result, reinterpret_cast<const MSG*>(Message.LParam));
+        return;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_CHAR:
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        if (outer) {
+            KeyMessage(*outer, Message);
+            // A key may have changed the text or the selection an edit paints itself.
+            outer->SelfPaintedTextChanged();
             return;
         }
         break;
@@ -635,6 +687,7 @@ void TcxCustomTextEdit::SelectAll()
 {
     if (IcxInnerTextEdit* inner = InnerTextEdit())
         inner->GetEditControl()->SelectAll();
+    SelfPaintedTextChanged();
 }
 
 int TcxCustomTextEdit::SelStart() { return InnerTextEdit()->GetEditControl()->SelStart(); }
@@ -647,12 +700,14 @@ void TcxCustomTextEdit::SetSelStart(int Value)
 {
     if (ActiveProperties().EditingStyle() != esNoEdit)
         InnerTextEdit()->GetEditControl()->SetSelStart(Value);
+    SelfPaintedTextChanged();
 }
 
 void TcxCustomTextEdit::SetSelLength(int Value)
 {
     if (ActiveProperties().EditingStyle() != esNoEdit)
         InnerTextEdit()->GetEditControl()->SetSelLength(Value);
+    SelfPaintedTextChanged();
 }
 
 void TcxCustomTextEdit::SetSelText(const std::wstring& Value)
@@ -789,10 +844,35 @@ void TcxCustomTextEdit::CalculateViewInfo(POINT P, bool AIsMouseOver)
     vi.Text = visible ? std::wstring() : GetDisplayText();
     if (ActiveProperties().EchoMode() == eemPassword)
         vi.Text.assign(vi.Text.size(), L'*');
+    vi.SelStart = vi.SelLength = 0;
+    // The search selection of a list is shown while the edit has the focus.
+    if (!visible && findSelection_ && Focused())
+        if (IcxInnerTextEdit* inner = InnerTextEdit(); inner && inner->GetEditControl()->HandleAllocated()) {
+            vi.SelStart = inner->GetEditControl()->SelStart();
+            vi.SelLength = inner->GetEditControl()->SelLength();
+        }
     vi.Alignment = ActiveProperties().Alignment().Horz();
     vi.VertAlignment = ActiveProperties().Alignment().Vert();
     if (TWinControl* inner = InnerControl(); inner && inner->Visible() != visible)
         inner->SetVisible(visible);
+}
+
+void TcxCustomTextEdit::SelfPaintedTextChanged()
+{
+    if (HandleAllocated() && !IsInnerEditVisible())
+        Recalculate();
+}
+
+void TcxCustomTextEdit::ViewInfoChanged(const TcxContainerViewInfo& APrevious)
+{
+    TcxCustomEdit::ViewInfoChanged(APrevious);
+    // The text the edit paints itself (a fixed list, an unfocused aligned edit) is
+    // part of the view: a new text or selection repaints the text area.
+    auto prev = dynamic_cast<const TcxCustomTextEditViewInfo*>(&APrevious);
+    const TcxCustomTextEditViewInfo& vi = ViewInfo();
+    if (!prev || prev->DrawText != vi.DrawText
+        || (vi.DrawText && (prev->Text != vi.Text || prev->SelStart != vi.SelStart || prev->SelLength != vi.SelLength)))
+        InvalidateRect(vi.ContentRect);
 }
 
 void TcxCustomTextEdit::FocusChanged()

@@ -118,6 +118,9 @@ class TcxCustomTextEditViewInfo : public TcxCustomEditViewInfo {
 public:
     std::wstring Text;
     bool DrawText = false;
+    // The part of Text drawn selected: the search selection of a fixed list (the
+    // typed part stays plain, the rest of the found item is selected).
+    int SelStart = 0, SelLength = 0;
     qv::TAlignment Alignment = qv::taLeftJustify;
     TcxEditVertAlignment VertAlignment = taTopJustify;
 
@@ -126,6 +129,7 @@ public:
 
 protected:
     void PaintContent(TcxCanvas& ACanvas) override;
+    void PaintSelection(TcxCanvas& ACanvas, TcxAlignmentVert AVert);
 };
 
 class TcxCustomTextEdit;
@@ -166,6 +170,8 @@ protected:
     // The answer to WM_GETDLGCODE: what the window wants besides its own answer.
     virtual LRESULT DialogCode(LRESULT ADefault, const MSG* AMessage);
     void SetMargins();
+    // Keys and characters: the outer edit's meaning first, then the window's own.
+    void KeyMessage(TcxCustomTextEdit& AOuter, qv::TMessage& Message);
 
     TcxCustomTextEdit* container_ = nullptr;
 };
@@ -333,6 +339,9 @@ public:
     // The inner window's text changed.
     void InnerEditChanged();
     // The Enter and Escape characters that follow a drop-down's closing are dropped.
+    // Recalculates the view when the edit paints its text itself, so that a changed
+    // text or selection is repainted at once.
+    void SelfPaintedTextChanged();
     bool CloseUpMark() const { return closeUpMark_; }
     void SetCloseUpMark(bool Value) { closeUpMark_ = Value; }
     // Whether the inner window is shown now (algorithm of the alignment rule).
@@ -370,6 +379,7 @@ protected:
     void KeyDown(WORD& Key, qv::TShiftState Shift) override;
     void KeyPress(wchar_t& Key) override;
     void CalculateViewInfo(POINT P, bool AIsMouseOver) override;
+    void ViewInfoChanged(const TcxContainerViewInfo& APrevious) override;
     void FocusChanged() override;
     // Enter found an item in the lookup: the whole text is selected after it.
     virtual bool LookupFoundOnEnter();

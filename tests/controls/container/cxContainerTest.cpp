@@ -3,7 +3,7 @@
 // and that nothing dangles or leaks.
 #include "controls/container/cxContainer.h"
 #include "controls/lookandfeel/cxLookAndFeelPainters.h"
-#include "controls/lookandfeel/PngWriter.h"
+#include "support/PngWriter.h"
 #include "framework/Forms.h"
 #include "framework/FrameworkTestSupport.h"
 #include "framework/StdCtrls.h"

@@ -2,7 +2,7 @@
 // area, the open list, the local message loop and its keys, the ways they close,
 // the focus going back to the owner, and owners or popups destroyed while open.
 #include "controls/container/PopupTestSupport.h"
-#include "controls/lookandfeel/PngWriter.h"
+#include "support/PngWriter.h"
 #include "framework/Forms.h"
 #include "framework/FrameworkTestSupport.h"
 #include "framework/StdCtrls.h"

@@ -5,7 +5,7 @@
 #include "controls/container/PopupTestSupport.h"
 #include "controls/dropdown/cxDropDownEdit.h"
 #include "controls/edit/EditTestSupport.h"
-#include "controls/lookandfeel/PngWriter.h"
+#include "support/PngWriter.h"
 #include "framework/ExtCtrls.h"
 
 #include <gtest/gtest.h>

@@ -8,6 +8,7 @@
 #include "framework/FrameworkTestSupport.h"
 #include "framework/StdCtrls.h"
 #include "support/MessageSequence.h"
+#include "support/ScreenCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,7 @@ inline void PressKey(WORD vk, qv::TShiftState shift = 0)
     Pump();
     PostMessageW(GetFocus(), up, vk, static_cast<LPARAM>(0xC0000001) | alt);
     Pump();
+    EXPECT_SCREEN_FRESH();
 }
 
 // Characters typed into the focused window: each one's key goes down and up, and the
@@ -65,6 +67,7 @@ inline void TypeText(const std::wstring& text)
         PostMessageW(GetFocus(), WM_KEYUP, LOBYTE(scan), static_cast<LPARAM>(0xC0000001));
         Pump();
     }
+    EXPECT_SCREEN_FRESH();
 }
 
 struct EditFormTest : ::testing::Test {

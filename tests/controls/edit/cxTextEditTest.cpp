@@ -1,7 +1,7 @@
 // The text edit and the memo on real windows: text set from code, echo and case,
 // Tab, Enter, the read-only memo and its clipboard, scroll bars and Ctrl+A.
 #include "EditTestSupport.h"
-#include "controls/lookandfeel/PngWriter.h"
+#include "support/PngWriter.h"
 
 using namespace qv;
 using namespace qvtest;

@@ -3,7 +3,7 @@
 // The test itself checks that every cell of the sheet was drawn into.
 #include "controls/lookandfeel/cxLookAndFeelPainters.h"
 #include "controls/lookandfeel/LookAndFeelTestSupport.h"
-#include "controls/lookandfeel/PngWriter.h"
+#include "support/PngWriter.h"
 
 #include <gtest/gtest.h>
 
