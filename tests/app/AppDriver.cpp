@@ -1,6 +1,8 @@
 #include "AppDriver.h"
 
 #include "app/ControlIds.h"
+#include "support/ScreenCheck.h"
+#include "support/UserInput.h"
 
 #include <commctrl.h>
 
@@ -63,6 +65,145 @@ HWND ChildById(HWND parent, int id)
     return s.found;
 }
 
+HWND FocusOf(HWND top)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info);
+    return info.hwndFocus;
+}
+
+bool FocusIn(HWND top, HWND wnd)
+{
+    HWND focus = FocusOf(top);
+    return focus && (focus == wnd || IsChild(wnd, focus));
+}
+
+Person::~Person()
+{
+    if (attached_)
+        AttachThreadInput(GetCurrentThreadId(), attached_, FALSE);
+}
+
+void Person::Attach()
+{
+    if (attached_)
+        return;
+    for (HWND w : app_.VisibleWindows()) {
+        const DWORD thread = GetWindowThreadProcessId(w, nullptr);
+        if (AttachThreadInput(GetCurrentThreadId(), thread, TRUE)) {
+            attached_ = thread;
+            return;
+        }
+    }
+}
+
+SHORT Person::KeyState(WORD vk)
+{
+    Attach();
+    return GetKeyState(vk);
+}
+
+void Person::WaitKeyHandled(WORD vk, SHORT before)
+{
+    if (!attached_)
+        return;
+    WaitUntil([&] {
+        const SHORT now = GetKeyState(vk);
+        return (now & 1) != (before & 1) && !(now & 0x8000);
+    }, 5000);
+}
+
+::testing::AssertionResult Person::Front(HWND top)
+{
+    if (!top)
+        return ::testing::AssertionFailure() << "no window";
+    if (!input::BringToFront(top))
+        return ::testing::AssertionFailure() << "the window did not come to the front";
+    Settle();
+    return ::testing::AssertionSuccess();
+}
+
+void Person::Key(WORD vk, unsigned modifiers)
+{
+    const SHORT before = KeyState(vk);
+    input::Key(vk, modifiers);
+    WaitKeyHandled(vk, before);
+    for (WORD m : {WORD(VK_SHIFT), WORD(VK_CONTROL), WORD(VK_MENU)})
+        WaitUntil([&] { return !(GetKeyState(m) & 0x8000); }, 5000);
+    Settle();
+}
+
+void Person::Type(const std::wstring& text)
+{
+    for (wchar_t c : text) {
+        const SHORT scan = VkKeyScanW(c);
+        const WORD vk = (scan != -1 && (HIBYTE(scan) & ~1) == 0) ? LOBYTE(scan) : VK_PACKET;
+        const SHORT before = KeyState(vk);
+        input::Type(std::wstring(1, c));
+        WaitKeyHandled(vk, before);
+    }
+    Settle();
+}
+
+void Person::Click(POINT screen)
+{
+    const SHORT before = KeyState(VK_LBUTTON);
+    input::Click(screen);
+    WaitKeyHandled(VK_LBUTTON, before);
+    Settle();
+}
+
+void Person::Press(POINT screen)
+{
+    const SHORT before = KeyState(VK_LBUTTON);
+    input::Press(screen);
+    WaitUntil([&] { return (GetKeyState(VK_LBUTTON) & 1) != (before & 1); }, 5000);
+    Settle();
+}
+
+void Person::Release(POINT screen)
+{
+    input::Release(screen);
+    WaitUntil([&] { return !(GetKeyState(VK_LBUTTON) & 0x8000); }, 5000);
+    Settle();
+}
+
+void Person::Drag(POINT from, POINT to)
+{
+    Attach();
+    input::Drag(from, to);
+    WaitUntil([&] { return !(GetKeyState(VK_LBUTTON) & 0x8000); }, 5000);
+    Settle();
+}
+
+::testing::AssertionResult Person::TabTo(HWND top, HWND target, bool backwards)
+{
+    for (int i = 0; i < 16; ++i) {
+        if (FocusIn(top, target))
+            return ::testing::AssertionSuccess();
+        Key(VK_TAB, backwards ? input::modShift : input::modNone);
+    }
+    return ::testing::AssertionFailure() << "Tab never reached the control";
+}
+
+void Person::Settle()
+{
+    // The input reaches the program's queue through the window server; the program
+    // has handled it when it waits for input again.
+    for (HWND w : app_.VisibleWindows()) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    }
+    app_.WaitIdle();
+}
+
+::testing::AssertionResult Person::ScreenFresh()
+{
+    Settle();
+    return ScreenMatchesRepaintOfProcess(app_.ProcessId());
+}
+
 std::wstring AppDriver::BuildDir() { return ModuleDir() + L"..\\"; }
 
 AppDriver::AppDriver() = default;
@@ -105,6 +246,12 @@ HWND AppDriver::StartWith(std::initializer_list<std::pair<std::wstring, std::str
         WriteFile(name + L".NCF", content);
     Start();
     return Main();
+}
+
+void AppDriver::WaitIdle(int timeoutMs) const
+{
+    if (process_.Process)
+        WaitForInputIdle(process_.Process.Get(), static_cast<DWORD>(timeoutMs));
 }
 
 bool AppDriver::Running() const
@@ -261,6 +408,23 @@ std::vector<std::wstring> AppDriver::ConfigNames() const
         names.push_back(n.size() >= 4 ? n.substr(0, n.size() - 4) : std::wstring());
     }
     return names;
+}
+
+::testing::AssertionResult AppDriver::ChangeSimulatedAddress(const char* address) const
+{
+    const std::string dump = MachineDump();
+    const auto at = dump.find("name=\"");
+    if (at == std::string::npos)
+        return ::testing::AssertionFailure() << "no interface in the dump: " << dump;
+    const auto end = dump.find('"', at + 6);
+    const std::string name = dump.substr(at + 6, end - at - 6);
+    WriteFile(L"change.txt", "pushd interface ip\r\nset address name=\"" + name + "\" source=static addr="
+                                 + address + " mask=255.0.0.0\r\npopd\r\n");
+    DWORD code = 99;
+    RunNetSH(L"-f change.txt", &code);
+    if (code != 0)
+        return ::testing::AssertionFailure() << "the stand-in network shell answered " << code;
+    return ::testing::AssertionSuccess();
 }
 
 std::string AppDriver::RunNetSH(const std::wstring& arguments, DWORD* exitCode) const

@@ -43,6 +43,9 @@ public:
     // Writes these configuration files (name without ".NCF", content) and starts; the main window.
     HWND StartWith(std::initializer_list<std::pair<std::wstring, std::string>> configs);
     bool Running() const;
+    DWORD ProcessId() const { return process_.ProcessId; }
+    // Waits (at most timeoutMs) until the program waits for input with none queued.
+    void WaitIdle(int timeoutMs = 5000) const;
     // Waits for the process to end; its exit code, or -1 after the time limit.
     int WaitExit(int timeoutMs = 15000);
     void Kill();
@@ -81,6 +84,11 @@ public:
     // Names that a wildcard search for *.NCF returns, in its order, without the extension.
     std::vector<std::wstring> ConfigNames() const;
 
+    // Changes the simulated machine: its first interface gets another static address.
+    ::testing::AssertionResult ChangeSimulatedAddress(const char* address) const;
+    // The simulated machine's configuration as the network shell dumps it.
+    std::string MachineDump() const { return RunNetSH(L"-c interface dump"); }
+
     // Runs the stand-in network shell in the program's directory; stdout's bytes.
     std::string RunNetSH(const std::wstring& arguments, DWORD* exitCode = nullptr) const;
 
@@ -96,5 +104,47 @@ private:
 };
 
 HWND ChildById(HWND parent, int id);
+
+// The window of top's thread that has the keyboard focus.
+HWND FocusOf(HWND top);
+// Whether the focus is wnd or one of its children (an edit's inner window).
+bool FocusIn(HWND top, HWND wnd);
+
+// What a person does with the keyboard and the mouse on the program's windows:
+// real input (SendInput) to the foreground window, then a wait until the program
+// has handled it; after each step the screen must equal a full repaint.
+class Person {
+public:
+    explicit Person(AppDriver& app) : app_(app) {}
+    ~Person();
+    Person(const Person&) = delete;
+    Person& operator=(const Person&) = delete;
+
+    // Brings top to the front (the input goes there) and waits.
+    ::testing::AssertionResult Front(HWND top);
+    void Key(WORD vk, unsigned modifiers = 0);
+    void Type(const std::wstring& text);
+    void Click(POINT screen);
+    void Press(POINT screen);
+    void Release(POINT screen);
+    void Drag(POINT from, POINT to);
+    // Tab (or Shift+Tab) until the focus is in target; false after a full round.
+    ::testing::AssertionResult TabTo(HWND top, HWND target, bool backwards = false);
+    // Waits until the program has handled the input given so far.
+    void Settle();
+    // The screen of every window of the program equals a full repaint.
+    ::testing::AssertionResult ScreenFresh();
+
+private:
+    // Shares the program's input state, whose key state changes only as the program
+    // takes the key messages from its queue: a key has been handled when its toggle
+    // bit has flipped and it is up again.
+    void Attach();
+    void WaitKeyHandled(WORD vk, SHORT before);
+    SHORT KeyState(WORD vk);
+
+    AppDriver& app_;
+    DWORD attached_ = 0;
+};
 
 } // namespace qvtest

@@ -12,15 +12,6 @@ using namespace qv::app;
 
 namespace {
 
-// The window of the program's thread that has the keyboard focus.
-HWND FocusOf(HWND top)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info);
-    return info.hwndFocus;
-}
-
 void Key(HWND top, WORD vk)
 {
     HWND focus = FocusOf(top);

@@ -14,21 +14,6 @@ namespace {
 const wchar_t kDone[] = L"操作完成。";
 const wchar_t kFailed[] = L"操作失败！";
 
-// Changes the simulated machine: the first interface gets another static address.
-void ChangeSimulatedAddress(AppDriver& app, const char* address)
-{
-    std::string dump = app.RunNetSH(L"-c interface dump");
-    auto at = dump.find("name=\"");
-    ASSERT_NE(std::string::npos, at) << dump;
-    auto end = dump.find('"', at + 6);
-    std::string name = dump.substr(at + 6, end - at - 6);
-    app.WriteFile(L"change.txt", "pushd interface ip\r\nset address name=\"" + name + "\" source=static addr="
-                                     + address + " mask=255.0.0.0\r\npopd\r\n");
-    DWORD code = 99;
-    app.RunNetSH(L"-f change.txt", &code);
-    ASSERT_EQ(0u, code);
-}
-
 HWND Button(AppDriver& app, int id) { return ChildById(app.Main(), id); }
 
 } // namespace
@@ -106,7 +91,7 @@ TEST(Switch, AppliesTheSavedConfigurationToTheMachine)
     ASSERT_TRUE(app.WaitStatus(kDone));
     const std::string saved = app.ReadFile(L"A.NCF");
 
-    ChangeSimulatedAddress(app, "10.9.8.7");
+    ASSERT_TRUE(app.ChangeSimulatedAddress("10.9.8.7"));
     ASSERT_NE(saved, app.RunNetSH(L"-c interface dump"));
 
     AppDriver::Click(Button(app, idSwitchBT));

@@ -229,6 +229,69 @@ namespace {
 
 } // namespace
 
+namespace {
+
+bool Ink(COLORREF c) { return GetRValue(c) * 30 + GetGValue(c) * 59 + GetBValue(c) * 11 < 128 * 100; }
+
+} // namespace
+
+::testing::AssertionResult ShowsText(const RECT& region, const std::wstring& text, const wchar_t* fontName,
+                                     int fontHeight)
+{
+    const TScreenShot shot = TScreenShot::Settled(region);
+    const int W = shot.Width(), H = shot.Height();
+    std::vector<char> seen(static_cast<size_t>(std::max(0, W * H)));
+    int inkCount = 0;
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            inkCount += seen[static_cast<size_t>(y * W + x)] = Ink(shot.At(region.left + x, region.top + y));
+    if (text.empty()) {
+        if (inkCount == 0)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << inkCount << " pixels of ink where no text should show";
+    }
+    // The text as it is drawn in the font, black on white.
+    qv::TBitmap probe(1, 1);
+    probe.Canvas().Font().SetName(fontName);
+    probe.Canvas().Font().SetHeight(fontHeight);
+    const SIZE size = probe.Canvas().TextExtent(text);
+    qv::TBitmap drawn(std::max<LONG>(1, size.cx), std::max<LONG>(1, size.cy));
+    drawn.Canvas().Font().SetName(fontName);
+    drawn.Canvas().Font().SetHeight(fontHeight);
+    drawn.Canvas().Font().SetColor(qv::clBlack);
+    drawn.Canvas().Brush().SetColor(qv::clWhite);
+    drawn.Canvas().FillRect(RECT{0, 0, drawn.Width(), drawn.Height()});
+    SetBkMode(drawn.Canvas().Handle(), TRANSPARENT);
+    drawn.Canvas().TextOut(0, 0, text);
+    GdiFlush();
+    const int w = drawn.Width(), h = drawn.Height();
+    std::vector<char> want(static_cast<size_t>(w * h));
+    int wantInk = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            wantInk += want[static_cast<size_t>(y * w + x)] = Ink(drawn.PixelAt(x, y));
+    int best = -1;
+    for (int oy = 0; oy + h <= H; ++oy)
+        for (int ox = 0; ox + w <= W; ++ox) {
+            int same = 0;
+            bool exact = true;
+            for (int y = 0; y < h && exact; ++y)
+                for (int x = 0; x < w; ++x) {
+                    const bool a = seen[static_cast<size_t>((oy + y) * W + ox + x)], b = want[static_cast<size_t>(y * w + x)];
+                    if (a != b) {
+                        exact = false;
+                        break;
+                    }
+                    same += a;
+                }
+            if (exact && same == inkCount)
+                return ::testing::AssertionSuccess();
+            best = std::max(best, exact ? same : -1);
+        }
+    return ::testing::AssertionFailure() << "the screen does not show \"" << Utf8(text) << "\" alone (" << inkCount
+                                         << " pixels of ink in the region, the text has " << wantInk << ")";
+}
+
 ::testing::AssertionResult ScreenMatchesRepaint(HWND top)
 {
     DWORD pid = 0;

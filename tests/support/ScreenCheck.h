@@ -42,6 +42,12 @@ struct TScreenShot {
     bool WritePng(const std::wstring& path) const;
 };
 
+// Whether the screen shows exactly this text (dark ink on a light background) inside
+// region (screen coordinates) and no other ink there: the text is drawn as the test
+// draws it in the font, and its ink pattern is looked for at every offset.
+::testing::AssertionResult ShowsText(const RECT& region, const std::wstring& text, const wchar_t* fontName = L"SimSun",
+                                     int fontHeight = -12);
+
 // One window (and its children); processId 0 pumps this thread's messages first.
 ::testing::AssertionResult ScreenMatchesRepaint(HWND top);
 // Every visible top-level window of the process (0: this one).

@@ -1,5 +1,6 @@
 #include "support/UserInput.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace qvtest::input {
@@ -146,6 +147,94 @@ POINT At(HWND wnd, int clientX, int clientY)
     POINT p{clientX, clientY};
     ClientToScreen(wnd, &p);
     return p;
+}
+
+namespace {
+
+// The clipboard is open for the scope's life.
+class TClipboard {
+public:
+    TClipboard()
+    {
+        // Another window may hold it for a moment.
+        for (int i = 0; i < 50 && !open_; ++i) {
+            open_ = OpenClipboard(nullptr) != 0;
+            if (!open_)
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+    }
+    ~TClipboard()
+    {
+        if (open_)
+            CloseClipboard();
+    }
+    TClipboard(const TClipboard&) = delete;
+    TClipboard& operator=(const TClipboard&) = delete;
+    explicit operator bool() const { return open_; }
+
+private:
+    bool open_ = false;
+};
+
+// Global memory that is freed unless the clipboard took it.
+class TGlobalMemory {
+public:
+    explicit TGlobalMemory(size_t bytes) : memory_(GlobalAlloc(GMEM_MOVEABLE, bytes)) {}
+    ~TGlobalMemory()
+    {
+        if (memory_)
+            GlobalFree(memory_);
+    }
+    TGlobalMemory(const TGlobalMemory&) = delete;
+    TGlobalMemory& operator=(const TGlobalMemory&) = delete;
+    HGLOBAL Get() const { return memory_; }
+    HGLOBAL Release()
+    {
+        HGLOBAL m = memory_;
+        memory_ = nullptr;
+        return m;
+    }
+
+private:
+    HGLOBAL memory_;
+};
+
+} // namespace
+
+bool SetClipboardText(const std::wstring& text)
+{
+    TGlobalMemory memory((text.size() + 1) * sizeof(wchar_t));
+    if (!memory.Get())
+        return false;
+    if (void* p = GlobalLock(memory.Get())) {
+        std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t*>(p));
+        GlobalUnlock(memory.Get());
+    } else {
+        return false;
+    }
+    TClipboard clipboard;
+    if (!clipboard || !EmptyClipboard())
+        return false;
+    if (!SetClipboardData(CF_UNICODETEXT, memory.Get()))
+        return false;
+    memory.Release();  // the clipboard owns it now
+    return true;
+}
+
+std::wstring ClipboardText()
+{
+    TClipboard clipboard;
+    if (!clipboard)
+        return L"<clipboard busy>";
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (!data)
+        return std::wstring();
+    std::wstring text;
+    if (auto p = static_cast<const wchar_t*>(GlobalLock(data))) {
+        text = p;
+        GlobalUnlock(data);
+    }
+    return text;
 }
 
 bool BringToFront(HWND top, int timeoutMs)

@@ -37,6 +37,10 @@ void Wheel(int delta);
 POINT Center(HWND wnd);
 POINT At(HWND wnd, int clientX, int clientY);
 
+// The clipboard's text, as a person copies and pastes it.
+bool SetClipboardText(const std::wstring& text);
+std::wstring ClipboardText();
+
 // Makes top the foreground window and waits until it is (true) or the time passes.
 bool BringToFront(HWND top, int timeoutMs = 5000);
 
