@@ -950,6 +950,15 @@ void TcxCustomTextEdit::WndProc(TMessage& Message)
         Message.Result = accepted ? 1 : 0;
         return;
     }
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_CHAR:
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        // A list whose inner window is hidden takes the keys on its own window.
+        TcxCustomEdit::WndProc(Message);
+        SelfPaintedTextChanged();
+        return;
     default:
         break;
     }
