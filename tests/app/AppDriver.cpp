@@ -245,7 +245,9 @@ HWND AppDriver::StartWith(std::initializer_list<std::pair<std::wstring, std::str
     for (const auto& [name, content] : configs)
         WriteFile(name + L".NCF", content);
     Start();
-    return Main();
+    HWND main = Main();
+    EXPECT_TRUE(ScreenMatchesRepaintOfProcess(ProcessId()));
+    return main;
 }
 
 void AppDriver::WaitIdle(int timeoutMs) const
@@ -325,7 +327,9 @@ HWND AppDriver::StartPastHelp()
     if (!help)
         throw std::runtime_error("the help window did not appear");
     Click(ChildById(help, qv::app::idHelpOKBT));
-    return Main();
+    HWND main = Main();
+    EXPECT_TRUE(ScreenMatchesRepaintOfProcess(ProcessId()));
+    return main;
 }
 
 std::wstring AppDriver::Status() const
@@ -338,8 +342,11 @@ std::wstring AppDriver::Status() const
 
 ::testing::AssertionResult AppDriver::WaitStatus(const std::wstring& text, int timeoutMs) const
 {
-    if (WaitUntil([&] { return Status() == text; }, timeoutMs))
+    if (WaitUntil([&] { return Status() == text; }, timeoutMs)) {
+        // A command has ended: the windows show what the program holds now.
+        EXPECT_TRUE(ScreenMatchesRepaintOfProcess(ProcessId()));
         return ::testing::AssertionSuccess();
+    }
     std::wstring now = Status();
     int n = WideCharToMultiByte(CP_UTF8, 0, now.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(n), '\0');
@@ -386,6 +393,7 @@ void AppDriver::AnswerName(const std::wstring& text, bool ok)
         Click(ChildById(dialog, qv::app::idCanceBT));
     }
     WaitWindowGone(L"设置文件名称");
+    EXPECT_TRUE(ScreenMatchesRepaintOfProcess(ProcessId()));
 }
 
 void AppDriver::SaveAs(const std::wstring& name)

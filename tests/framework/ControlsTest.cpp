@@ -4,6 +4,7 @@
 #include "framework/Exceptions.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
+#include "support/ScreenCheck.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -25,7 +26,12 @@ struct FormFixture : ::testing::Test {
         form->SetCaption(L"controls");
         form->Show();
     }
-    void TearDown() override { delete form; }
+    void TearDown() override
+    {
+        // What the test left on the form is what the form draws.
+        EXPECT_SCREEN_FRESH();
+        delete form;
+    }
 };
 
 // A button that answers the reflected notification on its own.

@@ -143,6 +143,9 @@ TScreenShot TScreenShot::Settled(const RECT& r, int timeoutMs)
     const DWORD start = GetTickCount();
     while (static_cast<int>(GetTickCount() - start) < timeoutMs) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 15, QS_ALLINPUT);
+        // This thread's windows go on with what is due meanwhile (a tracking timer).
+        if (qv::Application)
+            qv::Application->ProcessMessages();
         TScreenShot next = Read(r);
         if (next.pixels == last.pixels)
             return next;

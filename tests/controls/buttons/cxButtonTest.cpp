@@ -4,6 +4,8 @@
 #include "controls/lookandfeel/LookAndFeelTestSupport.h"
 #include "controls/lookandfeel/dxUxTheme.h"
 #include "framework/FrameworkTestSupport.h"
+#include "support/ScreenCheck.h"
+#include "support/UserInput.h"
 
 #include <gtest/gtest.h>
 
@@ -79,6 +81,8 @@ struct ButtonTest : ::testing::Test {
     }
     void TearDown() override
     {
+        // Whatever the test did last, the screen shows it.
+        EXPECT_SCREEN_FRESH();
         delete form;
         g_poison = nullptr;
         Application->OnException = nullptr;
@@ -166,6 +170,44 @@ TEST_F(ButtonTest, MouseEnterMakesItHotAndLeaveTakesItBack)
     EXPECT_FALSE(button->IsHot());
     auto cold = Draw();
     EXPECT_EQ(Rgb(clBtnFace), cold->PixelAt(3, 3));
+}
+
+// The mouse and the keyboard as a person uses them: hovering, pressing, releasing
+// and tabbing onto the button each show at once on the screen.
+TEST_F(ButtonTest, HoverPressReleaseAndFocusShowOnTheScreenAtOnce)
+{
+    ASSERT_TRUE(qvtest::input::BringToFront(form->Handle()));
+    EXPECT_SCREEN_FRESH();
+    const POINT inside = button->ClientToScreen(POINT{20, 10});
+    const TColor face = ColorToRGB(clBtnFace);
+    // A pixel of the face clear of the caption and of the focus frame.
+    auto faceOnScreen = [&] { return qvtest::TScreenShot::Settled(Bounds(inside.x - 10, inside.y - 5, 1, 1)).pixels[0]; };
+    qvtest::input::MoveTo(inside);
+    EXPECT_TRUE(PumpUntil([&] { return button->IsHot(); }));
+    EXPECT_SCREEN_FRESH();
+    EXPECT_EQ(qvtest::Hex(Rgb(HotLightColor())), qvtest::Hex(faceOnScreen())) << "hot";
+    qvtest::input::Press(inside);
+    EXPECT_TRUE(PumpUntil([&] { return GetCapture() == button->Handle(); }));
+    EXPECT_SCREEN_FRESH();
+    EXPECT_EQ(qvtest::Hex(Rgb(PressedLightColor())), qvtest::Hex(faceOnScreen())) << "pressed";
+    qvtest::input::Release(inside);
+    EXPECT_TRUE(PumpUntil([&] { return clicks == 1; }));
+    EXPECT_SCREEN_FRESH();
+    qvtest::input::MoveTo(POINT{inside.x + 300, inside.y + 300});
+    EXPECT_TRUE(PumpUntil([&] { return !button->IsHot(); }));
+    EXPECT_SCREEN_FRESH();
+    EXPECT_EQ(qvtest::Hex(face), qvtest::Hex(faceOnScreen())) << "cold again";
+    // The click focused the button: Tab goes to the edit and comes back.
+    ASSERT_TRUE(button->Focused());
+    qvtest::input::Key(VK_TAB);
+    EXPECT_TRUE(PumpUntil([&] { return !button->Focused(); }));
+    EXPECT_SCREEN_FRESH();
+    qvtest::input::Key(VK_TAB);
+    EXPECT_TRUE(PumpUntil([&] { return button->Focused(); }));
+    EXPECT_SCREEN_FRESH();
+    qvtest::input::Key(VK_SPACE);
+    EXPECT_TRUE(PumpUntil([&] { return clicks == 2; }));
+    EXPECT_SCREEN_FRESH();
 }
 
 TEST_F(ButtonTest, TrackingTimerEndsTheHotStateWhenNoLeaveNotificationComes)
@@ -332,6 +374,7 @@ TEST_F(ButtonTest, GetDrawParamsMayChangeColourAndFont)
         color = clYellow;
         font.SetColor(clBlue);
     };
+    button->Invalidate();
     auto bmp = Draw();
     EXPECT_EQ(RGB(255, 255, 0), bmp->PixelAt(3, 3));
     bool blue = false;
