@@ -57,9 +57,17 @@ TFileName::TFileName(TComponent* owner) : TForm(owner)
 
 void TFileName::FormShow(TObject*)
 {
-    // Centred, 135 pixels below the middle of the screen, wherever the main window is.
-    SetTop((Screen->Height() - Height()) / 2 + 135);
-    SetLeft((Screen->Width() - Width()) / 2);
+    // Centred, 135 pixels (at 96 DPI) below the middle of the screen, wherever the main
+    // window is on it: the screen is the monitor that shows the main window.
+    RECT screen = Rect(0, 0, Screen->Width(), Screen->Height());
+    if (Application->MainForm() && Application->MainForm()->HandleAllocated()) {
+        MONITORINFO info{};
+        info.cbSize = sizeof(info);
+        if (GetMonitorInfoW(MonitorFromWindow(Application->MainForm()->Handle(), MONITOR_DEFAULTTOPRIMARY), &info))
+            screen = info.rcMonitor;
+    }
+    SetTop(screen.top + (qv::Height(screen) - Height()) / 2 + ScaleDpi(135, Dpi()));
+    SetLeft(screen.left + (qv::Width(screen) - Width()) / 2);
     Edit->SetText(NameDialogText());
     Edit->Repaint();
 }

@@ -1,4 +1,5 @@
 #include "framework/ComCtrls.h"
+#include "framework/Dpi.h"
 
 #include <commctrl.h>
 
@@ -26,6 +27,14 @@ void TStatusBar::SetPanelWidths(const std::vector<int>& widths)
 {
     widths_ = widths;
     texts_.assign(widths.size(), std::wstring());
+    ApplyPanels();
+}
+
+void TStatusBar::ChangeScale(int toDpi, int fromDpi)
+{
+    TWinControl::ChangeScale(toDpi, fromDpi);
+    for (int& w : widths_)
+        w = ScaleDpi(w, toDpi, fromDpi);
     ApplyPanels();
 }
 

@@ -18,6 +18,7 @@ public:
     const std::wstring& PanelText(int index) const { return texts_.at(index); }
     // Sets the text and repaints the bar at once, so it shows even if the thread blocks next.
     void SetPanelText(int index, const std::wstring& text);
+    void ChangeScale(int toDpi, int fromDpi) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;

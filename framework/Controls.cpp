@@ -1,5 +1,7 @@
 #include "framework/Controls.h"
 
+#include "framework/Dpi.h"
+
 #include "framework/Exceptions.h"
 #include "framework/Forms.h"
 
@@ -106,6 +108,22 @@ void TControl::SetBounds(int left, int top, int width, int height)
     width_ = width;
     height_ = height;
     BoundsChanged();
+}
+
+int TControl::CurrentDpi() const
+{
+    const TCustomForm* form = GetParentForm();
+    return form ? form->Dpi() : kDesignDpi;
+}
+
+void TControl::ChangeScale(int toDpi, int fromDpi)
+{
+    if (toDpi == fromDpi)
+        return;
+    SetBounds(ScaleDpi(left_, toDpi, fromDpi), ScaleDpi(top_, toDpi, fromDpi), ScaleDpi(width_, toDpi, fromDpi),
+              ScaleDpi(height_, toDpi, fromDpi));
+    if (!parentFont_)
+        font_.SetHeight(ScaleDpi(font_.Height(), toDpi, fromDpi));
 }
 
 POINT TControl::ClientToScreen(POINT p) const
@@ -620,6 +638,15 @@ void TWinControl::SetBounds(int left, int top, int width, int height)
         SetWindowPos(handle_, nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
         settingBounds_ = false;
     }
+}
+
+void TWinControl::ChangeScale(int toDpi, int fromDpi)
+{
+    if (toDpi == fromDpi)
+        return;
+    TControl::ChangeScale(toDpi, fromDpi);
+    for (TControl* c : std::vector<TControl*>(controls_))
+        c->ChangeScale(toDpi, fromDpi);
 }
 
 void TWinControl::BoundsChanged()

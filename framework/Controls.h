@@ -119,6 +119,12 @@ public:
 
     // The form this control sits on, or nullptr.
     TCustomForm* GetParentForm() const;
+    // The display density the control is laid out for: its form's (96, as laid out,
+    // until the form is shown on a denser display).
+    int CurrentDpi() const;
+    // The lengths laid out at fromDpi become those of toDpi: the bounds and a font of the
+    // control's own (a parent's font reaches the children by itself); children follow.
+    virtual void ChangeScale(int toDpi, int fromDpi);
 
     TNotifyEvent OnClick;
     TMouseEvent OnMouseDown;
@@ -134,7 +140,6 @@ protected:
     virtual void MouseMove(TShiftState shift, int x, int y);
     // A context menu was asked for at mousePos (client coordinates, (-1, -1) from the keyboard).
     virtual void DoContextPopup(POINT mousePos, bool& handled);
-    virtual void ChangeScale() {}
     virtual void FontChanged();
     virtual void ColorChanged();
     virtual void EnabledChanged();
@@ -262,6 +267,10 @@ protected:
     void EnabledChanged() override;
     void BoundsChanged() override;
 
+public:
+    void ChangeScale(int toDpi, int fromDpi) override;
+
+protected:
     // Sends the notification to every child control.
     void NotifyControls(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 

@@ -156,8 +156,34 @@ void TCustomForm::CreateParams(TCreateParams& p)
 
 void TCustomForm::CreateHandle()
 {
+    // The window is there, its controls not yet: laid out for the display it is on.
+    if (scaled_)
+        ScaleForDpi(DpiForWindow(Handle()));
+    else
+        dpi_ = DpiForWindow(Handle());
     ApplyClientSize();
     ApplyLayered();
+}
+
+void TCustomForm::ScaleForDpi(int dpi)
+{
+    if (dpi <= 0 || dpi == dpi_)
+        return;
+    ChangeScale(dpi, dpi_);
+}
+
+void TCustomForm::ChangeScale(int toDpi, int fromDpi)
+{
+    if (toDpi == fromDpi)
+        return;
+    dpi_ = toDpi;
+    // The frame is the system's; the client area and everything in it scale.
+    clientWidth_ = ScaleDpi(clientWidth_, toDpi, fromDpi);
+    clientHeight_ = ScaleDpi(clientHeight_, toDpi, fromDpi);
+    Font().SetHeight(ScaleDpi(Font().Height(), toDpi, fromDpi));
+    for (int i = 0; i < ControlCount(); ++i)
+        Control(i)->ChangeScale(toDpi, fromDpi);
+    ApplyClientSize();
 }
 
 void TCustomForm::SetAlphaBlend(bool value)
@@ -558,6 +584,22 @@ void TCustomForm::WndProc(TMessage& m)
     case WM_SYSCOLORCHANGE:
         Broadcast(this, CM_SYSCOLORCHANGE, 0, 0);
         break;
+    case WM_DPICHANGED: {
+        // Moved to a display of another density: the layout is scaled to it and the
+        // window takes the place the system suggests.
+        const int dpi = HIWORD(m.WParam);
+        if (scaled_)
+            ScaleForDpi(dpi);
+        else
+            dpi_ = dpi;
+        if (const auto suggested = reinterpret_cast<const RECT*>(m.LParam))
+            SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        ApplyClientSize();
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        m.Result = 0;
+        return;
+    }
     default:
         break;
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/Controls.h"
+#include "framework/Dpi.h"
 
 #include <exception>
 
@@ -48,6 +49,17 @@ public:
     void SetTransparentColor(bool value);
     TColor TransparentColorValue() const { return transparentColorValue_; }
     void SetTransparentColorValue(TColor value);
+
+    // The density the form's layout is scaled to; 96 (as laid out) until its window is
+    // shown on a denser display.
+    int Dpi() const { return dpi_; }
+    // Whether the form scales its layout to its display's density (on by default; a
+    // popup that sizes itself around what it shows leaves it off and only notes it).
+    bool Scaled() const { return scaled_; }
+    void SetScaled(bool value) { scaled_ = value; }
+    // Scales the layout (client size, controls, fonts) from the current density to dpi.
+    void ScaleForDpi(int dpi);
+    void ChangeScale(int toDpi, int fromDpi) override;
 
     // The client area's size; the window grows by its frame.
     void SetClientSize(int width, int height);
@@ -120,6 +132,8 @@ private:
     bool transparentColor_ = false;
     TColor transparentColorValue_ = clBlack;
     int clientWidth_ = 0, clientHeight_ = 0;
+    int dpi_ = kDesignDpi;
+    bool scaled_ = true;
     int modalResult_ = mrNone;
     bool modal_ = false;
     bool created_ = false;
