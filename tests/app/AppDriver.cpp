@@ -1,6 +1,7 @@
 #include "AppDriver.h"
 
 #include "app/ControlIds.h"
+#include "framework/Dpi.h"
 #include "support/ScreenCheck.h"
 #include "support/UserInput.h"
 
@@ -206,7 +207,12 @@ void Person::Settle()
 
 std::wstring AppDriver::BuildDir() { return ModuleDir() + L"..\\"; }
 
-AppDriver::AppDriver() = default;
+AppDriver::AppDriver()
+{
+    // The program draws at the display's density; so must the test that reads its
+    // windows, or a denser display would show it rectangles scaled back to 96 DPI.
+    qv::MakeProcessDpiAware();
+}
 
 AppDriver::~AppDriver() { Kill(); }
 
