@@ -13,7 +13,8 @@ namespace {
 
 const wchar_t kInvalidInputText[] = L"Invalid input value. Use escape key to abandon changes";
 
-// Runs the block's end step however the block is left.
+// Restores a flag or a counter however the block is left. It runs in a destructor, so
+// it never calls anything that may raise (no event, no notification).
 template <class F>
 struct Finally {
     F f;
@@ -674,7 +675,19 @@ void TcxCustomEditProperties::Assign(const TPersistent* Source)
         return;
     }
     BeginUpdate();
-    Finally end{[this] { EndUpdate(true); }};
+    try {
+        AssignValues(*s);
+    } catch (...) {
+        EndUpdate(true);
+        throw;
+    }
+    // The one notification of the copy, outside any destructor: what it starts may raise.
+    EndUpdate(true);
+}
+
+void TcxCustomEditProperties::AssignValues(const TcxCustomEditProperties& AProperties)
+{
+    const TcxCustomEditProperties* s = &AProperties;
     SetAutoSelect(s->autoSelect_);
     buttons_->Assign(s->buttons_.get());
     SetBeepOnError(s->beepOnError_);
@@ -1491,8 +1504,17 @@ bool TcxCustomEdit::ValidateEdit(bool ARaiseException)
     TcxEditValue displayValue(GetDisplayText());
     bool error = false;
     std::wstring errorText;
-    if (p.CanValidate())
-        p.ValidateDisplayValue(displayValue, errorText, error, this);
+    if (p.CanValidate()) {
+        try {
+            p.ValidateDisplayValue(displayValue, errorText, error, this);
+        } catch (...) {
+            // A value the handler could not check is not taken: the edit keeps the
+            // focus as for an invalid value, and the handler's error is what is shown.
+            if (ARaiseException)
+                HandleValidationError(L"");
+            throw;
+        }
+    }
     if (!error) {
         if (!userChanging_ || RequestEditing()) {
             SaveModified();
@@ -1569,14 +1591,14 @@ void TcxCustomEdit::ResetEditValue()
     TcxCustomEditProperties& p = ActiveProperties();
     if (!userModified_ || !p.CanReset())
         return;
-    LockChangeEvents(true);
-    Finally unlock{[this] { LockChangeEvents(false); }};
-    userModified_ = false;
-    SetEditValue(prevEditValue_);
-    modifiedSinceEnter_ = true;
-    SelectAll();
-    if (p.ImmediatePost())
-        PostEditValue(false);
+    WithChangeEventsLocked([&] {
+        userModified_ = false;
+        SetEditValue(prevEditValue_);
+        modifiedSinceEnter_ = true;
+        SelectAll();
+        if (p.ImmediatePost())
+            PostEditValue(false);
+    });
 }
 
 void TcxCustomEdit::DoEnter()
@@ -1610,10 +1632,29 @@ void TcxCustomEdit::DoExit()
             RestoreModified();
     }};
     if (userModified_) {
+        bool valid = false;
         LockChangeEvents(true);
-        Finally unlock{[this] { LockChangeEvents(false); }};
-        if (ValidateEdit(true))
-            PostEditValue(false);
+        try {
+            valid = ValidateEdit(true);
+            if (valid)
+                PostEditValue(false);
+        } catch (...) {
+            // An invalid value, a raising validation handler or a failed post: the
+            // exception refuses the focus change (the held-back events fire first).
+            LockChangeEvents(false);
+            throw;
+        }
+        try {
+            LockChangeEvents(false);
+        } catch (...) {
+            // A change handler raised, but the value was taken: the exit goes on, so the
+            // error is shown here instead of refusing the focus change.
+            Application->HandleException(std::current_exception());
+        }
+        // Refused without a message: HandleValidationError has put the focus back, and
+        // the focus change is cancelled without a word.
+        if (!valid)
+            throw EAbort();
     }
     DataBinding().UpdateDisplayValue();
     Recalculate();
@@ -1704,17 +1745,18 @@ void TcxCustomEdit::HandleEditKey(WORD& Key, TShiftState Shift)
     case VK_RETURN:
         if (p.ValidateOnEnter()) {
             Key = 0;
-            LockChangeEvents(true);
-            Finally unlock{[this] { LockChangeEvents(false); }};
-            if (ValidateEdit(true) && DataBinding().IsInEditMode())
-                PostEditValue(false);
+            WithChangeEventsLocked([this] {
+                if (ValidateEdit(true) && DataBinding().IsInEditMode())
+                    PostEditValue(false);
+            });
         }
         return;
     case VK_ESCAPE:
         if (userModified_) {
-            ResetEditValue();
+            // Marked first: the character is swallowed even when a change handler raises.
             escapeHandled_ = true;
             Key = 0;
+            ResetEditValue();
         }
         return;
     default:

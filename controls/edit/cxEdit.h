@@ -396,6 +396,8 @@ protected:
     std::unique_ptr<TcxCustomEditPropertiesValues> assignedValues_;
 
 private:
+    // Assign's copies, inside its update bracket.
+    void AssignValues(const TcxCustomEditProperties& AProperties);
     void RunOnValidate(TcxEditValue& ADisplayValue, std::wstring& AErrorText, bool& AError, TcxCustomEdit* AEdit);
 
     bool autoSelect_ = true;
@@ -664,6 +666,21 @@ public:
     // beeps when asked to, and raises the text when there is one.
     void HandleValidationError(const std::wstring& AErrorText);
     void LockChangeEvents(bool ALock, bool ANotify = true);
+    // Runs AStep with the change events held back; they fire once it is done, also when
+    // it raised (an exception of theirs then takes the place of the step's). They never
+    // fire from a destructor, so a raising handler reaches the application's handler.
+    template <class F>
+    void WithChangeEventsLocked(F&& AStep)
+    {
+        LockChangeEvents(true);
+        try {
+            AStep();
+        } catch (...) {
+            LockChangeEvents(false);
+            throw;
+        }
+        LockChangeEvents(false);
+    }
     void ClickDefaultButton();
     void FireButtonClick(int AButtonIndex);
     // Whether a key that the dialog manager would take (Enter, Escape, a shortcut)

@@ -9,6 +9,8 @@ using namespace qv;
 
 namespace {
 
+// Restores a flag or a counter however the block is left. It runs in a destructor, so
+// it never calls anything that may raise (no event, no notification).
 template <class F>
 struct Finally {
     F f;
@@ -660,27 +662,27 @@ void TcxCustomTextEdit::InnerEditChanged()
 {
     if (IsInitializing() || IsDestroying())
         return;
-    LockChangeEvents(true);
-    Finally unlock{[this] { LockChangeEvents(false); }};
-    if (!displaySync_ && !syncingValue_) {
-        if (Focused()) {
-            SetUserModified(true);
-        } else if (!UserModified()) {
-            // Text put into the inner window by code (a memo's lines) is the value.
-            syncingValue_ = true;
-            Finally done{[this] { syncingValue_ = false; }};
-            SetEditValue(TcxEditValue(GetDisplayText()));
+    WithChangeEventsLocked([this] {
+        if (!displaySync_ && !syncingValue_) {
+            if (Focused()) {
+                SetUserModified(true);
+            } else if (!UserModified()) {
+                // Text put into the inner window by code (a memo's lines) is the value.
+                syncingValue_ = true;
+                Finally done{[this] { syncingValue_ = false; }};
+                SetEditValue(TcxEditValue(GetDisplayText()));
+            }
         }
-    }
-    DoChange();
-    // The current item follows the text: always while the list is shown, and in the
-    // fixed styles also while it is not.
-    if (lookupData_ || ActiveProperties().LookupItems().Count() > 0) {
-        const TcxEditEditingStyle style = ActiveProperties().EditingStyle();
-        if (IsPopupVisible() || style == esEditList || style == esFixedList || style == esNoEdit)
-            LookupData().FollowText();
-    }
-    Recalculate();
+        DoChange();
+        // The current item follows the text: always while the list is shown, and in the
+        // fixed styles also while it is not.
+        if (lookupData_ || ActiveProperties().LookupItems().Count() > 0) {
+            const TcxEditEditingStyle style = ActiveProperties().EditingStyle();
+            if (IsPopupVisible() || style == esEditList || style == esFixedList || style == esNoEdit)
+                LookupData().FollowText();
+        }
+        Recalculate();
+    });
 }
 
 void TcxCustomTextEdit::SelectAll()
@@ -1435,10 +1437,10 @@ void TcxCustomTextEdit::LookupSelectItem()
         if (!can)
             return;
     }
-    LockChangeEvents(true);
-    Finally unlock{[this] { LockChangeEvents(false); }};
-    DisplayValueToEditValue(TcxEditValue(text));
-    SetModifiedAfterEnter(true);
+    WithChangeEventsLocked([&] {
+        DisplayValueToEditValue(TcxEditValue(text));
+        SetModifiedAfterEnter(true);
+    });
 }
 
 void TcxCustomTextEdit::SetItemIndex(int Value)
@@ -1554,14 +1556,12 @@ bool TcxCustomTextEdit::LookupKeyPress(wchar_t& Key)
     const int old = lookup.CurrentKey();
     auto show = [&](const std::wstring& typed, const std::wstring& tail) {
         const int savedKey = lookup.CurrentKey();
-        LockChangeEvents(true);
-        {
-            Finally unlock{[this] { LockChangeEvents(false); }};
+        WithChangeEventsLocked([&] {
             const bool saved = userChanging_;
             userChanging_ = true;
             Finally restore{[this, saved] { userChanging_ = saved; }};
             SetDisplayText(typed + tail);
-        }
+        });
         (void)savedKey;
         SetSelStart(static_cast<int>(typed.size()));
         SetSelLength(static_cast<int>(tail.size()));

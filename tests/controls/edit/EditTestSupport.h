@@ -12,6 +12,20 @@
 
 #include <gtest/gtest.h>
 
+// gtest prints values of an edit as what they hold.
+inline void PrintTo(const TcxEditValue& value, std::ostream* os)
+{
+    if (value.IsNull()) {
+        *os << "Null";
+        return;
+    }
+    const std::wstring text = value.ToString();
+    *os << (value.IsString() ? "text \"" : "value \"");
+    for (wchar_t c : text)
+        *os << (c < 128 ? static_cast<char>(c) : '?');
+    *os << '"';
+}
+
 namespace qvtest {
 
 // Holds the shift keys down (in the thread's keyboard state) for its life.
