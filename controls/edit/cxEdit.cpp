@@ -25,6 +25,20 @@ Finally(F) -> Finally<F>;
 
 bool IsKeyDown(int AKey) { return (GetKeyState(AKey) & 0x8000) != 0; }
 
+// The character a key gives with the keys held now (Ctrl+Enter a line feed).
+wchar_t CharOfKey(WORD AKey)
+{
+    if (AKey == VK_RETURN)
+        return IsKeyDown(VK_CONTROL) ? L'\n' : L'\r';
+    BYTE state[256] = {};
+    if (!GetKeyboardState(state))
+        return 0;
+    wchar_t chars[4] = {};
+    // Flag 4: the keyboard's dead-key state is left as it is.
+    const int n = ToUnicode(AKey, MapVirtualKeyW(AKey, MAPVK_VK_TO_VSC), state, chars, 4, 4);
+    return n == 1 ? chars[0] : 0;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -313,6 +327,8 @@ TcxEditButton& TcxEditButtons::Add()
 
 void TcxEditButtons::Delete(int AIndex)
 {
+    if (AIndex < 0 || AIndex >= Count())
+        throw Exception(L"List index out of bounds (" + std::to_wstring(AIndex) + L")");
     items_.erase(items_.begin() + AIndex);
     Changed();
 }
@@ -655,7 +671,8 @@ void TcxCustomEditProperties::ValidateDisplayValue(TcxEditValue& ADisplayValue, 
 void TcxCustomEditProperties::RunOnValidate(TcxEditValue& ADisplayValue, std::wstring& AErrorText, bool& AError,
                                             TcxCustomEdit* AEdit)
 {
-    AError = false;
+    // Error comes in as the range check left it (a value out of bounds is an error
+    // unless the handler accepts it).
     if (!OnValidate)
         return;
     const TcxEditValue before = ADisplayValue;
@@ -1687,6 +1704,12 @@ void TcxCustomEdit::CheckModalClose()
 
 bool TcxCustomEdit::IsEditValueChangingKey(WORD, TShiftState) { return false; }
 
+bool TcxCustomEdit::IsCutKey(WORD AKey, TShiftState AShift)
+{
+    const bool ctrl = (AShift & ssCtrl) != 0, shift = (AShift & ssShift) != 0, alt = (AShift & ssAlt) != 0;
+    return !alt && ((AKey == 'X' && ctrl && !shift) || (AKey == VK_DELETE && shift && !ctrl));
+}
+
 void TcxCustomEdit::KeyDown(WORD& Key, TShiftState Shift)
 {
     escapeHandled_ = false;
@@ -1710,9 +1733,15 @@ void TcxCustomEdit::HandleEditKey(WORD& Key, TShiftState Shift)
         Key = 0;
     }
     if (Key != 0 && p.Buttons().VisibleCount() > 0 && shortCut == p.ClickShortCut()) {
-        // The character the key would produce must not reach the edit.
+        // The character the key produces must not reach the edit; it waits in the
+        // queue of the window that has the key (the inner one, or the edit's own).
+        // Characters of other windows stay where they are.
+        HWND target = HandleAllocated() ? Handle() : nullptr;
+        if (TWinControl* inner = InnerControl(); inner && inner->HandleAllocated() && GetFocus() == inner->Handle())
+            target = inner->Handle();
         MSG msg;
-        if (HandleAllocated() && PeekMessageW(&msg, nullptr, WM_CHAR, WM_CHAR, PM_REMOVE) && msg.message == WM_QUIT)
+        if (target && PeekMessageW(&msg, target, WM_CHAR, WM_CHAR, PM_NOREMOVE) && msg.wParam == CharOfKey(Key)
+            && PeekMessageW(&msg, target, WM_CHAR, WM_CHAR, PM_REMOVE) && msg.message == WM_QUIT)
             PostQuitMessage(static_cast<int>(msg.wParam));
         ClickDefaultButton();
         Key = 0;
@@ -1720,6 +1749,9 @@ void TcxCustomEdit::HandleEditKey(WORD& Key, TShiftState Shift)
     if (Key == 0)
         return;
     if (!DataBinding().IsInEditMode() && IsEditValueChangingKey(Key, Shift) && !RequestEditing()) {
+        // A cut on a read-only edit copies.
+        if (IsCutKey(Key, Shift) && ActiveProperties().ReadOnly())
+            CopyToClipboard();
         if (OnInternalKey)
             OnInternalKey(this, Key, Shift);
         Key = 0;
@@ -2054,6 +2086,11 @@ void TcxCustomEdit::WndProc(TMessage& Message)
         Message.Result = 0;
         return;
     }
+    case WM_CLOSE:
+        // An edit is a part of its form, not a window to close: a multi-line inner
+        // window asks its parent to close on Escape, which would destroy the edit.
+        Message.Result = 0;
+        return;
     case CM_DEFERREDERRORMESSAGE: {
         auto block = reinterpret_cast<std::uint8_t*>(Message.LParam);
         if (!block)

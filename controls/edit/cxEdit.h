@@ -324,8 +324,12 @@ public:
     TcxEditAlignment& AssignedAlignment() { return *alignment_; }
     bool ReadOnly() const;
     void SetReadOnly(bool Value);
-    bool IsReadOnlyStored() const { return assignedValues_->ReadOnly; }
-    TcxCustomEditPropertiesValues& AssignedValues() { return *assignedValues_; }
+    bool IsReadOnlyStored() const { return AssignedValues().ReadOnly; }
+    TcxCustomEditPropertiesValues& AssignedValues() const
+    {
+        const_cast<TcxCustomEditProperties*>(this)->EnsureAssignedValues();
+        return *assignedValues_;
+    }
     bool UseLeftAlignmentOnEditing() const { return useLeftAlignmentOnEditing_; }
     void SetUseLeftAlignmentOnEditing(bool Value);
     bool IsUseLeftAlignmentOnEditingStored() const
@@ -723,6 +727,8 @@ protected:
     // Whether the key changes the value (the text edit's rules).
     virtual bool IsEditValueChangingKey(WORD AKey, qv::TShiftState AShift);
     virtual bool IsValueChangingChar(wchar_t AChar) { return AChar >= 32; }
+    // Ctrl+X or Shift+Delete.
+    static bool IsCutKey(WORD AKey, qv::TShiftState AShift);
     // Whether the edit keeps the focus on Tab (the drop-down edit may).
     virtual bool KeepFocusOnTab() { return false; }
     // Whether the edit shows text (keys 33..40 are its own then).

@@ -172,6 +172,19 @@ bool TcxCustomMemo::IsEditValueChangingKey(WORD AKey, TShiftState AShift)
     return TcxCustomTextEdit::IsEditValueChangingKey(AKey, AShift);
 }
 
+bool TcxCustomMemo::IsValueChangingChar(wchar_t AChar)
+{
+    // Enter and Ctrl+Enter break the line where returns are wanted.
+    if (AChar == L'\r' || AChar == L'\n')
+        return ActiveProperties().WantReturns();
+    return TcxCustomTextEdit::IsValueChangingChar(AChar);
+}
+
+std::wstring TcxCustomMemo::PreparePastedText(const std::wstring& AText, int AKeptLength)
+{
+    return FitMaxLength(AText, AKeptLength);
+}
+
 void TcxCustomMemo::KeyDown(WORD& Key, TShiftState Shift)
 {
     TcxCustomTextEdit::KeyDown(Key, Shift);

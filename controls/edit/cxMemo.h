@@ -74,6 +74,9 @@ protected:
     void PlaceInnerEdit() override;
     void KeyDown(WORD& Key, qv::TShiftState Shift) override;
     bool IsEditValueChangingKey(WORD AKey, qv::TShiftState AShift) override;
+    bool IsValueChangingChar(wchar_t AChar) override;
+    // A memo takes pasted lines whole.
+    std::wstring PreparePastedText(const std::wstring& AText, int AKeptLength) override;
 
 private:
     bool placing_ = false;

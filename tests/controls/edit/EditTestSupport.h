@@ -84,6 +84,37 @@ inline void TypeText(const std::wstring& text)
     EXPECT_SCREEN_FRESH();
 }
 
+// The clipboard's text, as a paste would take it.
+inline std::wstring ClipboardText()
+{
+    std::wstring text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+            if (auto p = static_cast<const wchar_t*>(GlobalLock(h))) {
+                text = p;
+                GlobalUnlock(h);
+            }
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+// Puts text on the clipboard as another program's copy would.
+inline void SetClipboardText(const std::wstring& text)
+{
+    if (!OpenClipboard(nullptr))
+        return;
+    EmptyClipboard();
+    if (HGLOBAL m = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t))) {
+        std::wmemcpy(static_cast<wchar_t*>(GlobalLock(m)), text.c_str(), text.size() + 1);
+        GlobalUnlock(m);
+        if (!SetClipboardData(CF_UNICODETEXT, m))
+            GlobalFree(m);
+    }
+    CloseClipboard();
+}
+
 struct EditFormTest : ::testing::Test {
     qv::TForm* form = nullptr;
     qv::TEdit* before = nullptr;

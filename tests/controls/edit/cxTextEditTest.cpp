@@ -10,32 +10,8 @@ namespace {
 
 const std::set<std::string> kEdit{"edit"};
 
-std::wstring Clipboard()
-{
-    std::wstring text;
-    if (OpenClipboard(nullptr)) {
-        if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
-            if (auto p = static_cast<const wchar_t*>(GlobalLock(h))) {
-                text = p;
-                GlobalUnlock(h);
-            }
-        }
-        CloseClipboard();
-    }
-    return text;
-}
-
-void SetClipboard(const std::wstring& text)
-{
-    if (!OpenClipboard(nullptr))
-        return;
-    EmptyClipboard();
-    HGLOBAL m = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    std::wmemcpy(static_cast<wchar_t*>(GlobalLock(m)), text.c_str(), text.size() + 1);
-    GlobalUnlock(m);
-    SetClipboardData(CF_UNICODETEXT, m);
-    CloseClipboard();
-}
+std::wstring Clipboard() { return ClipboardText(); }
+void SetClipboard(const std::wstring& text) { SetClipboardText(text); }
 
 } // namespace
 
