@@ -224,21 +224,31 @@ void TcxEditButton::SetDefault(bool Value)
     collection_->EndUpdate();
 }
 
+void TcxEditButton::MakeGlyph()
+{
+    if (glyph_)
+        return;
+    glyph_ = std::make_unique<TBitmap>();
+    glyph_->OnChange = [this](TObject*) { Changed(); };
+}
+
 TBitmap& TcxEditButton::Glyph()
 {
-    if (!glyph_)
-        glyph_ = std::make_unique<TBitmap>();
+    MakeGlyph();
     return *glyph_;
 }
 
 void TcxEditButton::SetGlyph(const TBitmap* Value)
 {
     if (!Value) {
+        if (!glyph_)
+            return;
         glyph_.reset();
-    } else {
-        Glyph().Assign(*Value);
+        Changed();
+        return;
     }
-    Changed();
+    // The bitmap reports its own change.
+    Glyph().Assign(*Value);
 }
 
 void TcxEditButton::SetKind(TcxEditButtonKind Value)
@@ -292,7 +302,7 @@ void TcxEditButton::Assign(const TPersistent* Source)
     collection_->BeginUpdate();
     default_ = s->default_;
     if (s->glyph_)
-        Glyph().Assign(*s->glyph_);
+        Glyph().Assign(*s->glyph_);  // reported inside the bracket
     else
         glyph_.reset();
     kind_ = s->kind_;
@@ -576,8 +586,11 @@ void TcxCustomEditProperties::SetAlignmentValue(const TcxEditAlignment& Value)
 
 void TcxCustomEditProperties::AlignmentReset()
 {
+    // The default alignment is read again; one report for it.
+    BeginUpdate();
     if (!alignment_->IsHorzAssigned())
         alignment_->Reset();
+    EndUpdate(false);
     Changed();
 }
 
@@ -915,29 +928,32 @@ bool ThemeMargins(TdxThemeClassKind AClass, int APart, RECT& AMargins)
 
 RECT TcxCustomEditViewData::GetBorderExtent() const
 {
+    RECT border;
     if (NativeStyle) {
-        RECT m{2, 2, 2, 2};
-        ThemeMargins(totEdit, dxtpEditText, m);
-        return m;
+        // The theme's content margins of the edit part.
+        border = RECT{2, 2, 2, 2};
+        ThemeMargins(totEdit, dxtpEditText, border);
+    } else {
+        const int w = Style->TransparentBorder() || Style->HotTrack()
+            ? 2
+            : GetContainerBorderWidth(static_cast<TcxContainerBorderStyle>(BorderStyle));
+        border = RECT{w, w, w, w};
     }
-    int w = Style->TransparentBorder() || Style->HotTrack() || NativeStyle
-        ? 2
-        : GetContainerBorderWidth(static_cast<TcxContainerBorderStyle>(BorderStyle));
-    RECT r{w, w, w, w};
-    if (Style->Shadow() && !NativeStyle) {
-        r.right += 3;
-        r.bottom += 3;
-    }
-    TcxBorders edges = Style->Edges();
+    // An edge the style leaves out reserves nothing (the shadow stays).
+    const TcxBorders edges = Style->Edges();
     if (!edges.Contains(bLeft))
-        r.left = 0;
+        border.left = 0;
     if (!edges.Contains(bTop))
-        r.top = 0;
+        border.top = 0;
     if (!edges.Contains(bRight))
-        r.right -= w;
+        border.right = 0;
     if (!edges.Contains(bBottom))
-        r.bottom -= w;
-    return r;
+        border.bottom = 0;
+    if (Style->Shadow() && !NativeStyle) {
+        border.right += 3;
+        border.bottom += 3;
+    }
+    return border;
 }
 
 RECT TcxCustomEditViewData::GetTextMargins() const
@@ -968,14 +984,28 @@ SIZE TcxCustomEditViewData::GetEditSize(int AWidth)
 {
     const RECT border = GetBorderExtent(), margins = GetTextMargins();
     int content = GetTextLineHeight() + margins.top + margins.bottom;
-    // A glyph button taller than the text makes the edit grow.
-    const int minimum = NativeStyle ? 2 : 2;
+    // A glyph button whose glyph and margins are taller than the text makes the edit grow.
+    const int vertical = ButtonContentMargins().cy;
     for (int i = 0; i < Properties->Buttons().Count(); ++i) {
         TcxEditButton& b = Properties->Buttons()[i];
         if (b.Visible() && b.Kind() == bkGlyph && b.HasGlyph())
-            content = std::max(content, b.Glyph().Height() + 2 * minimum);
+            content = std::max(content, b.Glyph().Height() + vertical);
     }
     return SIZE{AWidth, std::min<int>(MaxHeight, content + border.top + border.bottom)};
+}
+
+SIZE TcxCustomEditViewData::ButtonContentMargins() const
+{
+    // btsDefault (resolved), bts3D, btsFlat, btsSimple, btsHotFlat, btsUltraFlat.
+    static constexpr int minimums[] = {2, 4, 3, 3, 2, 2};
+    const int minimum = minimums[ResolveButtonStyle()];
+    SIZE margins{minimum, minimum};
+    if (NativeStyle) {
+        RECT m{};
+        if (ThemeMargins(totComboBox, dxtpComboDropDown, m))
+            margins = SIZE{m.left + m.right, m.top + m.bottom};
+    }
+    return margins;
 }
 
 bool TcxCustomEditViewData::ButtonsHidden(const TcxEditState& AState) const
@@ -1059,6 +1089,7 @@ void TcxCustomEditViewData::Calculate(const RECT& ABounds, POINT P, bool AMouseO
 void TcxCustomEditViewData::CalculateButtons(TcxCustomEditViewInfo& vi, POINT P, bool AMouseOver, TShiftState AButtons)
 {
     vi.ButtonsInfo.clear();
+    vi.FirstLeftButton = vi.LastLeftButton = vi.FirstRightButton = vi.LastRightButton = -1;
     vi.HotButton = -1;
     vi.PressedButton = PressedButton;
     if (ButtonsHidden(vi.ContainerState))
@@ -1067,13 +1098,7 @@ void TcxCustomEditViewData::CalculateButtons(TcxCustomEditViewInfo& vi, POINT P,
     const bool active = vi.ContainerState.Contains(csFocused) || vi.ContainerState.Contains(csHot);
     const bool transparent = transparency == ebtAlways || (transparency == ebtInactive && !active);
     const TcxEditButtonStyle style = ResolveButtonStyle();
-    static constexpr int minimums[] = {2, 4, 3, 3, 2, 2};
-    int minimum = minimums[style];
-    if (NativeStyle) {
-        RECT m{};
-        if (ThemeMargins(totComboBox, dxtpComboDropDown, m))
-            minimum = m.left + m.right;
-    }
+    const int minimum = ButtonContentMargins().cx;
     TcxEditButtons& buttons = Properties->Buttons();
     const int visible = buttons.VisibleCount();
     const bool leftDown = (AButtons & ssLeft) != 0;
@@ -1124,14 +1149,21 @@ void TcxCustomEditViewData::CalculateButtons(TcxCustomEditViewInfo& vi, POINT P,
             vi.HotButton = i;
         vi.ButtonsInfo.push_back(info);
     }
+    // The first and last of each side; the last ones are next to the text.
+    for (int i = 0; i < static_cast<int>(vi.ButtonsInfo.size()); ++i) {
+        int& first = vi.ButtonsInfo[i].LeftAlignment ? vi.FirstLeftButton : vi.FirstRightButton;
+        int& last = vi.ButtonsInfo[i].LeftAlignment ? vi.LastLeftButton : vi.LastRightButton;
+        if (first < 0)
+            first = i;
+        last = i;
+    }
     // A hot-flat button next to the text reaches one pixel toward it.
-    if (style == btsHotFlat)
-        for (auto& info : vi.ButtonsInfo) {
-            if (info.LeftAlignment && info.Bounds.right == vi.ContentRect.left)
-                ++info.Bounds.right;
-            else if (!info.LeftAlignment && info.Bounds.left == vi.ContentRect.right)
-                --info.Bounds.left;
-        }
+    if (style == btsHotFlat) {
+        if (vi.LastLeftButton >= 0)
+            ++vi.ButtonsInfo[vi.LastLeftButton].Bounds.right;
+        if (vi.LastRightButton >= 0)
+            --vi.ButtonsInfo[vi.LastRightButton].Bounds.left;
+    }
 }
 
 void TcxCustomEditViewInfo::Assign(const TcxContainerViewInfo& ASource)
@@ -1140,6 +1172,10 @@ void TcxCustomEditViewInfo::Assign(const TcxContainerViewInfo& ASource)
     if (auto s = dynamic_cast<const TcxCustomEditViewInfo*>(&ASource)) {
         EditBorderStyle = s->EditBorderStyle;
         ButtonsInfo = s->ButtonsInfo;
+        FirstLeftButton = s->FirstLeftButton;
+        LastLeftButton = s->LastLeftButton;
+        FirstRightButton = s->FirstRightButton;
+        LastRightButton = s->LastRightButton;
         PressedButton = s->PressedButton;
         HotButton = s->HotButton;
         ContentRect = s->ContentRect;
@@ -1579,7 +1615,7 @@ void TcxCustomEdit::HandleValidationError(const std::wstring& AErrorText)
     if (Visible())
         SelectAll();
     if (ActiveProperties().BeepOnError())
-        MessageBeep(MB_OK);
+        Beep();
     if (!AErrorText.empty())
         throw Exception(AErrorText);
 }
@@ -1850,8 +1886,7 @@ void TcxCustomEdit::ClickDefaultButton()
 
 void TcxCustomEdit::FireButtonClick(int AButtonIndex)
 {
-    if (clickLock_ > 0)
-        return;
+    // The click lock holds back Click, not a button's own event.
     if (ActiveProperties().OnEditButtonClick)
         ActiveProperties().OnEditButtonClick(this, AButtonIndex);
 }
@@ -1943,6 +1978,20 @@ void TcxCustomEdit::AdjustSize()
         SetBounds(Left(), Top(), Width(), Height());
     Recalculate();
     PlaceInnerEdit();
+}
+
+void TcxCustomEdit::StyleChanged(TcxContainerStyle* Sender)
+{
+    TcxContainer::StyleChanged(Sender);
+    if (!IsDestroying())
+        AdjustSize();
+}
+
+void TcxCustomEdit::VisibleChanged()
+{
+    TcxContainer::VisibleChanged();
+    if (Visible() && !IsDestroying())
+        AdjustSize();
 }
 
 void TcxCustomEdit::BoundsChanged()

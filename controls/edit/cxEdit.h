@@ -170,6 +170,9 @@ public:
 private:
     friend class TcxEditButtons;
     void Changed();
+    // Made with a change report: a new size of the bitmap changes the button's width
+    // and maybe the edit's height.
+    void MakeGlyph();
 
     TcxEditButtons* collection_;
     bool default_ = false;
@@ -522,6 +525,9 @@ class TcxCustomEditViewInfo : public TcxContainerViewInfo {
 public:
     TcxEditBorderStyle EditBorderStyle = ebsUltraFlat;  // the style's, before the hot-state table
     std::vector<TcxEditButtonViewInfo> ButtonsInfo;
+    // Positions in ButtonsInfo of the first and last left-aligned and right-aligned
+    // buttons (-1 for none); the last of each group is the one next to the text.
+    int FirstLeftButton = -1, LastLeftButton = -1, FirstRightButton = -1, LastRightButton = -1;
     int PressedButton = -1;
     int HotButton = -1;
     RECT ContentRect{};  // inside the border, without the buttons
@@ -582,6 +588,9 @@ public:
     virtual bool IsListStyle() const { return false; }
     // btsDefault resolved for the look-and-feel.
     TcxEditButtonStyle ResolveButtonStyle() const;
+    // The margins of a button around its content, across (left plus right) and down
+    // (top plus bottom): the style's minimum, or the theme's where drawn natively.
+    SIZE ButtonContentMargins() const;
 
 protected:
     virtual void CalculateButtons(TcxCustomEditViewInfo& AViewInfo, POINT P, bool AMouseOver,
@@ -698,6 +707,8 @@ public:
 
     void WndProc(qv::TMessage& Message) override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    // A new font, border, shadow or hot tracking changes the height AutoSize gives.
+    void StyleChanged(TcxContainerStyle* Sender) override;
 
     // Clipboard operations of the edit (the text edit fills them in).
     virtual void CopyToClipboard() {}
@@ -746,6 +757,8 @@ protected:
     void ViewInfoChanged(const TcxContainerViewInfo& APrevious) override;
     // Where an invalidation goes (a seam for tests that count them).
     virtual void InvalidateRect(const RECT& R);
+    // The beep of a validation error (a seam for tests that count them).
+    virtual void Beep() { MessageBeep(MB_OK); }
     void DoChange();
     void DoEditValueChanged();
 
@@ -761,6 +774,8 @@ protected:
     void FocusChanged() override;
     void Notification(qv::TComponent* AComponent, qv::TOperation Operation) override;
     void BoundsChanged() override;
+    // Shown again, the edit takes the size its settings give now.
+    void VisibleChanged() override;
 
     // Makes properties, inner edit and binding on first use.
     void EnsureCreated();

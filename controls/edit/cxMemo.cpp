@@ -57,6 +57,41 @@ void TcxCustomMemoProperties::SetMemoAlignment(TAlignment Value)
 
 TcxCustomEdit* TcxCustomMemoProperties::CreateEdit(TComponent* AOwner) { return new TcxMemo(AOwner); }
 
+std::unique_ptr<TcxCustomEditViewInfo> TcxCustomMemoProperties::CreateViewInfo()
+{
+    return std::make_unique<TcxCustomMemoViewInfo>();
+}
+
+// ---------------------------------------------------------------------------
+
+void TcxCustomMemoViewInfo::Assign(const TcxContainerViewInfo& ASource)
+{
+    TcxCustomTextEditViewInfo::Assign(ASource);
+    if (auto s = dynamic_cast<const TcxCustomMemoViewInfo*>(&ASource))
+        WordWrap = s->WordWrap;
+}
+
+bool TcxCustomMemoViewInfo::IsEqual(const TcxContainerViewInfo& AOther) const
+{
+    auto o = dynamic_cast<const TcxCustomMemoViewInfo*>(&AOther);
+    return o && TcxCustomTextEditViewInfo::IsEqual(AOther) && WordWrap == o->WordWrap;
+}
+
+void TcxCustomMemoViewInfo::PaintContent(TcxCanvas& ACanvas)
+{
+    if (!DrawText || Text.empty() || IsRectEmptyR(TextRect))
+        return;
+    if (Font)
+        ACanvas.Font().Assign(*Font);
+    ACanvas.Font().SetColor(ContainerState.Contains(csDisabled) ? clGrayText : TextColor);
+    ACanvas.Brush().SetStyle(TBrushStyle::bsClear);
+    // From the top, each line where the inner memo would put it.
+    TcxTextFlags flags = cxAlignmentsToTextFlags(Alignment, vaTop) | tfExpandTabs;
+    if (WordWrap)
+        flags |= tfWordBreak;
+    ACanvas.DrawCaption(Text, TextRect, flags);
+}
+
 void TcxCustomMemoProperties::DoAssign(const TcxCustomEditProperties& ASource)
 {
     TcxCustomTextEditProperties::DoAssign(ASource);
@@ -163,6 +198,13 @@ void TcxCustomMemo::PlaceInnerEdit()
         inner->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
     inner->SetColor(ViewInfo().BackgroundColor);
     inner->Font().Assign(Style().Font());
+}
+
+void TcxCustomMemo::CalculateViewInfo(POINT P, bool AIsMouseOver)
+{
+    TcxCustomTextEdit::CalculateViewInfo(P, AIsMouseOver);
+    if (auto vi = dynamic_cast<TcxCustomMemoViewInfo*>(&ViewInfo()))
+        vi->WordWrap = ActiveProperties().WordWrap();
 }
 
 bool TcxCustomMemo::IsEditValueChangingKey(WORD AKey, TShiftState AShift)
