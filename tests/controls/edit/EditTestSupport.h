@@ -144,6 +144,7 @@ struct EditFormTest : ::testing::Test {
         form->Show();
         before->SetFocus();
         Pump();
+        EXPECT_SCREEN_FRESH();
     }
     void TearDown() override
     {
@@ -174,6 +175,7 @@ struct EditFormTest : ::testing::Test {
         edit->SetFocus();
         Pump();
         ASSERT_EQ(Inner(), GetFocus());
+        EXPECT_SCREEN_FRESH();
     }
 };
 

@@ -22,6 +22,7 @@ struct ChangeTest : EditFormTest {
         memo->SetBounds(150, 10, 140, 89);
         memo->SetParent(form);
         memo->Lines().Assign(std::vector<std::wstring>{L"第一行", L"second", L"third"});
+        EXPECT_SCREEN_FRESH();
     }
     HWND InnerMemo() { return memo->InnerControl()->Handle(); }
     void FocusMemo()
@@ -29,6 +30,7 @@ struct ChangeTest : EditFormTest {
         memo->SetFocus();
         Pump();
         ASSERT_EQ(InnerMemo(), GetFocus());
+        EXPECT_SCREEN_FRESH();
     }
     void AskBeforeEditing(TcxCustomEdit* e)
     {
@@ -63,6 +65,7 @@ TEST_F(ChangeTest, AnEditWithoutTextTakesKeysWithoutFailing)
     auto plain = new TcxCustomEdit(form);
     plain->SetBounds(150, 120, 121, 21);
     plain->SetParent(form);
+    EXPECT_SCREEN_FRESH();
     plain->SetFocus();
     Pump();
     ASSERT_EQ(plain->Handle(), GetFocus());
@@ -78,7 +81,9 @@ TEST_F(ChangeTest, AnEditWithoutTextTakesKeysWithoutFailing)
 TEST_F(ChangeTest, ReadOnlyMemoThatWantsTabsInsertsNoTab)
 {
     memo->Properties().SetWantTabs(true);
+    EXPECT_SCREEN_FRESH();
     memo->Properties().SetReadOnly(true);
+    EXPECT_SCREEN_FRESH();
     FocusMemo();
     PressKey(VK_END, ssCtrl);
     PressKey(VK_TAB);
@@ -91,6 +96,7 @@ TEST_F(ChangeTest, ReadOnlyMemoThatWantsTabsInsertsNoTab)
 TEST_F(ChangeTest, RefusedEditingChangesNothingInAMemoByAnyKey)
 {
     memo->Properties().SetWantTabs(true);
+    EXPECT_SCREEN_FRESH();
     AskBeforeEditing(memo);
     allowEditing = false;
     FocusMemo();
@@ -149,24 +155,34 @@ TEST_F(ChangeTest, RefusedEditingKeepsAnEarlierChangeFromUndo)
 TEST_F(ChangeTest, ReadOnlyEditRefusesTheClipboardThroughItsOwnOperations)
 {
     edit->SetText(L"abcdef");
+    EXPECT_SCREEN_FRESH();
     edit->Properties().SetReadOnly(true);
+    EXPECT_SCREEN_FRESH();
     FocusEdit();
     edit->SetSelStart(1);
+    EXPECT_SCREEN_FRESH();
     edit->SetSelLength(2);
+    EXPECT_SCREEN_FRESH();
     SetClipboardText(L"old");
     edit->CutToClipboard();
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(L"bc", ClipboardText()) << "a cut of a read-only edit copies";
     EXPECT_EQ(L"abcdef", edit->Text());
     edit->PasteFromClipboard();
+    EXPECT_SCREEN_FRESH();
     edit->ClearSelection();
     EXPECT_SCREEN_FRESH();
     EXPECT_EQ(L"abcdef", edit->Text()) << "paste and clear do nothing";
     EXPECT_TRUE(edit->EditValue() == TcxEditValue(L"abcdef"));
 
     edit->Properties().SetReadOnly(false);
+    EXPECT_SCREEN_FRESH();
     edit->SetSelStart(0);
+    EXPECT_SCREEN_FRESH();
     edit->SetSelLength(1);
+    EXPECT_SCREEN_FRESH();
     edit->CutToClipboard();
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(L"bcdef", edit->Text()) << "writable again, a cut cuts";
 }
 
@@ -176,6 +192,7 @@ TEST_F(ChangeTest, ReadOnlyEditRefusesTheClipboardThroughItsOwnOperations)
 TEST_F(ChangeTest, EscapeInAReadOnlyMemoKeepsItsWindowsAndText)
 {
     memo->Properties().SetReadOnly(true);
+    EXPECT_SCREEN_FRESH();
     const HWND inner = InnerMemo();
     const HWND outer = memo->Handle();
     FocusMemo();
@@ -213,6 +230,7 @@ TEST_F(ChangeTest, EscapeInAMemoReachesTheFormsCancelButtonUnlessItRestoresAChan
 TEST_F(ChangeTest, CtrlXInAReadOnlyMemoCopies)
 {
     memo->Properties().SetReadOnly(true);
+    EXPECT_SCREEN_FRESH();
     FocusMemo();
     SetClipboardText(L"before");
     PressKey('A', ssCtrl);
@@ -248,6 +266,7 @@ TEST_F(ChangeTest, PasteIntoASingleLineEditTakesTheTextUpToTheFirstLineBreak)
 TEST_F(ChangeTest, PasteRespectsMaxLength)
 {
     edit->Properties().SetMaxLength(6);
+    EXPECT_SCREEN_FRESH();
     FocusEdit();
     TypeText(L"ab");
     SetClipboardText(L"123456789");
@@ -260,6 +279,7 @@ TEST_F(ChangeTest, PasteRespectsMaxLength)
     EXPECT_EQ(L"121234", edit->Text()) << "the selection it replaces makes room";
 
     memo->Properties().SetMaxLength(static_cast<int>(kMemoText.size()) + 3);
+    EXPECT_SCREEN_FRESH();
     FocusMemo();
     PressKey(VK_END, ssCtrl);
     SetClipboardText(L"\r\nfourth");
@@ -273,6 +293,7 @@ TEST_F(ChangeTest, PasteRespectsMaxLength)
 TEST_F(ChangeTest, ChangingCharCaseShowsTheCaseButKeepsTheValueAsTyped)
 {
     edit->SetText(L"Office");
+    EXPECT_SCREEN_FRESH();
     seq.Clear();
     edit->Properties().SetCharCase(ecUpperCase);
     EXPECT_SCREEN_FRESH();
@@ -332,7 +353,9 @@ TEST_F(ChangeTest, TextLengthAgreesWithTheTextForEveryEdit)
     password->Properties().SetEchoMode(eemPassword);
     password->SetText(L"秘密s3");
     edit->SetText(L"办公室");
+    EXPECT_SCREEN_FRESH();
     edit->Properties().SetCharCase(ecUpperCase);
+    EXPECT_SCREEN_FRESH();
     FocusEdit();
     PressKey(VK_END);
     TypeText(L"ab");
@@ -393,6 +416,7 @@ TEST_F(ChangeTest, CtrlEnterTakesOnlyItsOwnCharacter)
 {
     int clicks = 0;
     edit->Properties().Buttons().Add().SetDefault(true);
+    EXPECT_SCREEN_FRESH();
     edit->Properties().OnEditButtonClick = [&](TObject*, int) { ++clicks; };
     FocusEdit();
     // Another window of the program has a character waiting behind the key.

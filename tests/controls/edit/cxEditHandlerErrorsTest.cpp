@@ -37,6 +37,7 @@ TEST_F(HandlerErrorTest, RaisingOnChangeWhileTypingIsShownAndTheTypingStays)
 {
     bool armed = true;
     edit->Properties().OnChange = Raising("OnChange", L"变更处理失败", armed);
+    EXPECT_SCREEN_FRESH();
     FocusEdit();
     seq.Clear();
     TypeText(L"ab");
@@ -58,8 +59,10 @@ TEST_F(HandlerErrorTest, RaisingOnChangeWhileTypingIsShownAndTheTypingStays)
 TEST_F(HandlerErrorTest, RaisingOnChangeOnEscapeIsShownAndTheValueIsRestored)
 {
     edit->SetText(L"old");
+    EXPECT_SCREEN_FRESH();
     bool armed = false;
     edit->Properties().OnChange = Raising("OnChange", L"恢复时出错", armed);
+    EXPECT_SCREEN_FRESH();
     FocusEdit();
     PressKey(VK_END);
     TypeText(L"x");
@@ -87,6 +90,7 @@ TEST_F(HandlerErrorTest, RaisingOnEditValueChangedOnExitIsShownAndTheExitComplet
 {
     bool armed = true;
     edit->Properties().OnEditValueChanged = Raising("OnEditValueChanged", L"值变更处理失败", armed);
+    EXPECT_SCREEN_FRESH();
     FocusEdit();
     TypeText(L"v");
     seq.Clear();
@@ -111,7 +115,9 @@ TEST_F(HandlerErrorTest, RaisingOnEditValueChangedOnEnterIsShownAndTheFocusStays
 {
     bool armed = true;
     edit->Properties().SetValidateOnEnter(true);
+    EXPECT_SCREEN_FRESH();
     edit->Properties().OnEditValueChanged = Raising("OnEditValueChanged", L"回车处理失败", armed);
+    EXPECT_SCREEN_FRESH();
     FocusEdit();
     TypeText(L"12");
     PressKey(VK_RETURN);
@@ -172,6 +178,7 @@ TEST_F(HandlerErrorTest, RaisingOnChangeOfAMemoLineBreakIsShown)
     auto memo = new TcxMemo(form);
     memo->SetBounds(150, 10, 140, 89);
     memo->SetParent(form);
+    EXPECT_SCREEN_FRESH();
     bool armed = true;
     memo->Properties().OnChange = [&](TObject*) {
         if (armed)

@@ -25,6 +25,7 @@ struct ViewTest : EditFormTest {
         e->SetBounds(x, y, width, 21);
         e->SetParent(form);
         Pump();
+        EXPECT_SCREEN_FRESH();
         return e;
     }
     static TScreenPixels Shot(TcxCustomEdit* e) { return TScreenPixels::OfClient(e->Handle()); }
@@ -205,6 +206,7 @@ TEST_F(ViewTest, ShowingAHiddenEditGivesItTheHeightOfItsFont)
 {
     TcxTextEdit* e = Make([](TcxTextEdit& e) { e.SetVisible(false); });
     e->Font().SetHeight(-24);
+    EXPECT_SCREEN_FRESH();
     e->SetVisible(true);
     Pump();
     EXPECT_SCREEN_FRESH();
@@ -443,7 +445,9 @@ TEST_F(ViewTest, ButtonValuesComeFromTheStyleControllerUnlessAssigned)
 {
     TcxEditStyleController controller(nullptr);
     controller.Style().SetButtonStyle(bts3D);
+    EXPECT_SCREEN_FRESH();
     controller.Style().SetButtonTransparency(ebtHideInactive);
+    EXPECT_SCREEN_FRESH();
     TcxTextEdit* e = Make([&](TcxTextEdit& e) {
         e.Properties().Buttons().Add().SetKind(bkEllipsis);
         e.Style().SetStyleController(&controller);
@@ -474,6 +478,7 @@ TEST_F(ViewTest, AlignedTextIsPaintedInsideItsMarginsAndMovesToTheLeftWhileTypin
     TcxTextEdit* right = Make([](TcxTextEdit& e) { e.Properties().AssignedAlignment().SetHorz(taRightJustify); });
     TcxTextEdit* centred = Make([](TcxTextEdit& e) { e.Properties().AssignedAlignment().SetHorz(taCenter); }, 10, 130);
     right->SetText(L"右对齐");
+    EXPECT_SCREEN_FRESH();
     centred->SetText(L"居中");
     Pump();
     EXPECT_SCREEN_FRESH();
@@ -536,7 +541,9 @@ TEST_F(ViewTest, AlignedMemoWrapsLongLinesAsItsWindowDoes)
     auto memo = new TcxMemo(form);
     memo->SetBounds(150, 10, 100, 89);
     memo->Properties().SetMemoAlignment(taRightJustify);
+    EXPECT_SCREEN_FRESH();
     memo->SetParent(form);
+    EXPECT_SCREEN_FRESH();
     memo->Lines().Assign(std::vector<std::wstring>{L"one two three four five six"});
     Pump();
     EXPECT_SCREEN_FRESH();
@@ -568,6 +575,7 @@ TEST_F(ViewTest, BeepOnErrorBeepsBeforeTheMessageOnlyWhenSet)
     auto e = new TBeepingEdit(form);
     e->SetBounds(150, 120, 121, 21);
     e->SetParent(form);
+    EXPECT_SCREEN_FRESH();
     e->Properties().OnValidate = [](TObject*, TcxEditValue&, std::wstring& text, bool& error) {
         error = true;
         text = L"不行";
@@ -584,6 +592,7 @@ TEST_F(ViewTest, BeepOnErrorBeepsBeforeTheMessageOnlyWhenSet)
     ASSERT_EQ(1u, errors.size());
     EXPECT_EQ(0, e->beeps) << "BeepOnError is off by default";
     e->Properties().SetBeepOnError(true);
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_TAB);
     ASSERT_EQ(2u, errors.size());
     EXPECT_EQ(1, e->beeps);
@@ -593,7 +602,9 @@ TEST_F(ViewTest, BeepOnErrorBeepsBeforeTheMessageOnlyWhenSet)
 TEST_F(ViewTest, ClearShortCutEmptiesAnEditThatMayBeChanged)
 {
     edit->Properties().SetClearShortCut(scCtrl | VK_DELETE);
+    EXPECT_SCREEN_FRESH();
     edit->SetText(L"清除我");
+    EXPECT_SCREEN_FRESH();
     FocusEdit();
     PressKey(VK_END);
     seq.Clear();
@@ -605,7 +616,9 @@ TEST_F(ViewTest, ClearShortCutEmptiesAnEditThatMayBeChanged)
     EXPECT_TRUE(seq.MatchesFor({"edit"}, {{"edit", "OnChange"}, {"edit", "OnEditValueChanged"}}, "cleared"));
 
     edit->SetText(L"只读");
+    EXPECT_SCREEN_FRESH();
     edit->Properties().SetReadOnly(true);
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_DELETE, ssCtrl);
     EXPECT_EQ(L"只读", edit->Text()) << "a read-only edit keeps its text";
 }
@@ -615,7 +628,9 @@ TEST_F(ViewTest, KeysTheEditRefusesGoToTheHostsKeyNotification)
     std::vector<WORD> handed;
     edit->OnInternalKey = [&](TObject*, WORD& key, TShiftState) { handed.push_back(key); };
     edit->SetText(L"abc");
+    EXPECT_SCREEN_FRESH();
     edit->Properties().SetReadOnly(true);
+    EXPECT_SCREEN_FRESH();
     FocusEdit();
     PressKey(VK_DELETE);
     EXPECT_EQ(std::vector<WORD>{VK_DELETE}, handed) << "a refused key";
@@ -636,6 +651,7 @@ TEST_F(ViewTest, KeysTheEditRefusesGoToTheHostsKeyNotification)
     auto plain = new TcxCustomEdit(form);
     plain->SetBounds(150, 120, 121, 21);
     plain->SetParent(form);
+    EXPECT_SCREEN_FRESH();
     std::vector<WORD> moved;
     plain->OnInternalKey = [&](TObject*, WORD& key, TShiftState) { moved.push_back(key); };
     plain->SetFocus();
@@ -683,8 +699,11 @@ TEST_F(ViewTest, TheClickLockHoldsBackClickButNotAButtonsEvent)
     auto list = new TListEdit(form);
     list->SetBounds(150, 120, 121, 21);
     list->SetParent(form);
+    EXPECT_SCREEN_FRESH();
     list->Properties().LookupItems().Assign(std::vector<std::wstring>{L"办公室", L"家庭"});
+    EXPECT_SCREEN_FRESH();
     list->Properties().Buttons().Add().SetDefault(true);
+    EXPECT_SCREEN_FRESH();
     int clicks = 0, buttonClicks = 0;
     list->OnClick = [&](TObject*) { ++clicks; };
     list->Properties().OnEditButtonClick = [&](TObject*, int) { ++buttonClicks; };
@@ -692,10 +711,12 @@ TEST_F(ViewTest, TheClickLockHoldsBackClickButNotAButtonsEvent)
         static_cast<TcxCustomEdit*>(sender)->ClickDefaultButton();
     };
     list->ApplyUserValue(TcxEditValue(L"家庭"), true);
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(1, list->ItemIndex());
     EXPECT_EQ(0, clicks) << "the item changed under the click lock: no Click";
     EXPECT_EQ(1, buttonClicks) << "the button's event is not the lock's business";
     list->ApplyUserValue(TcxEditValue(L"办公室"));
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(0, list->ItemIndex());
     EXPECT_EQ(1, clicks) << "without the lock the item change clicks";
     EXPECT_SCREEN_FRESH();
