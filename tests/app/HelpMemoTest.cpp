@@ -291,3 +291,26 @@ TEST(LibraryEdits, TextLengthIsAnsweredToOtherProgramsAsTheTextIs)
     AppDriver::Click(ChildById(help, idHelpOKBT));
     EXPECT_TRUE(app.WaitWindowGone(L"帮助说明"));
 }
+
+TEST(LibraryEdits, ANamePastedWithALineBreakIsTakenUpToTheBreak)
+{
+    AppDriver app;
+    HWND main = app.StartWith({{L"办公室", "x"}});
+    ASSERT_TRUE(main);
+    AppDriver::Click(ChildById(main, idModifyNameBT));
+    HWND dialog = app.WaitWindow(L"设置文件名称");
+    ASSERT_TRUE(dialog);
+    HWND edit = ChildById(dialog, idNameEdit);
+    ASSERT_TRUE(WaitUntil([&] { return IsChild(edit, FocusOf(dialog)); }));
+    ASSERT_TRUE(input::BringToFront(dialog));
+    SetClipboardText(L"家庭\r\n");
+    input::Key(VK_HOME);
+    input::Key(VK_END, input::modShift);
+    input::Key('V', input::modCtrl);
+    Settle(dialog);
+    EXPECT_SCREEN_FRESH_OF(ProcessOf(dialog));
+    EXPECT_EQ(L"家庭", WindowText(edit)) << "the field holds what it shows";
+    AppDriver::Click(ChildById(dialog, idOKBT));
+    EXPECT_TRUE(app.WaitStatus(L"修改完成。"));
+    EXPECT_EQ(std::vector<std::wstring>{L"家庭"}, app.ConfigNames());
+}
