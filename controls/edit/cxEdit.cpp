@@ -675,6 +675,7 @@ void TcxCustomEditProperties::ValidateDisplayValue(TcxEditValue& ADisplayValue, 
 {
     if (!CanValidate())
         return;
+    AError = false;
     DoValidate(ADisplayValue, AErrorText, AError, AEdit);
     if (AErrorText.empty())
         AErrorText = DefaultErrorText(0);

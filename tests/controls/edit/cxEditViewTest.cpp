@@ -202,6 +202,24 @@ TEST_F(ViewTest, AutoSizeFollowsStyleChangesOfAShownEdit)
     }
 }
 
+TEST_F(ViewTest, ANewStyleColourFillsTheWholeEditTextWindowIncluded)
+{
+    TcxTextEdit* e = Make();
+    e->SetText(L"颜色");
+    e->Style().SetColor(clYellow);
+    Pump();
+    EXPECT_SCREEN_FRESH();
+    const RECT c = e->ViewInfo().ContentRect;
+    TScreenPixels shot = Shot(e);
+    EXPECT_TRUE(SameColor(RGB(255, 255, 0), shot.At(c.left, c.top)));
+    const RECT inner = e->InnerControl()->BoundsRect();
+    EXPECT_TRUE(SameColor(RGB(255, 255, 0), shot.At(inner.right - 2, inner.top + 1))) << "behind the text too";
+    e->SetEnabled(false);
+    Pump();
+    EXPECT_SCREEN_FRESH();
+    EXPECT_TRUE(SameColor(ColorToRGB(clBtnFace), Shot(e).At(inner.right - 2, inner.top + 1))) << "disabled";
+}
+
 TEST_F(ViewTest, ShowingAHiddenEditGivesItTheHeightOfItsFont)
 {
     TcxTextEdit* e = Make([](TcxTextEdit& e) { e.SetVisible(false); });
