@@ -129,6 +129,33 @@ TEST_F(ChangeTest, RefusedEditingChangesNothingInAMemoByAnyKey)
     EXPECT_EQ(L"第一行\r\nsecond\r\nthir\r\n\ty", memo->Text());
 }
 
+TEST_F(ChangeTest, CharactersFromAnInputMethodFollowTheSameRules)
+{
+    // An input method hands over composed characters as WM_IME_CHAR.
+    memo->Properties().SetReadOnly(true);
+    FocusMemo();
+    SendMessageW(InnerMemo(), WM_IME_CHAR, L'字', 1);
+    EXPECT_SCREEN_FRESH();
+    EXPECT_EQ(kMemoText, memo->Text()) << "a read-only memo";
+
+    AskBeforeEditing(edit);
+    allowEditing = false;
+    FocusEdit();
+    SendMessageW(Inner(), WM_IME_CHAR, L'字', 1);
+    EXPECT_SCREEN_FRESH();
+    EXPECT_EQ(L"", edit->Text()) << "a refused edit";
+    EXPECT_GT(editingAsked, 0);
+
+    allowEditing = true;
+    wchar_t seen = 0;
+    edit->OnKeyPress = [&](TObject*, wchar_t& c) { seen = c; };
+    SendMessageW(Inner(), WM_IME_CHAR, L'字', 1);
+    EXPECT_SCREEN_FRESH();
+    EXPECT_EQ(L"字", edit->Text()) << "granted, it is typed";
+    EXPECT_EQ(L'字', seen) << "as a key press of the edit";
+    EXPECT_TRUE(edit->UserModified());
+}
+
 TEST_F(ChangeTest, RefusedEditingKeepsAnEarlierChangeFromUndo)
 {
     AskBeforeEditing(edit);
