@@ -5,6 +5,7 @@
 #include "EditTestSupport.h"
 
 #include "framework/Exceptions.h"
+#include "support/UserInput.h"
 
 using namespace qv;
 using namespace qvtest;
@@ -241,4 +242,39 @@ TEST_F(HandlerErrorTest, RefusalWithoutAMessageKeepsTheFocusOnAMouseClickElsewhe
     EXPECT_EQ(L"", edit->Text()) << "Escape abandons the change";
     PressKey(VK_TAB);
     EXPECT_TRUE(after->Focused());
+}
+
+TEST_F(HandlerErrorTest, RaisingButtonClickIsShownAndTheButtonIsDrawnReleased)
+{
+    bool armed = true;
+    edit->Properties().Buttons().Add().SetKind(bkEllipsis);
+    edit->Properties().Buttons()[0].SetDefault(true);
+    int clicks = 0;
+    edit->Properties().OnEditButtonClick = [&](TObject*, int) {
+        ++clicks;
+        if (armed)
+            throw Exception(L"按钮处理失败");
+    };
+    Pump();
+    EXPECT_SCREEN_FRESH();
+    ASSERT_TRUE(input::BringToFront(form->Handle()));
+    const RECT b = edit->ViewInfo().ButtonsInfo.at(0).Bounds;
+    const POINT centre = edit->ClientToScreen(POINT{(b.left + b.right) / 2, (b.top + b.bottom) / 2});
+    input::Click(centre);
+    ASSERT_TRUE(PumpUntil([&] { return clicks == 1; }, 3000));
+    EXPECT_SCREEN_FRESH();
+    EXPECT_EQ(std::vector<std::wstring>{L"按钮处理失败"}, errors);
+    EXPECT_NE(ebsPressed, edit->ViewInfo().ButtonsInfo.at(0).State) << "released";
+    input::MoveTo(POINT{0, 0});
+    ASSERT_TRUE(PumpUntil([&] { return edit->ViewInfo().ButtonsInfo.at(0).State == ebsNormal; }, 3000));
+    EXPECT_SCREEN_FRESH();
+
+    // The keyboard's click of the default button too.
+    FocusEdit();
+    PressKey(VK_RETURN, ssCtrl);
+    EXPECT_EQ(2, clicks);
+    EXPECT_EQ(2u, errors.size());
+    armed = false;
+    TypeText(L"ok");
+    EXPECT_EQ(L"ok", edit->Text());
 }
