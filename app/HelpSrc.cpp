@@ -62,6 +62,33 @@ THelp::THelp(TComponent* owner) : TForm(owner)
 
     cxMemo1->SetTabOrder(0);
     cxButton1->SetTabOrder(1);
+    OnShow = [this](TObject* s) { FormShow(s); };
+}
+
+bool MemoTextOverflows(HWND memo)
+{
+    const int lines = static_cast<int>(SendMessageW(memo, EM_GETLINECOUNT, 0, 0));
+    if (lines < 2)
+        return false;
+    auto top = [memo](int line) {
+        const LRESULT index = SendMessageW(memo, EM_LINEINDEX, line, 0);
+        return static_cast<int>(static_cast<short>(HIWORD(SendMessageW(memo, EM_POSFROMCHAR, index, 0))));
+    };
+    // The line height is the distance between the first two lines (all lines are one font).
+    const int first = top(0);
+    const int height = top(1) - first;
+    RECT client{};
+    GetClientRect(memo, &client);
+    return first + lines * height > client.bottom;
+}
+
+void THelp::FormShow(TObject*)
+{
+    // The layout is made for SimSun's 12-pixel lines: a departure from the memo's
+    // settings (no scroll bars) only where the text would otherwise be cut off.
+    TWinControl* inner = cxMemo1->InnerControl();
+    if (inner && inner->HandleAllocated() && MemoTextOverflows(inner->Handle()))
+        cxMemo1->Properties().SetScrollBars(ssVertical);
 }
 
 void ShowHelp()

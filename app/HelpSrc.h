@@ -20,7 +20,14 @@ public:
 
     THelpMemo* cxMemo1;
     THelpButton* cxButton1;
+
+    // A text that does not fit the memo (a font of other metrics than SimSun's) gets a
+    // vertical scroll bar, so that every line can be read.
+    void FormShow(TObject* sender);
 };
+
+// Whether the text of a memo window reaches below its client area.
+bool MemoTextOverflows(HWND memo);
 
 // The help text, one memo line each.
 const std::vector<std::wstring>& HelpLines();

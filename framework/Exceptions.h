@@ -35,6 +35,13 @@ private:
     unsigned long errorCode_;
 };
 
+// The silent exception: it ends what is under way (a refused focus change) without a
+// message; the application's handler lets it pass unseen.
+class EAbort : public Exception {
+public:
+    EAbort() : Exception(L"Operation aborted") {}
+};
+
 // Raised by Assign-style operations for a source of the wrong class.
 class EConvertError : public Exception {
 public:

@@ -748,6 +748,13 @@ std::wstring TApplication::MessageOf(const std::exception_ptr& error)
 
 void TApplication::HandleException(const std::exception_ptr& error)
 {
+    try {
+        if (error)
+            std::rethrow_exception(error);
+    } catch (const EAbort&) {
+        return;
+    } catch (...) {
+    }
     if (OnException) {
         OnException(this, error);
         return;

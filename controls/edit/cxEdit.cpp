@@ -13,7 +13,8 @@ namespace {
 
 const wchar_t kInvalidInputText[] = L"Invalid input value. Use escape key to abandon changes";
 
-// Runs the block's end step however the block is left.
+// Restores a flag or a counter however the block is left. It runs in a destructor, so
+// it never calls anything that may raise (no event, no notification).
 template <class F>
 struct Finally {
     F f;
@@ -23,6 +24,20 @@ template <class F>
 Finally(F) -> Finally<F>;
 
 bool IsKeyDown(int AKey) { return (GetKeyState(AKey) & 0x8000) != 0; }
+
+// The character a key gives with the keys held now (Ctrl+Enter a line feed).
+wchar_t CharOfKey(WORD AKey)
+{
+    if (AKey == VK_RETURN)
+        return IsKeyDown(VK_CONTROL) ? L'\n' : L'\r';
+    BYTE state[256] = {};
+    if (!GetKeyboardState(state))
+        return 0;
+    wchar_t chars[4] = {};
+    // Flag 4: the keyboard's dead-key state is left as it is.
+    const int n = ToUnicode(AKey, MapVirtualKeyW(AKey, MAPVK_VK_TO_VSC), state, chars, 4, 4);
+    return n == 1 ? chars[0] : 0;
+}
 
 } // namespace
 
@@ -209,21 +224,31 @@ void TcxEditButton::SetDefault(bool Value)
     collection_->EndUpdate();
 }
 
+void TcxEditButton::MakeGlyph()
+{
+    if (glyph_)
+        return;
+    glyph_ = std::make_unique<TBitmap>();
+    glyph_->OnChange = [this](TObject*) { Changed(); };
+}
+
 TBitmap& TcxEditButton::Glyph()
 {
-    if (!glyph_)
-        glyph_ = std::make_unique<TBitmap>();
+    MakeGlyph();
     return *glyph_;
 }
 
 void TcxEditButton::SetGlyph(const TBitmap* Value)
 {
     if (!Value) {
+        if (!glyph_)
+            return;
         glyph_.reset();
-    } else {
-        Glyph().Assign(*Value);
+        Changed();
+        return;
     }
-    Changed();
+    // The bitmap reports its own change.
+    Glyph().Assign(*Value);
 }
 
 void TcxEditButton::SetKind(TcxEditButtonKind Value)
@@ -277,7 +302,7 @@ void TcxEditButton::Assign(const TPersistent* Source)
     collection_->BeginUpdate();
     default_ = s->default_;
     if (s->glyph_)
-        Glyph().Assign(*s->glyph_);
+        Glyph().Assign(*s->glyph_);  // reported inside the bracket
     else
         glyph_.reset();
     kind_ = s->kind_;
@@ -312,6 +337,8 @@ TcxEditButton& TcxEditButtons::Add()
 
 void TcxEditButtons::Delete(int AIndex)
 {
+    if (AIndex < 0 || AIndex >= Count())
+        throw Exception(L"List index out of bounds (" + std::to_wstring(AIndex) + L")");
     items_.erase(items_.begin() + AIndex);
     Changed();
 }
@@ -559,8 +586,11 @@ void TcxCustomEditProperties::SetAlignmentValue(const TcxEditAlignment& Value)
 
 void TcxCustomEditProperties::AlignmentReset()
 {
+    // The default alignment is read again; one report for it.
+    BeginUpdate();
     if (!alignment_->IsHorzAssigned())
         alignment_->Reset();
+    EndUpdate(false);
     Changed();
 }
 
@@ -645,6 +675,7 @@ void TcxCustomEditProperties::ValidateDisplayValue(TcxEditValue& ADisplayValue, 
 {
     if (!CanValidate())
         return;
+    AError = false;
     DoValidate(ADisplayValue, AErrorText, AError, AEdit);
     if (AErrorText.empty())
         AErrorText = DefaultErrorText(0);
@@ -654,7 +685,8 @@ void TcxCustomEditProperties::ValidateDisplayValue(TcxEditValue& ADisplayValue, 
 void TcxCustomEditProperties::RunOnValidate(TcxEditValue& ADisplayValue, std::wstring& AErrorText, bool& AError,
                                             TcxCustomEdit* AEdit)
 {
-    AError = false;
+    // Error comes in as the range check left it (a value out of bounds is an error
+    // unless the handler accepts it).
     if (!OnValidate)
         return;
     const TcxEditValue before = ADisplayValue;
@@ -674,7 +706,19 @@ void TcxCustomEditProperties::Assign(const TPersistent* Source)
         return;
     }
     BeginUpdate();
-    Finally end{[this] { EndUpdate(true); }};
+    try {
+        AssignValues(*s);
+    } catch (...) {
+        EndUpdate(true);
+        throw;
+    }
+    // The one notification of the copy, outside any destructor: what it starts may raise.
+    EndUpdate(true);
+}
+
+void TcxCustomEditProperties::AssignValues(const TcxCustomEditProperties& AProperties)
+{
+    const TcxCustomEditProperties* s = &AProperties;
     SetAutoSelect(s->autoSelect_);
     buttons_->Assign(s->buttons_.get());
     SetBeepOnError(s->beepOnError_);
@@ -885,29 +929,32 @@ bool ThemeMargins(TdxThemeClassKind AClass, int APart, RECT& AMargins)
 
 RECT TcxCustomEditViewData::GetBorderExtent() const
 {
+    RECT border;
     if (NativeStyle) {
-        RECT m{2, 2, 2, 2};
-        ThemeMargins(totEdit, dxtpEditText, m);
-        return m;
+        // The theme's content margins of the edit part.
+        border = RECT{2, 2, 2, 2};
+        ThemeMargins(totEdit, dxtpEditText, border);
+    } else {
+        const int w = Style->TransparentBorder() || Style->HotTrack()
+            ? 2
+            : GetContainerBorderWidth(static_cast<TcxContainerBorderStyle>(BorderStyle));
+        border = RECT{w, w, w, w};
     }
-    int w = Style->TransparentBorder() || Style->HotTrack() || NativeStyle
-        ? 2
-        : GetContainerBorderWidth(static_cast<TcxContainerBorderStyle>(BorderStyle));
-    RECT r{w, w, w, w};
-    if (Style->Shadow() && !NativeStyle) {
-        r.right += 3;
-        r.bottom += 3;
-    }
-    TcxBorders edges = Style->Edges();
+    // An edge the style leaves out reserves nothing (the shadow stays).
+    const TcxBorders edges = Style->Edges();
     if (!edges.Contains(bLeft))
-        r.left = 0;
+        border.left = 0;
     if (!edges.Contains(bTop))
-        r.top = 0;
+        border.top = 0;
     if (!edges.Contains(bRight))
-        r.right -= w;
+        border.right = 0;
     if (!edges.Contains(bBottom))
-        r.bottom -= w;
-    return r;
+        border.bottom = 0;
+    if (Style->Shadow() && !NativeStyle) {
+        border.right += 3;
+        border.bottom += 3;
+    }
+    return border;
 }
 
 RECT TcxCustomEditViewData::GetTextMargins() const
@@ -938,14 +985,28 @@ SIZE TcxCustomEditViewData::GetEditSize(int AWidth)
 {
     const RECT border = GetBorderExtent(), margins = GetTextMargins();
     int content = GetTextLineHeight() + margins.top + margins.bottom;
-    // A glyph button taller than the text makes the edit grow.
-    const int minimum = NativeStyle ? 2 : 2;
+    // A glyph button whose glyph and margins are taller than the text makes the edit grow.
+    const int vertical = ButtonContentMargins().cy;
     for (int i = 0; i < Properties->Buttons().Count(); ++i) {
         TcxEditButton& b = Properties->Buttons()[i];
         if (b.Visible() && b.Kind() == bkGlyph && b.HasGlyph())
-            content = std::max(content, b.Glyph().Height() + 2 * minimum);
+            content = std::max(content, b.Glyph().Height() + vertical);
     }
     return SIZE{AWidth, std::min<int>(MaxHeight, content + border.top + border.bottom)};
+}
+
+SIZE TcxCustomEditViewData::ButtonContentMargins() const
+{
+    // btsDefault (resolved), bts3D, btsFlat, btsSimple, btsHotFlat, btsUltraFlat.
+    static constexpr int minimums[] = {2, 4, 3, 3, 2, 2};
+    const int minimum = minimums[ResolveButtonStyle()];
+    SIZE margins{minimum, minimum};
+    if (NativeStyle) {
+        RECT m{};
+        if (ThemeMargins(totComboBox, dxtpComboDropDown, m))
+            margins = SIZE{m.left + m.right, m.top + m.bottom};
+    }
+    return margins;
 }
 
 bool TcxCustomEditViewData::ButtonsHidden(const TcxEditState& AState) const
@@ -1029,6 +1090,7 @@ void TcxCustomEditViewData::Calculate(const RECT& ABounds, POINT P, bool AMouseO
 void TcxCustomEditViewData::CalculateButtons(TcxCustomEditViewInfo& vi, POINT P, bool AMouseOver, TShiftState AButtons)
 {
     vi.ButtonsInfo.clear();
+    vi.FirstLeftButton = vi.LastLeftButton = vi.FirstRightButton = vi.LastRightButton = -1;
     vi.HotButton = -1;
     vi.PressedButton = PressedButton;
     if (ButtonsHidden(vi.ContainerState))
@@ -1037,13 +1099,7 @@ void TcxCustomEditViewData::CalculateButtons(TcxCustomEditViewInfo& vi, POINT P,
     const bool active = vi.ContainerState.Contains(csFocused) || vi.ContainerState.Contains(csHot);
     const bool transparent = transparency == ebtAlways || (transparency == ebtInactive && !active);
     const TcxEditButtonStyle style = ResolveButtonStyle();
-    static constexpr int minimums[] = {2, 4, 3, 3, 2, 2};
-    int minimum = minimums[style];
-    if (NativeStyle) {
-        RECT m{};
-        if (ThemeMargins(totComboBox, dxtpComboDropDown, m))
-            minimum = m.left + m.right;
-    }
+    const int minimum = ButtonContentMargins().cx;
     TcxEditButtons& buttons = Properties->Buttons();
     const int visible = buttons.VisibleCount();
     const bool leftDown = (AButtons & ssLeft) != 0;
@@ -1094,14 +1150,21 @@ void TcxCustomEditViewData::CalculateButtons(TcxCustomEditViewInfo& vi, POINT P,
             vi.HotButton = i;
         vi.ButtonsInfo.push_back(info);
     }
+    // The first and last of each side; the last ones are next to the text.
+    for (int i = 0; i < static_cast<int>(vi.ButtonsInfo.size()); ++i) {
+        int& first = vi.ButtonsInfo[i].LeftAlignment ? vi.FirstLeftButton : vi.FirstRightButton;
+        int& last = vi.ButtonsInfo[i].LeftAlignment ? vi.LastLeftButton : vi.LastRightButton;
+        if (first < 0)
+            first = i;
+        last = i;
+    }
     // A hot-flat button next to the text reaches one pixel toward it.
-    if (style == btsHotFlat)
-        for (auto& info : vi.ButtonsInfo) {
-            if (info.LeftAlignment && info.Bounds.right == vi.ContentRect.left)
-                ++info.Bounds.right;
-            else if (!info.LeftAlignment && info.Bounds.left == vi.ContentRect.right)
-                --info.Bounds.left;
-        }
+    if (style == btsHotFlat) {
+        if (vi.LastLeftButton >= 0)
+            ++vi.ButtonsInfo[vi.LastLeftButton].Bounds.right;
+        if (vi.LastRightButton >= 0)
+            --vi.ButtonsInfo[vi.LastRightButton].Bounds.left;
+    }
 }
 
 void TcxCustomEditViewInfo::Assign(const TcxContainerViewInfo& ASource)
@@ -1110,6 +1173,10 @@ void TcxCustomEditViewInfo::Assign(const TcxContainerViewInfo& ASource)
     if (auto s = dynamic_cast<const TcxCustomEditViewInfo*>(&ASource)) {
         EditBorderStyle = s->EditBorderStyle;
         ButtonsInfo = s->ButtonsInfo;
+        FirstLeftButton = s->FirstLeftButton;
+        LastLeftButton = s->LastLeftButton;
+        FirstRightButton = s->FirstRightButton;
+        LastRightButton = s->LastRightButton;
         PressedButton = s->PressedButton;
         HotButton = s->HotButton;
         ContentRect = s->ContentRect;
@@ -1491,8 +1558,17 @@ bool TcxCustomEdit::ValidateEdit(bool ARaiseException)
     TcxEditValue displayValue(GetDisplayText());
     bool error = false;
     std::wstring errorText;
-    if (p.CanValidate())
-        p.ValidateDisplayValue(displayValue, errorText, error, this);
+    if (p.CanValidate()) {
+        try {
+            p.ValidateDisplayValue(displayValue, errorText, error, this);
+        } catch (...) {
+            // A value the handler could not check is not taken: the edit keeps the
+            // focus as for an invalid value, and the handler's error is what is shown.
+            if (ARaiseException)
+                HandleValidationError(L"");
+            throw;
+        }
+    }
     if (!error) {
         if (!userChanging_ || RequestEditing()) {
             SaveModified();
@@ -1540,7 +1616,7 @@ void TcxCustomEdit::HandleValidationError(const std::wstring& AErrorText)
     if (Visible())
         SelectAll();
     if (ActiveProperties().BeepOnError())
-        MessageBeep(MB_OK);
+        Beep();
     if (!AErrorText.empty())
         throw Exception(AErrorText);
 }
@@ -1569,14 +1645,14 @@ void TcxCustomEdit::ResetEditValue()
     TcxCustomEditProperties& p = ActiveProperties();
     if (!userModified_ || !p.CanReset())
         return;
-    LockChangeEvents(true);
-    Finally unlock{[this] { LockChangeEvents(false); }};
-    userModified_ = false;
-    SetEditValue(prevEditValue_);
-    modifiedSinceEnter_ = true;
-    SelectAll();
-    if (p.ImmediatePost())
-        PostEditValue(false);
+    WithChangeEventsLocked([&] {
+        userModified_ = false;
+        SetEditValue(prevEditValue_);
+        modifiedSinceEnter_ = true;
+        SelectAll();
+        if (p.ImmediatePost())
+            PostEditValue(false);
+    });
 }
 
 void TcxCustomEdit::DoEnter()
@@ -1610,10 +1686,29 @@ void TcxCustomEdit::DoExit()
             RestoreModified();
     }};
     if (userModified_) {
+        bool valid = false;
         LockChangeEvents(true);
-        Finally unlock{[this] { LockChangeEvents(false); }};
-        if (ValidateEdit(true))
-            PostEditValue(false);
+        try {
+            valid = ValidateEdit(true);
+            if (valid)
+                PostEditValue(false);
+        } catch (...) {
+            // An invalid value, a raising validation handler or a failed post: the
+            // exception refuses the focus change (the held-back events fire first).
+            LockChangeEvents(false);
+            throw;
+        }
+        try {
+            LockChangeEvents(false);
+        } catch (...) {
+            // A change handler raised, but the value was taken: the exit goes on, so the
+            // error is shown here instead of refusing the focus change.
+            Application->HandleException(std::current_exception());
+        }
+        // Refused without a message: HandleValidationError has put the focus back, and
+        // the focus change is cancelled without a word.
+        if (!valid)
+            throw EAbort();
     }
     DataBinding().UpdateDisplayValue();
     Recalculate();
@@ -1646,6 +1741,12 @@ void TcxCustomEdit::CheckModalClose()
 
 bool TcxCustomEdit::IsEditValueChangingKey(WORD, TShiftState) { return false; }
 
+bool TcxCustomEdit::IsCutKey(WORD AKey, TShiftState AShift)
+{
+    const bool ctrl = (AShift & ssCtrl) != 0, shift = (AShift & ssShift) != 0, alt = (AShift & ssAlt) != 0;
+    return !alt && ((AKey == 'X' && ctrl && !shift) || (AKey == VK_DELETE && shift && !ctrl));
+}
+
 void TcxCustomEdit::KeyDown(WORD& Key, TShiftState Shift)
 {
     escapeHandled_ = false;
@@ -1669,9 +1770,15 @@ void TcxCustomEdit::HandleEditKey(WORD& Key, TShiftState Shift)
         Key = 0;
     }
     if (Key != 0 && p.Buttons().VisibleCount() > 0 && shortCut == p.ClickShortCut()) {
-        // The character the key would produce must not reach the edit.
+        // The character the key produces must not reach the edit; it waits in the
+        // queue of the window that has the key (the inner one, or the edit's own).
+        // Characters of other windows stay where they are.
+        HWND target = HandleAllocated() ? Handle() : nullptr;
+        if (TWinControl* inner = InnerControl(); inner && inner->HandleAllocated() && GetFocus() == inner->Handle())
+            target = inner->Handle();
         MSG msg;
-        if (HandleAllocated() && PeekMessageW(&msg, nullptr, WM_CHAR, WM_CHAR, PM_REMOVE) && msg.message == WM_QUIT)
+        if (target && PeekMessageW(&msg, target, WM_CHAR, WM_CHAR, PM_NOREMOVE) && msg.wParam == CharOfKey(Key)
+            && PeekMessageW(&msg, target, WM_CHAR, WM_CHAR, PM_REMOVE) && msg.message == WM_QUIT)
             PostQuitMessage(static_cast<int>(msg.wParam));
         ClickDefaultButton();
         Key = 0;
@@ -1679,6 +1786,9 @@ void TcxCustomEdit::HandleEditKey(WORD& Key, TShiftState Shift)
     if (Key == 0)
         return;
     if (!DataBinding().IsInEditMode() && IsEditValueChangingKey(Key, Shift) && !RequestEditing()) {
+        // A cut on a read-only edit copies.
+        if (IsCutKey(Key, Shift) && ActiveProperties().ReadOnly())
+            CopyToClipboard();
         if (OnInternalKey)
             OnInternalKey(this, Key, Shift);
         Key = 0;
@@ -1704,17 +1814,18 @@ void TcxCustomEdit::HandleEditKey(WORD& Key, TShiftState Shift)
     case VK_RETURN:
         if (p.ValidateOnEnter()) {
             Key = 0;
-            LockChangeEvents(true);
-            Finally unlock{[this] { LockChangeEvents(false); }};
-            if (ValidateEdit(true) && DataBinding().IsInEditMode())
-                PostEditValue(false);
+            WithChangeEventsLocked([this] {
+                if (ValidateEdit(true) && DataBinding().IsInEditMode())
+                    PostEditValue(false);
+            });
         }
         return;
     case VK_ESCAPE:
         if (userModified_) {
-            ResetEditValue();
+            // Marked first: the character is swallowed even when a change handler raises.
             escapeHandled_ = true;
             Key = 0;
+            ResetEditValue();
         }
         return;
     default:
@@ -1776,8 +1887,7 @@ void TcxCustomEdit::ClickDefaultButton()
 
 void TcxCustomEdit::FireButtonClick(int AButtonIndex)
 {
-    if (clickLock_ > 0)
-        return;
+    // The click lock holds back Click, not a button's own event.
     if (ActiveProperties().OnEditButtonClick)
         ActiveProperties().OnEditButtonClick(this, AButtonIndex);
 }
@@ -1869,6 +1979,20 @@ void TcxCustomEdit::AdjustSize()
         SetBounds(Left(), Top(), Width(), Height());
     Recalculate();
     PlaceInnerEdit();
+}
+
+void TcxCustomEdit::StyleChanged(TcxContainerStyle* Sender)
+{
+    TcxContainer::StyleChanged(Sender);
+    if (!IsDestroying())
+        AdjustSize();
+}
+
+void TcxCustomEdit::VisibleChanged()
+{
+    TcxContainer::VisibleChanged();
+    if (Visible() && !IsDestroying())
+        AdjustSize();
 }
 
 void TcxCustomEdit::BoundsChanged()
@@ -2012,6 +2136,11 @@ void TcxCustomEdit::WndProc(TMessage& Message)
         Message.Result = 0;
         return;
     }
+    case WM_CLOSE:
+        // An edit is a part of its form, not a window to close: a multi-line inner
+        // window asks its parent to close on Escape, which would destroy the edit.
+        Message.Result = 0;
+        return;
     case CM_DEFERREDERRORMESSAGE: {
         auto block = reinterpret_cast<std::uint8_t*>(Message.LParam);
         if (!block)

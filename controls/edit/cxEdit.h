@@ -170,6 +170,9 @@ public:
 private:
     friend class TcxEditButtons;
     void Changed();
+    // Made with a change report: a new size of the bitmap changes the button's width
+    // and maybe the edit's height.
+    void MakeGlyph();
 
     TcxEditButtons* collection_;
     bool default_ = false;
@@ -324,8 +327,12 @@ public:
     TcxEditAlignment& AssignedAlignment() { return *alignment_; }
     bool ReadOnly() const;
     void SetReadOnly(bool Value);
-    bool IsReadOnlyStored() const { return assignedValues_->ReadOnly; }
-    TcxCustomEditPropertiesValues& AssignedValues() { return *assignedValues_; }
+    bool IsReadOnlyStored() const { return AssignedValues().ReadOnly; }
+    TcxCustomEditPropertiesValues& AssignedValues() const
+    {
+        const_cast<TcxCustomEditProperties*>(this)->EnsureAssignedValues();
+        return *assignedValues_;
+    }
     bool UseLeftAlignmentOnEditing() const { return useLeftAlignmentOnEditing_; }
     void SetUseLeftAlignmentOnEditing(bool Value);
     bool IsUseLeftAlignmentOnEditingStored() const
@@ -396,6 +403,8 @@ protected:
     std::unique_ptr<TcxCustomEditPropertiesValues> assignedValues_;
 
 private:
+    // Assign's copies, inside its update bracket.
+    void AssignValues(const TcxCustomEditProperties& AProperties);
     void RunOnValidate(TcxEditValue& ADisplayValue, std::wstring& AErrorText, bool& AError, TcxCustomEdit* AEdit);
 
     bool autoSelect_ = true;
@@ -516,6 +525,9 @@ class TcxCustomEditViewInfo : public TcxContainerViewInfo {
 public:
     TcxEditBorderStyle EditBorderStyle = ebsUltraFlat;  // the style's, before the hot-state table
     std::vector<TcxEditButtonViewInfo> ButtonsInfo;
+    // Positions in ButtonsInfo of the first and last left-aligned and right-aligned
+    // buttons (-1 for none); the last of each group is the one next to the text.
+    int FirstLeftButton = -1, LastLeftButton = -1, FirstRightButton = -1, LastRightButton = -1;
     int PressedButton = -1;
     int HotButton = -1;
     RECT ContentRect{};  // inside the border, without the buttons
@@ -576,6 +588,9 @@ public:
     virtual bool IsListStyle() const { return false; }
     // btsDefault resolved for the look-and-feel.
     TcxEditButtonStyle ResolveButtonStyle() const;
+    // The margins of a button around its content, across (left plus right) and down
+    // (top plus bottom): the style's minimum, or the theme's where drawn natively.
+    SIZE ButtonContentMargins() const;
 
 protected:
     virtual void CalculateButtons(TcxCustomEditViewInfo& AViewInfo, POINT P, bool AMouseOver,
@@ -664,6 +679,21 @@ public:
     // beeps when asked to, and raises the text when there is one.
     void HandleValidationError(const std::wstring& AErrorText);
     void LockChangeEvents(bool ALock, bool ANotify = true);
+    // Runs AStep with the change events held back; they fire once it is done, also when
+    // it raised (an exception of theirs then takes the place of the step's). They never
+    // fire from a destructor, so a raising handler reaches the application's handler.
+    template <class F>
+    void WithChangeEventsLocked(F&& AStep)
+    {
+        LockChangeEvents(true);
+        try {
+            AStep();
+        } catch (...) {
+            LockChangeEvents(false);
+            throw;
+        }
+        LockChangeEvents(false);
+    }
     void ClickDefaultButton();
     void FireButtonClick(int AButtonIndex);
     // Whether a key that the dialog manager would take (Enter, Escape, a shortcut)
@@ -677,6 +707,8 @@ public:
 
     void WndProc(qv::TMessage& Message) override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    // A new font, border, shadow or hot tracking changes the height AutoSize gives.
+    void StyleChanged(TcxContainerStyle* Sender) override;
 
     // Clipboard operations of the edit (the text edit fills them in).
     virtual void CopyToClipboard() {}
@@ -706,6 +738,8 @@ protected:
     // Whether the key changes the value (the text edit's rules).
     virtual bool IsEditValueChangingKey(WORD AKey, qv::TShiftState AShift);
     virtual bool IsValueChangingChar(wchar_t AChar) { return AChar >= 32; }
+    // Ctrl+X or Shift+Delete.
+    static bool IsCutKey(WORD AKey, qv::TShiftState AShift);
     // Whether the edit keeps the focus on Tab (the drop-down edit may).
     virtual bool KeepFocusOnTab() { return false; }
     // Whether the edit shows text (keys 33..40 are its own then).
@@ -723,6 +757,8 @@ protected:
     void ViewInfoChanged(const TcxContainerViewInfo& APrevious) override;
     // Where an invalidation goes (a seam for tests that count them).
     virtual void InvalidateRect(const RECT& R);
+    // The beep of a validation error (a seam for tests that count them).
+    virtual void Beep() { MessageBeep(MB_OK); }
     void DoChange();
     void DoEditValueChanged();
 
@@ -738,6 +774,8 @@ protected:
     void FocusChanged() override;
     void Notification(qv::TComponent* AComponent, qv::TOperation Operation) override;
     void BoundsChanged() override;
+    // Shown again, the edit takes the size its settings give now.
+    void VisibleChanged() override;
 
     // Makes properties, inner edit and binding on first use.
     void EnsureCreated();

@@ -57,6 +57,41 @@ void TcxCustomMemoProperties::SetMemoAlignment(TAlignment Value)
 
 TcxCustomEdit* TcxCustomMemoProperties::CreateEdit(TComponent* AOwner) { return new TcxMemo(AOwner); }
 
+std::unique_ptr<TcxCustomEditViewInfo> TcxCustomMemoProperties::CreateViewInfo()
+{
+    return std::make_unique<TcxCustomMemoViewInfo>();
+}
+
+// ---------------------------------------------------------------------------
+
+void TcxCustomMemoViewInfo::Assign(const TcxContainerViewInfo& ASource)
+{
+    TcxCustomTextEditViewInfo::Assign(ASource);
+    if (auto s = dynamic_cast<const TcxCustomMemoViewInfo*>(&ASource))
+        WordWrap = s->WordWrap;
+}
+
+bool TcxCustomMemoViewInfo::IsEqual(const TcxContainerViewInfo& AOther) const
+{
+    auto o = dynamic_cast<const TcxCustomMemoViewInfo*>(&AOther);
+    return o && TcxCustomTextEditViewInfo::IsEqual(AOther) && WordWrap == o->WordWrap;
+}
+
+void TcxCustomMemoViewInfo::PaintContent(TcxCanvas& ACanvas)
+{
+    if (!DrawText || Text.empty() || IsRectEmptyR(TextRect))
+        return;
+    if (Font)
+        ACanvas.Font().Assign(*Font);
+    ACanvas.Font().SetColor(ContainerState.Contains(csDisabled) ? clGrayText : TextColor);
+    ACanvas.Brush().SetStyle(TBrushStyle::bsClear);
+    // From the top, each line where the inner memo would put it.
+    TcxTextFlags flags = cxAlignmentsToTextFlags(Alignment, vaTop) | tfExpandTabs;
+    if (WordWrap)
+        flags |= tfWordBreak;
+    ACanvas.DrawCaption(Text, TextRect, flags);
+}
+
 void TcxCustomMemoProperties::DoAssign(const TcxCustomEditProperties& ASource)
 {
     TcxCustomTextEditProperties::DoAssign(ASource);
@@ -165,11 +200,31 @@ void TcxCustomMemo::PlaceInnerEdit()
     inner->Font().Assign(Style().Font());
 }
 
+void TcxCustomMemo::CalculateViewInfo(POINT P, bool AIsMouseOver)
+{
+    TcxCustomTextEdit::CalculateViewInfo(P, AIsMouseOver);
+    if (auto vi = dynamic_cast<TcxCustomMemoViewInfo*>(&ViewInfo()))
+        vi->WordWrap = ActiveProperties().WordWrap();
+}
+
 bool TcxCustomMemo::IsEditValueChangingKey(WORD AKey, TShiftState AShift)
 {
     if (AKey == VK_RETURN && ActiveProperties().WantReturns())
         return true;
     return TcxCustomTextEdit::IsEditValueChangingKey(AKey, AShift);
+}
+
+bool TcxCustomMemo::IsValueChangingChar(wchar_t AChar)
+{
+    // Enter and Ctrl+Enter break the line where returns are wanted.
+    if (AChar == L'\r' || AChar == L'\n')
+        return ActiveProperties().WantReturns();
+    return TcxCustomTextEdit::IsValueChangingChar(AChar);
+}
+
+std::wstring TcxCustomMemo::PreparePastedText(const std::wstring& AText, int AKeptLength)
+{
+    return FitMaxLength(AText, AKeptLength);
 }
 
 void TcxCustomMemo::KeyDown(WORD& Key, TShiftState Shift)

@@ -24,6 +24,7 @@ public:
         return dynamic_cast<const TcxCustomMemoProperties*>(&AProperties);
     }
     TcxCustomEdit* CreateEdit(qv::TComponent* AOwner) override;
+    std::unique_ptr<TcxCustomEditViewInfo> CreateViewInfo() override;
 
 protected:
     void DoAssign(const TcxCustomEditProperties& ASource) override;
@@ -38,6 +39,19 @@ private:
 class TcxMemoProperties : public TcxCustomMemoProperties {
 public:
     using TcxCustomMemoProperties::TcxCustomMemoProperties;
+};
+
+// A memo paints its lines itself while its inner window is hidden (right- or
+// centre-aligned and not focused): line by line, wrapped where the memo wraps.
+class TcxCustomMemoViewInfo : public TcxCustomTextEditViewInfo {
+public:
+    bool WordWrap = true;
+
+    void Assign(const TcxContainerViewInfo& ASource) override;
+    bool IsEqual(const TcxContainerViewInfo& AOther) const override;
+
+protected:
+    void PaintContent(TcxCanvas& ACanvas) override;
 };
 
 class TcxCustomInnerMemo : public TcxInnerTextEditBase<qv::TMemo> {
@@ -72,8 +86,12 @@ protected:
     void CreateParams(qv::TCreateParams& Params) override;
     void PropertiesChanged(TcxCustomEditProperties* Sender) override;
     void PlaceInnerEdit() override;
+    void CalculateViewInfo(POINT P, bool AIsMouseOver) override;
     void KeyDown(WORD& Key, qv::TShiftState Shift) override;
     bool IsEditValueChangingKey(WORD AKey, qv::TShiftState AShift) override;
+    bool IsValueChangingChar(wchar_t AChar) override;
+    // A memo takes pasted lines whole.
+    std::wstring PreparePastedText(const std::wstring& AText, int AKeptLength) override;
 
 private:
     bool placing_ = false;

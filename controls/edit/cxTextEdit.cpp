@@ -9,6 +9,8 @@ using namespace qv;
 
 namespace {
 
+// Restores a flag or a counter however the block is left. It runs in a destructor, so
+// it never calls anything that may raise (no event, no notification).
 template <class F>
 struct Finally {
     F f;
@@ -54,6 +56,7 @@ public:
     }
     TGlobalText(const TGlobalText&) = delete;
     TGlobalText& operator=(const TGlobalText&) = delete;
+    HGLOBAL Get() const { return memory_; }
     // The clipboard owns the memory from now on.
     HGLOBAL Release()
     {
@@ -66,17 +69,25 @@ private:
     HGLOBAL memory_;
 };
 
-bool PutTextOnClipboard(HWND AOwner, const std::wstring& AText)
+} // namespace
+
+bool cxPutTextOnClipboard(HWND AOwner, const std::wstring& AText, TcxSetClipboardData ASetData)
 {
     TClipboardScope clipboard(AOwner);
     if (!clipboard.IsOpen())
         return false;
     EmptyClipboard();
     TGlobalText memory(AText);
-    if (!SetClipboardData(CF_UNICODETEXT, memory.Release()))
+    // The clipboard owns the memory only once it has taken it; refused, it is freed here.
+    if (!ASetData(CF_UNICODETEXT, memory.Get()))
         return false;
+    memory.Release();
     return true;
 }
+
+namespace {
+
+bool PutTextOnClipboard(HWND AOwner, const std::wstring& AText) { return cxPutTextOnClipboard(AOwner, AText); }
 
 bool GetTextFromClipboard(HWND AOwner, std::wstring& AText)
 {
@@ -442,9 +453,15 @@ LRESULT TcxInnerTextEditBase<TBase>::DialogCode(LRESULT ADefault, const MSG* AMe
         code |= DLGC_WANTTAB;
     // Enter and Escape go to the dialog unless the edit gives them a meaning now:
     // Enter validates when asked to, Escape restores a changed value.
-    if (container_ && AMessage && (AMessage->message == WM_KEYDOWN || AMessage->message == WM_SYSKEYDOWN)
-        && container_->WantsDialogKey(static_cast<WORD>(AMessage->wParam), KeyDataToShiftState(AMessage->lParam)))
-        code |= DLGC_WANTMESSAGE;
+    if (container_ && AMessage && (AMessage->message == WM_KEYDOWN || AMessage->message == WM_SYSKEYDOWN)) {
+        const WORD key = static_cast<WORD>(AMessage->wParam);
+        if (container_->WantsDialogKey(key, KeyDataToShiftState(AMessage->lParam)))
+            code |= DLGC_WANTMESSAGE;
+        else if (key == VK_ESCAPE)
+            // A multi-line window asks for every key; Escape that restores nothing is
+            // the form's (its Cancel button).
+            code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
+    }
     return code;
 }
 
@@ -456,7 +473,9 @@ void TcxInnerTextEditBase<TBase>::KeyMessage(TcxCustomTextEdit& outerEdit, TMess
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
             WORD key = static_cast<WORD>(Message.WParam);
-            if (outer->InnerKeyDown(key, KeyDataToShiftState(Message.LParam)) || key == 0 || key == VK_TAB)
+            // Nor Escape: a multi-line window answers it by closing its parent (the edit).
+            if (outer->InnerKeyDown(key, KeyDataToShiftState(Message.LParam)) || key == 0 || key == VK_TAB
+                || key == VK_ESCAPE)
                 return;
             Message.WParam = key;
             // The window's own handling, without the framework's key events a second time.
@@ -531,6 +550,14 @@ void TcxInnerTextEditBase<TBase>::WndProc(TMessage& Message)
             return;
         }
         break;
+    case WM_UNDO:
+    case EM_UNDO:
+        // The window's undo (its menu, Ctrl+Z) changes the text like typing does.
+        if (outer && !outer->CanUserChangeText()) {
+            Message.Result = 0;
+            return;
+        }
+        break;
     case WM_SIZE:
         TBase::WndProc(Message);
         SetMargins();
@@ -576,10 +603,32 @@ bool TcxCustomTextEdit::IsEditValueChangingKey(WORD AKey, TShiftState AShift)
     // Delete, and Insert with Shift (paste), change the text; so do Ctrl+X and Ctrl+V.
     if (AKey == VK_DELETE || (AKey == VK_INSERT && (AShift & ssShift)))
         return true;
-    if ((AShift & ssCtrl) && (AKey == 'X' || AKey == 'V'))
+    if ((AShift & ssCtrl) && (AKey == 'X' || AKey == 'V' || AKey == 'Z'))
+        return true;
+    // Alt+Backspace is the window's undo.
+    if ((AShift & ssAlt) && AKey == VK_BACK)
         return true;
     return false;
 }
+
+bool TcxCustomTextEdit::IsValueChangingChar(wchar_t AChar)
+{
+    // Besides printable characters: Backspace, the window's own Ctrl+V, Ctrl+X and
+    // Ctrl+Z (paste, cut, undo), and a tab where it is typed.
+    switch (AChar) {
+    case VK_BACK:
+    case 0x16:
+    case 0x18:
+    case 0x1A:
+        return true;
+    case VK_TAB:
+        return ActiveProperties().WantTabs();
+    default:
+        return TcxCustomEdit::IsValueChangingChar(AChar);
+    }
+}
+
+bool TcxCustomTextEdit::CanUserChangeText() { return DataBinding().IsInEditMode() || RequestEditing(); }
 
 std::wstring TcxCustomTextEdit::ApplyCharCase(const std::wstring& AText) const
 {
@@ -624,7 +673,8 @@ void TcxCustomTextEdit::RefreshDisplay()
             displaySync_ = false;
             RestoreModified();
         }};
-        if (inner->GetEditValue().ToString() != text)
+        // The window shows the text in its letter case: that is no difference.
+        if (inner->GetEditValue().ToString() != ApplyCharCase(text))
             inner->SetEditValue(TcxEditValue(text));
     }
     Recalculate();
@@ -660,27 +710,33 @@ void TcxCustomTextEdit::InnerEditChanged()
 {
     if (IsInitializing() || IsDestroying())
         return;
-    LockChangeEvents(true);
-    Finally unlock{[this] { LockChangeEvents(false); }};
-    if (!displaySync_ && !syncingValue_) {
-        if (Focused()) {
-            SetUserModified(true);
-        } else if (!UserModified()) {
-            // Text put into the inner window by code (a memo's lines) is the value.
-            syncingValue_ = true;
-            Finally done{[this] { syncingValue_ = false; }};
-            SetEditValue(TcxEditValue(GetDisplayText()));
+    if (applyingProperties_) {
+        // The window took a new setting (a letter case, a window made again): the
+        // value has not changed.
+        Recalculate();
+        return;
+    }
+    WithChangeEventsLocked([this] {
+        if (!displaySync_ && !syncingValue_) {
+            if (Focused()) {
+                SetUserModified(true);
+            } else if (!UserModified()) {
+                // Text put into the inner window by code (a memo's lines) is the value.
+                syncingValue_ = true;
+                Finally done{[this] { syncingValue_ = false; }};
+                SetEditValue(TcxEditValue(GetDisplayText()));
+            }
         }
-    }
-    DoChange();
-    // The current item follows the text: always while the list is shown, and in the
-    // fixed styles also while it is not.
-    if (lookupData_ || ActiveProperties().LookupItems().Count() > 0) {
-        const TcxEditEditingStyle style = ActiveProperties().EditingStyle();
-        if (IsPopupVisible() || style == esEditList || style == esFixedList || style == esNoEdit)
-            LookupData().FollowText();
-    }
-    Recalculate();
+        DoChange();
+        // The current item follows the text: always while the list is shown, and in the
+        // fixed styles also while it is not.
+        if (lookupData_ || ActiveProperties().LookupItems().Count() > 0) {
+            const TcxEditEditingStyle style = ActiveProperties().EditingStyle();
+            if (IsPopupVisible() || style == esEditList || style == esFixedList || style == esNoEdit)
+                LookupData().FollowText();
+        }
+        Recalculate();
+    });
 }
 
 void TcxCustomTextEdit::SelectAll()
@@ -734,6 +790,11 @@ void TcxCustomTextEdit::CopyToClipboard()
 
 void TcxCustomTextEdit::CutToClipboard()
 {
+    // A read-only edit is cut from by copying.
+    if (ActiveProperties().ReadOnly()) {
+        CopyToClipboard();
+        return;
+    }
     TcxEditEditingStyle style = ActiveProperties().EditingStyle();
     if (userChanging_ && style == esNoEdit)
         return;
@@ -749,14 +810,35 @@ void TcxCustomTextEdit::CutToClipboard()
         e->SetSelStart(start);
 }
 
+std::wstring TcxCustomTextEdit::PreparePastedText(const std::wstring& AText, int AKeptLength)
+{
+    // One line: the text up to its first line break, as the system's single-line edit takes it.
+    std::wstring text = AText.substr(0, AText.find_first_of(L"\r\n"));
+    return FitMaxLength(text, AKeptLength);
+}
+
+std::wstring TcxCustomTextEdit::FitMaxLength(const std::wstring& AText, int AKeptLength)
+{
+    const int limit = ActiveProperties().MaxLength();
+    if (limit <= 0)
+        return AText;
+    const int room = std::max(0, limit - AKeptLength);
+    return AText.substr(0, static_cast<size_t>(room));
+}
+
 void TcxCustomTextEdit::PasteFromClipboard()
 {
+    if (ActiveProperties().ReadOnly())
+        return;
     std::wstring pasted;
     if (!GetTextFromClipboard(Handle(), pasted))
         return;
     TCustomEdit* e = InnerTextEdit()->GetEditControl();
     const int start = e->SelStart(), length = e->SelLength();
     const std::wstring text = GetDisplayText();
+    pasted = PreparePastedText(pasted, static_cast<int>(text.size()) - length);
+    if (pasted.empty() && length == 0)
+        return;
     if (SetDisplayText(text.substr(0, static_cast<size_t>(start)) + pasted
                        + text.substr(static_cast<size_t>(start + length))))
         e->SetSelStart(start + static_cast<int>(pasted.size()));
@@ -764,6 +846,8 @@ void TcxCustomTextEdit::PasteFromClipboard()
 
 void TcxCustomTextEdit::ClearSelection()
 {
+    if (ActiveProperties().ReadOnly())
+        return;
     TCustomEdit* e = InnerTextEdit()->GetEditControl();
     const int start = e->SelStart(), length = e->SelLength();
     if (length == 0)
@@ -810,6 +894,9 @@ void TcxCustomTextEdit::PropertiesChanged(TcxCustomEditProperties* Sender)
     if (inner && !IsInitializing()) {
         TcxCustomTextEditProperties& p = ActiveProperties();
         TCustomEdit* e = inner->GetEditControl();
+        const bool saved = applyingProperties_;
+        applyingProperties_ = true;
+        Finally done{[this, saved] { applyingProperties_ = saved; }};
         e->SetAlignment(p.Alignment().Horz());
         e->SetAutoSelect(p.AutoSelect());
         e->SetCharCase(p.CharCase());
@@ -1444,10 +1531,10 @@ void TcxCustomTextEdit::LookupSelectItem()
         if (!can)
             return;
     }
-    LockChangeEvents(true);
-    Finally unlock{[this] { LockChangeEvents(false); }};
-    DisplayValueToEditValue(TcxEditValue(text));
-    SetModifiedAfterEnter(true);
+    WithChangeEventsLocked([&] {
+        DisplayValueToEditValue(TcxEditValue(text));
+        SetModifiedAfterEnter(true);
+    });
 }
 
 void TcxCustomTextEdit::SetItemIndex(int Value)
@@ -1563,14 +1650,12 @@ bool TcxCustomTextEdit::LookupKeyPress(wchar_t& Key)
     const int old = lookup.CurrentKey();
     auto show = [&](const std::wstring& typed, const std::wstring& tail) {
         const int savedKey = lookup.CurrentKey();
-        LockChangeEvents(true);
-        {
-            Finally unlock{[this] { LockChangeEvents(false); }};
+        WithChangeEventsLocked([&] {
             const bool saved = userChanging_;
             userChanging_ = true;
             Finally restore{[this, saved] { userChanging_ = saved; }};
             SetDisplayText(typed + tail);
-        }
+        });
         (void)savedKey;
         SetSelStart(static_cast<int>(typed.size()));
         SetSelLength(static_cast<int>(tail.size()));

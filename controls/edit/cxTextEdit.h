@@ -9,6 +9,12 @@
 #include <bitset>
 
 enum TcxEditEchoMode { eemNormal, eemPassword };
+
+// How text is handed to the clipboard (the system's SetClipboardData unless a test
+// stands in for it).
+using TcxSetClipboardData = HANDLE(WINAPI*)(UINT AFormat, HANDLE AData);
+// Puts the text on the clipboard; memory the clipboard does not take is freed.
+bool cxPutTextOnClipboard(HWND AOwner, const std::wstring& AText, TcxSetClipboardData ASetData = SetClipboardData);
 // How a text edit with lookup items may be typed in (the list styles are the combo box's).
 enum TcxEditEditingStyle { esEdit, esEditList, esFixedList, esNoEdit };
 
@@ -327,10 +333,13 @@ public:
     // accept it and, for a change of the user's, editing is granted. True when taken.
     bool SetDisplayText(const std::wstring& AText);
 
+    // Cut copies, paste and clear do nothing while ReadOnly.
     void CopyToClipboard() override;
     void CutToClipboard() override;
     void PasteFromClipboard() override;
     void ClearSelection() override;
+    // A change of the user's may be made now (the edit is in edit mode or editing is granted).
+    bool CanUserChangeText();
 
     // The keys of the inner window come here first; true when the key was used up.
     bool InnerKeyDown(WORD& Key, qv::TShiftState Shift);
@@ -371,6 +380,11 @@ protected:
     qv::TWinControl* CreateInnerEdit() override;
     bool CanEditValue() override;
     bool IsEditValueChangingKey(WORD AKey, qv::TShiftState AShift) override;
+    bool IsValueChangingChar(wchar_t AChar) override;
+    // What of a pasted text goes in, with AKeptLength characters staying around it.
+    virtual std::wstring PreparePastedText(const std::wstring& AText, int AKeptLength);
+    // As much of the text as MaxLength leaves room for.
+    std::wstring FitMaxLength(const std::wstring& AText, int AKeptLength);
     bool HasText() const override { return true; }
     void DisplayValueToEditValue(const TcxEditValue& ADisplayValue) override;
     void SetDisplayValue(const TcxEditValue& ADisplayValue) override { SetDisplayText(ADisplayValue.ToString()); }
@@ -404,6 +418,7 @@ private:
     bool beepOnEnter_ = true;
     bool placing_ = false;
     bool settingText_ = false;
+    bool applyingProperties_ = false;
     bool closeUpMark_ = false;
 };
 

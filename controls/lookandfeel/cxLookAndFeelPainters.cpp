@@ -1475,6 +1475,97 @@ void TcxWinXPLookAndFeelPainter::PaintButton(TcxCanvas& ACanvas, const RECT& R, 
 
 bool TcxWinXPLookAndFeelPainter::HotTracksButtons() const { return true; }
 
+namespace {
+
+// The width of a theme part, 0 when the class does not open or has no such part.
+int ThemePartWidth(TdxThemeClassKind AClass, int APart, int AState)
+{
+    HTHEME theme = OpenTheme(AClass);
+    SIZE size{};
+    if (!theme || dxGetThemePartSize(theme, nullptr, APart, AState, nullptr, dxtsTrue, size) != S_OK)
+        return 0;
+    return size.cx;
+}
+
+// A part drawn by its class's theme; false when the theme could not draw it.
+bool DrawThemePart(TcxCanvas& ACanvas, TdxThemeClassKind AClass, int APart, int AState, const RECT& R)
+{
+    HTHEME theme = OpenTheme(AClass);
+    return theme && dxDrawThemeBackground(theme, ACanvas.Handle(), APart, AState, R) == S_OK;
+}
+
+// The explorer bar's expand buttons: normal 1, hot 2, pressed 3.
+int GroupExpandThemeState(TcxButtonState AState)
+{
+    switch (AState) {
+    case cxbsHot: return 2;
+    case cxbsPressed: return 3;
+    default: return 1;
+    }
+}
+
+// The check box part's states: unchecked normal, hot, pressed, disabled (1-4), then
+// the same checked (5-8); the default state draws as normal.
+int CheckBoxThemeState(bool AChecked, TcxButtonState AState)
+{
+    int state = 1;
+    switch (AState) {
+    case cxbsHot: state = 2; break;
+    case cxbsPressed: state = 3; break;
+    case cxbsDisabled: state = 4; break;
+    default: break;
+    }
+    return AChecked ? state + 4 : state;
+}
+
+} // namespace
+
+void TcxWinXPLookAndFeelPainter::PaintExpandButton(TcxCanvas& ACanvas, const RECT& R, TColor AColor,
+                                                   bool AExpanded) const
+{
+    if (!DrawThemePart(ACanvas, totTreeView, dxtpTreeGlyph, AExpanded ? 2 : 1, R))
+        TcxStandardLookAndFeelPainter::PaintExpandButton(ACanvas, R, AColor, AExpanded);
+}
+
+int TcxWinXPLookAndFeelPainter::ExpandButtonSize() const
+{
+    const int width = ThemePartWidth(totTreeView, dxtpTreeGlyph, 1);
+    return width > 0 ? width : TcxStandardLookAndFeelPainter::ExpandButtonSize();
+}
+
+void TcxWinXPLookAndFeelPainter::PaintGroupExpandButton(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState,
+                                                        bool AExpanded) const
+{
+    // An expanded group shows the button that collapses it.
+    if (!DrawThemePart(ACanvas, totExplorerBar, AExpanded ? dxtpGroupCollapse : dxtpGroupExpand,
+                       GroupExpandThemeState(AState), R))
+        TcxStandardLookAndFeelPainter::PaintGroupExpandButton(ACanvas, R, AState, AExpanded);
+}
+
+int TcxWinXPLookAndFeelPainter::GroupExpandButtonSize() const
+{
+    const int width = ThemePartWidth(totExplorerBar, dxtpGroupExpand, 1);
+    return width > 0 ? width : TcxStandardLookAndFeelPainter::GroupExpandButtonSize();
+}
+
+bool TcxWinXPLookAndFeelPainter::IsPointInGroupExpandButton(const RECT& R, POINT P) const
+{
+    HTHEME theme = OpenTheme(totExplorerBar);
+    HRGN region = nullptr;
+    if (!theme || dxGetThemeBackgroundRegion(theme, nullptr, dxtpGroupExpand, 1, R, region) != S_OK || !region)
+        return TcxStandardLookAndFeelPainter::IsPointInGroupExpandButton(R, P);
+    // The part's shape: a round button is not hit at the corners of its rectangle.
+    const TGdiObject owned(region);
+    return PtInRegion(region, P.x, P.y) != FALSE;
+}
+
+void TcxWinXPLookAndFeelPainter::PaintCheckBox(TcxCanvas& ACanvas, const RECT& R, bool AChecked,
+                                               TcxButtonState AState) const
+{
+    if (!DrawThemePart(ACanvas, totButton, dxtpCheckBox, CheckBoxThemeState(AChecked, AState), R))
+        TcxStandardLookAndFeelPainter::PaintCheckBox(ACanvas, R, AChecked, AState);
+}
+
 void TcxWinXPLookAndFeelPainter::PaintThemedText(TcxCanvas& ACanvas, const RECT& R, const std::wstring& AText,
                                                  TcxTextFlags AFlags, int AThemeClass, int APart, int AState) const
 {

@@ -403,6 +403,15 @@ public:
                      bool ADrawBorder = true, qv::TColor AColor = qv::clDefault,
                      qv::TColor ATextColor = qv::clDefault) const override;
     bool HotTracksButtons() const override;
+    // The tree's glyph ("TreeView"), the explorer bar's group expand button
+    // ("ExplorerBar") and the push button class's check box.
+    void PaintExpandButton(TcxCanvas& ACanvas, const RECT& R, qv::TColor AColor, bool AExpanded) const override;
+    int ExpandButtonSize() const override;
+    void PaintGroupExpandButton(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState,
+                                bool AExpanded) const override;
+    int GroupExpandButtonSize() const override;
+    bool IsPointInGroupExpandButton(const RECT& R, POINT P) const override;
+    void PaintCheckBox(TcxCanvas& ACanvas, const RECT& R, bool AChecked, TcxButtonState AState) const override;
 
     // Text drawn by the theme of a class and part: the canvas's font and colour,
     // flags 0x2800 with the caller's alignment, ellipsis and line flags.
@@ -429,6 +438,11 @@ inline constexpr int dxtpFillColor = 3802;        // an edit's background
 inline constexpr int dxtpBorderColor = 3801;      // an edit's border
 inline constexpr int dxtpTextColor = 3803;
 inline constexpr int dxtpButtonFace = 204;        // asked for a button's face (a type code to the schema)
+inline constexpr int dxtpCheckBox = 3;            // the push button class's check box
+inline constexpr int dxtpTreeGlyph = 2;           // the tree's expand glyph: closed 1, opened 2
+inline constexpr int dxtpGroupExpand = 6;         // the explorer bar's expand button of a normal group
+inline constexpr int dxtpGroupCollapse = 7;       // and its collapse button
+inline constexpr int dxtsTrue = 1;                // a part's own size (GetThemePartSize)
 
 // ---------------------------------------------------------------------------
 // The unit's shared images

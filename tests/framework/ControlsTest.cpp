@@ -207,6 +207,19 @@ TEST_F(Controls, ExceptionInAHandlerReachesTheApplicationAndTheWindowGoesOn)
     EXPECT_TRUE(IsWindow(b->Handle()));
 }
 
+TEST_F(Controls, SilentAbortInAHandlerEndsItWithoutAMessage)
+{
+    int seen = 0;
+    Application->OnException = [&](TObject*, const std::exception_ptr&) { ++seen; };
+    auto b = new TButton(form);
+    b->SetParent(form);
+    b->OnClick = [](TObject*) { throw EAbort(); };
+    SendMessageW(b->Handle(), BM_CLICK, 0, 0);
+    Application->OnException = nullptr;
+    EXPECT_EQ(0, seen) << "nothing reaches the handler that shows messages";
+    EXPECT_TRUE(IsWindow(b->Handle()));
+}
+
 TEST_F(Controls, DestroyingAParentTakesItsChildrenAndTheirWindows)
 {
     auto panel = new TPanel(form);

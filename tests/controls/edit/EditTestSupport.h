@@ -12,6 +12,20 @@
 
 #include <gtest/gtest.h>
 
+// gtest prints values of an edit as what they hold.
+inline void PrintTo(const TcxEditValue& value, std::ostream* os)
+{
+    if (value.IsNull()) {
+        *os << "Null";
+        return;
+    }
+    const std::wstring text = value.ToString();
+    *os << (value.IsString() ? "text \"" : "value \"");
+    for (wchar_t c : text)
+        *os << (c < 128 ? static_cast<char>(c) : '?');
+    *os << '"';
+}
+
 namespace qvtest {
 
 // Holds the shift keys down (in the thread's keyboard state) for its life.
@@ -70,6 +84,37 @@ inline void TypeText(const std::wstring& text)
     EXPECT_SCREEN_FRESH();
 }
 
+// The clipboard's text, as a paste would take it.
+inline std::wstring ClipboardText()
+{
+    std::wstring text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+            if (auto p = static_cast<const wchar_t*>(GlobalLock(h))) {
+                text = p;
+                GlobalUnlock(h);
+            }
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+// Puts text on the clipboard as another program's copy would.
+inline void SetClipboardText(const std::wstring& text)
+{
+    if (!OpenClipboard(nullptr))
+        return;
+    EmptyClipboard();
+    if (HGLOBAL m = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t))) {
+        std::wmemcpy(static_cast<wchar_t*>(GlobalLock(m)), text.c_str(), text.size() + 1);
+        GlobalUnlock(m);
+        if (!SetClipboardData(CF_UNICODETEXT, m))
+            GlobalFree(m);
+    }
+    CloseClipboard();
+}
+
 struct EditFormTest : ::testing::Test {
     qv::TForm* form = nullptr;
     qv::TEdit* before = nullptr;
@@ -99,6 +144,7 @@ struct EditFormTest : ::testing::Test {
         form->Show();
         before->SetFocus();
         Pump();
+        EXPECT_SCREEN_FRESH();
     }
     void TearDown() override
     {
@@ -129,6 +175,7 @@ struct EditFormTest : ::testing::Test {
         edit->SetFocus();
         Pump();
         ASSERT_EQ(Inner(), GetFocus());
+        EXPECT_SCREEN_FRESH();
     }
 };
 

@@ -40,6 +40,7 @@ TEST_F(EditFormTest, EnterValidatesOnlyWithValidateOnEnter)
     EXPECT_TRUE(edit->EditValue().IsNull());
 
     edit->Properties().SetValidateOnEnter(true);
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(L"x", edit->Text()) << "a properties change keeps what was typed";
     TypeText(L"yz");
     seq.Clear();
@@ -52,15 +53,18 @@ TEST_F(EditFormTest, EnterValidatesOnlyWithValidateOnEnter)
     seq.Clear();
     edit->LockChangeEvents(true);
     edit->SetEditValue(TcxEditValue(L"other"));
+    EXPECT_SCREEN_FRESH();
     TypeText(L"w");
     EXPECT_TRUE(seq.MatchesFor(kEdit, {}, "while locked"));
     edit->LockChangeEvents(false);
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(seq.MatchesFor(kEdit, {{"edit", "OnChange"}, {"edit", "OnEditValueChanged"}}, "unlocked"));
 }
 
 TEST_F(EditFormTest, ValidationErrorKeepsTheFocusAndEscapeRestoresTheValueAtEnter)
 {
     edit->SetText(L"good");
+    EXPECT_SCREEN_FRESH();
     edit->Properties().OnValidate = [](TObject*, TcxEditValue&, std::wstring&, bool& error) { error = true; };
     int escapes = 0;
     edit->OnKeyPress = [&](TObject*, wchar_t& c) { escapes += c == 27; };
@@ -223,6 +227,7 @@ TEST_F(EditFormTest, ModalDialogTakesTheValueOnOkAndDoesNotValidateOnCancel)
     auto dEdit = new TcxTextEdit(dialog);
     dEdit->SetBounds(10, 10, 121, 21);
     dEdit->SetParent(dialog);
+    EXPECT_SCREEN_FRESH();
     int validations = 0;
     dEdit->Properties().OnValidate = [&](TObject*, TcxEditValue&, std::wstring&, bool&) { ++validations; };
     // The user's part runs inside the modal loop, from a message posted before it starts.
@@ -265,11 +270,13 @@ TEST_F(EditFormTest, CtrlEnterClicksTheDefaultButtonOnlyWithButtons)
 
     TcxEditButton& b0 = edit->Properties().Buttons().Add();
     edit->Properties().Buttons().Add();
+    EXPECT_SCREEN_FRESH();
     typed = 0;
     PressKey(VK_RETURN, ssCtrl);
     EXPECT_TRUE(clicks.empty()) << "no default button: nothing";
     EXPECT_EQ(0, typed) << "and no character";
     b0.SetDefault(true);
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_RETURN, ssCtrl);
     EXPECT_EQ(std::vector<int>{0}, clicks);
 }
@@ -297,12 +304,15 @@ TEST_F(EditFormTest, RecalculationInvalidatesOnlyWhatChanged)
     auto counted = new TCountingEdit(form);
     counted->SetBounds(150, 50, 121, 21);
     counted->SetParent(form);
+    EXPECT_SCREEN_FRESH();
     TcxEditButton& b = counted->Properties().Buttons().Add();
     b.SetKind(bkEllipsis);
     Pump();
     counted->invalidated.clear();
     counted->ShortRefreshContainer(false);
+    EXPECT_SCREEN_FRESH();
     counted->ShortRefreshContainer(false);
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(counted->invalidated.empty()) << "nothing changed, nothing invalidated";
 
     // The mouse over the text: the edit turns hot (its border changes). Then over the
@@ -310,6 +320,7 @@ TEST_F(EditFormTest, RecalculationInvalidatesOnlyWhatChanged)
     POINT text = counted->ClientToScreen(POINT{10, 10});
     SetCursorPos(text.x, text.y);
     counted->ShortRefreshContainer(true);
+    EXPECT_SCREEN_FRESH();
     ASSERT_FALSE(counted->invalidated.empty());
     EXPECT_TRUE(counted->ViewInfo().ContainerState.Contains(csHot));
     counted->invalidated.clear();
@@ -317,11 +328,13 @@ TEST_F(EditFormTest, RecalculationInvalidatesOnlyWhatChanged)
     POINT p = counted->ClientToScreen(POINT{(button.Bounds.left + button.Bounds.right) / 2, 10});
     SetCursorPos(p.x, p.y);
     counted->ShortRefreshContainer(true);
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(ebsSelected, counted->ViewInfo().ButtonsInfo.at(0).State);
     ASSERT_EQ(1u, counted->invalidated.size());
     EXPECT_EQ(button.Bounds, counted->invalidated[0]);
     counted->invalidated.clear();
     counted->ShortRefreshContainer(true);
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(counted->invalidated.empty());
     SetCursorPos(0, 0);
 }
@@ -332,6 +345,7 @@ TEST_F(EditFormTest, ButtonClicksOnReleaseOnlyWhileStillOverTheButton)
     edit->Properties().OnEditButtonClick = [&](TObject*, int index) { clicks.push_back(index); };
     edit->Properties().Buttons().Add().SetKind(bkEllipsis);
     Pump();
+    EXPECT_SCREEN_FRESH();
     const RECT b = edit->ViewInfo().ButtonsInfo.at(0).Bounds;
     const POINT inside{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
     auto press = [&](POINT at, POINT release) {
@@ -375,8 +389,10 @@ TEST_F(EditFormTest, RepositoryItemLendsItsPropertiesAndMustFitTheEdit)
     auto textItem = new TTextItem(nullptr);
     repository.Add(textItem);
     edit->SetRepositoryItem(textItem);
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(&textItem->Properties(), &edit->ActiveProperties());
     static_cast<TcxTextEditProperties&>(textItem->Properties()).SetReadOnly(true);
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(static_cast<TCustomEdit*>(edit->InnerControl())->ReadOnly()) << "the item's change reached the edit";
     delete textItem;
     EXPECT_EQ(nullptr, edit->RepositoryItem());
@@ -388,6 +404,7 @@ TEST_F(EditFormTest, DeferredErrorMessageRaisesItsText)
 {
     PostDeferredErrorMessage(edit->Handle(), L"稍后报告的错误");
     Pump();
+    EXPECT_SCREEN_FRESH();
     ASSERT_EQ(1u, errors.size());
     EXPECT_EQ(L"稍后报告的错误", errors[0]);
 }

@@ -38,6 +38,7 @@ struct LookupTest : EditFormTest {
         list->OnClick = [this](TObject*) { ++clicks; };
         list->SetFocus();
         Pump();
+        EXPECT_SCREEN_FRESH();
     }
     std::wstring Selected() { return list->SelText(); }
 };
@@ -79,6 +80,7 @@ TEST_F(LookupTest, EditListTakesFreeTextAndClearsTheItem)
     EXPECT_FALSE(list->FindSelection());
     // With the caret at the end the search runs: typing completes an item.
     list->SetText(L"");
+    EXPECT_SCREEN_FRESH();
     TypeText(L"h");
     EXPECT_EQ(L"Home", list->Text());
     EXPECT_EQ(L"ome", Selected());
@@ -111,15 +113,20 @@ TEST_F(LookupTest, FixedListTextThatIsNoPrefixClearsTheItem)
 {
     Make(esFixedList);
     list->SetItemIndex(2);
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(L"Home", list->Text());
     EXPECT_EQ(1, clicks);
     list->SetItemIndex(7);
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(2, list->ItemIndex()) << "out of range is ignored";
     list->SetText(L"zzz");
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(-1, list->ItemIndex());
     EXPECT_EQ(2, clicks);
     list->SetText(L"");
+    EXPECT_SCREEN_FRESH();
     list->List().LookupItems().Clear();
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_DOWN);
     EXPECT_EQ(-1, list->ItemIndex()) << "an empty list: arrows do nothing";
 }
@@ -128,7 +135,9 @@ TEST_F(LookupTest, ReadOnlyEditKeepsItsValueWhenStepping)
 {
     Make(esFixedList);
     list->SetItemIndex(0);
+    EXPECT_SCREEN_FRESH();
     list->List().SetReadOnly(true);
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_DOWN);
     EXPECT_EQ(L"Office", list->Text()) << "the select step needs a modifiable edit";
 }

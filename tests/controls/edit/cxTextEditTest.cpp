@@ -10,32 +10,8 @@ namespace {
 
 const std::set<std::string> kEdit{"edit"};
 
-std::wstring Clipboard()
-{
-    std::wstring text;
-    if (OpenClipboard(nullptr)) {
-        if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
-            if (auto p = static_cast<const wchar_t*>(GlobalLock(h))) {
-                text = p;
-                GlobalUnlock(h);
-            }
-        }
-        CloseClipboard();
-    }
-    return text;
-}
-
-void SetClipboard(const std::wstring& text)
-{
-    if (!OpenClipboard(nullptr))
-        return;
-    EmptyClipboard();
-    HGLOBAL m = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    std::wmemcpy(static_cast<wchar_t*>(GlobalLock(m)), text.c_str(), text.size() + 1);
-    GlobalUnlock(m);
-    SetClipboardData(CF_UNICODETEXT, m);
-    CloseClipboard();
-}
+std::wstring Clipboard() { return ClipboardText(); }
+void SetClipboard(const std::wstring& text) { SetClipboardText(text); }
 
 } // namespace
 
@@ -46,6 +22,7 @@ TEST_F(EditFormTest, InnerWindowIsABorderlessEditWithNarrowMarginsInTheContent)
     EXPECT_TRUE(GetWindowLongW(inner, GWL_STYLE) & ES_AUTOHSCROLL);
     EXPECT_FALSE(GetWindowLongW(inner, GWL_STYLE) & WS_TABSTOP);
     edit->SetWidth(160);
+    EXPECT_SCREEN_FRESH();
     const LRESULT margins = SendMessageW(inner, EM_GETMARGINS, 0, 0);
     EXPECT_EQ(0, LOWORD(margins)) << "left, after a resize";
     EXPECT_EQ(1, HIWORD(margins)) << "right";
@@ -59,6 +36,7 @@ TEST_F(EditFormTest, InnerWindowIsABorderlessEditWithNarrowMarginsInTheContent)
 TEST_F(EditFormTest, TextSetFromCodeShowsItAndBecomesTheValueWithoutAUserChange)
 {
     edit->SetText(L"办公室");
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(seq.MatchesFor(kEdit, {{"edit", "OnChange"}, {"edit", "OnEditValueChanged"}}, "Text set"));
     EXPECT_EQ(TcxEditValue(L"办公室"), edit->EditValue());
     EXPECT_FALSE(edit->UserModified());
@@ -72,10 +50,13 @@ TEST_F(EditFormTest, TextSetFromCodeShowsItAndBecomesTheValueWithoutAUserChange)
     EXPECT_EQ(3, SendMessageW(edit->Handle(), WM_GETTEXTLENGTH, 0, 0));
     seq.Clear();
     edit->SetText(L"办公室");
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(seq.MatchesFor(kEdit, {}, "the same text again"));
 
     edit->Properties().SetCharCase(ecUpperCase);
+    EXPECT_SCREEN_FRESH();
     edit->SetText(L"home");
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(L"HOME", edit->Text());
     EXPECT_EQ(TcxEditValue(L"HOME"), edit->EditValue());
 }
@@ -85,9 +66,13 @@ TEST_F(EditFormTest, PasswordEchoShowsStarsButTextIsTheRealText)
     auto plain = new TcxTextEdit(form);
     plain->SetBounds(150, 50, 121, 21);
     plain->SetParent(form);
+    EXPECT_SCREEN_FRESH();
     plain->SetText(L"*****");
+    EXPECT_SCREEN_FRESH();
     edit->Properties().SetEchoMode(eemPassword);
+    EXPECT_SCREEN_FRESH();
     edit->SetText(L"s3cr!");
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(L"s3cr!", edit->Text());
     EXPECT_EQ(L'*', SendMessageW(Inner(), EM_GETPASSWORDCHAR, 0, 0));
     RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -140,35 +125,49 @@ TEST_F(EditFormTest, EnterReachesTheWindowOnlyWithBeepOnEnter)
     EXPECT_EQ(1, clicks) << "the dialog's default button";
     // The character itself: kept with BeepOnEnter, dropped silently without.
     SendMessageW(Inner(), WM_CHAR, 13, 1);
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(1, enters);
     edit->SetBeepOnEnter(false);
+    EXPECT_SCREEN_FRESH();
     SendMessageW(Inner(), WM_CHAR, 13, 1);
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(1, enters);
 }
 
 TEST_F(EditFormTest, ClipboardRequestsFollowReadOnly)
 {
     edit->SetText(L"abcdef");
+    EXPECT_SCREEN_FRESH();
     FocusEdit();
     edit->SetSelStart(1);
+    EXPECT_SCREEN_FRESH();
     edit->SetSelLength(2);
+    EXPECT_SCREEN_FRESH();
     SendMessageW(Inner(), WM_CUT, 0, 0);
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(L"bc", Clipboard());
     EXPECT_EQ(L"adef", edit->Text());
     EXPECT_EQ(TcxEditValue(L"adef"), edit->EditValue()) << "the rest is the value at once";
     SetClipboard(L"XY");
     SendMessageW(Inner(), WM_PASTE, 0, 0);
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(L"aXYdef", edit->Text());
 
     edit->Properties().SetReadOnly(true);
+    EXPECT_SCREEN_FRESH();
     edit->SetSelStart(0);
+    EXPECT_SCREEN_FRESH();
     edit->SetSelLength(3);
+    EXPECT_SCREEN_FRESH();
     SendMessageW(Inner(), WM_CUT, 0, 0);
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(L"aXY", Clipboard()) << "a read-only cut copies";
     EXPECT_EQ(L"aXYdef", edit->Text());
     SetClipboard(L"Q");
     SendMessageW(Inner(), WM_PASTE, 0, 0);
+    EXPECT_SCREEN_FRESH();
     SendMessageW(Inner(), WM_CLEAR, 0, 0);
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(L"aXYdef", edit->Text());
 }
 
@@ -186,6 +185,7 @@ struct MemoTest : EditFormTest {
         memo->SetBounds(150, 10, 140, 89);
         memo->SetParent(form);
         memo->Lines().Assign(std::vector<std::wstring>{L"第一行", L"second", L"third"});
+        EXPECT_SCREEN_FRESH();
     }
     HWND InnerMemo() { return memo->InnerControl()->Handle(); }
 };
@@ -195,8 +195,10 @@ struct MemoTest : EditFormTest {
 TEST_F(MemoTest, ReadOnlyMemoSelectsAndCopiesButIgnoresChanges)
 {
     memo->Properties().SetReadOnly(true);
+    EXPECT_SCREEN_FRESH();
     memo->SetFocus();
     Pump();
+    EXPECT_SCREEN_FRESH();
     ASSERT_EQ(InnerMemo(), GetFocus());
     const std::wstring text = memo->Text();
     EXPECT_EQ(L"第一行\r\nsecond\r\nthird", text);
@@ -206,11 +208,13 @@ TEST_F(MemoTest, ReadOnlyMemoSelectsAndCopiesButIgnoresChanges)
     SetClipboard(L"pasted");
     PressKey('V', ssCtrl);
     SendMessageW(InnerMemo(), WM_PASTE, 0, 0);
+    EXPECT_SCREEN_FRESH();
     PressKey('A', ssCtrl);
     EXPECT_EQ(static_cast<int>(text.size()), memo->SelLength()) << "Ctrl+A selects all";
     PressKey('C', ssCtrl);
     EXPECT_EQ(text, Clipboard()) << "copying works";
     SendMessageW(InnerMemo(), WM_CUT, 0, 0);
+    EXPECT_SCREEN_FRESH();
     PressKey('X', ssCtrl);
     EXPECT_EQ(text, memo->Text()) << "typing, Delete, Enter, paste and cut changed nothing";
     EXPECT_FALSE(memo->UserModified());
@@ -220,6 +224,7 @@ TEST_F(MemoTest, TabMovesTheFocusUnlessWantTabsAndEnterBreaksTheLine)
 {
     memo->SetFocus();
     Pump();
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_END, ssCtrl);
     PressKey(VK_RETURN);
     TypeText(L"4");
@@ -228,8 +233,10 @@ TEST_F(MemoTest, TabMovesTheFocusUnlessWantTabsAndEnterBreaksTheLine)
     PressKey(VK_TAB);
     EXPECT_TRUE(before->Focused()) << "Tab moved on (round to the first control)";
     memo->Properties().SetWantTabs(true);
+    EXPECT_SCREEN_FRESH();
     memo->SetFocus();
     Pump();
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_END, ssCtrl);
     PressKey(VK_TAB);
     EXPECT_EQ(InnerMemo(), GetFocus());
@@ -241,6 +248,7 @@ TEST_F(MemoTest, ScrollBarsChangeRecreatesTheWindowsAndKeepsTheText)
     const HWND before = InnerMemo();
     const std::wstring text = memo->Text();
     memo->Properties().SetScrollBars(ssVertical);
+    EXPECT_SCREEN_FRESH();
     EXPECT_NE(before, InnerMemo()) << "made again";
     EXPECT_TRUE(GetWindowLongW(InnerMemo(), GWL_STYLE) & WS_VSCROLL);
     EXPECT_EQ(text, memo->Text());
@@ -250,6 +258,7 @@ TEST_F(MemoTest, ScrollBarsChangeRecreatesTheWindowsAndKeepsTheText)
     EXPECT_EQ(0u, GetClassLongW(memo->Handle(), GCL_STYLE) & CS_VREDRAW);
     EXPECT_NE(0u, GetClassLongW(memo->Handle(), GCL_STYLE) & CS_HREDRAW);
     memo->Properties().SetScrollBars(ssBoth);
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(0u, GetClassLongW(memo->Handle(), GCL_STYLE) & CS_HREDRAW);
     EXPECT_EQ(0u, GetClassLongW(InnerMemo(), GCL_STYLE) & (CS_HREDRAW | CS_VREDRAW));
     EXPECT_EQ(text, memo->Text());
@@ -258,16 +267,19 @@ TEST_F(MemoTest, ScrollBarsChangeRecreatesTheWindowsAndKeepsTheText)
 TEST_F(MemoTest, CtrlAInAnEmptyMemoIsNotConsumed)
 {
     memo->Lines().Clear();
+    EXPECT_SCREEN_FRESH();
     int ctrlA = 0;
     form->SetKeyPreview(false);
     memo->SetFocus();
     Pump();
+    EXPECT_SCREEN_FRESH();
     WORD key = 'A';
     memo->OnKeyDown = [&](TObject*, WORD& k, TShiftState s) { ctrlA += k == 'A' && (s & ssCtrl); };
     TShiftScope ctrl(ssCtrl);
     EXPECT_FALSE(static_cast<TcxCustomTextEdit*>(memo)->InnerKeyDown(key, ssCtrl));
     EXPECT_EQ('A', key) << "left for the window and the form";
     memo->Lines().Add(L"x");
+    EXPECT_SCREEN_FRESH();
     key = 'A';
     EXPECT_TRUE(static_cast<TcxCustomTextEdit*>(memo)->InnerKeyDown(key, ssCtrl));
     EXPECT_EQ(2, ctrlA);

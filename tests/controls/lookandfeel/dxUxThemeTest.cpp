@@ -99,6 +99,18 @@ HRESULT WINAPI FakeContentRect(HTHEME, HDC, int, int, const RECT* bounds, RECT* 
     return S_OK;
 }
 BOOL WINAPI FakePartiallyTransparent(HTHEME, int, int) { return FALSE; }
+HRESULT WINAPI FakePartSize(HTHEME, HDC, int part, int, const RECT*, int, SIZE* size)
+{
+    // The tree's glyph 9 wide, the explorer bar's expand parts 19.
+    *size = part == 2 ? SIZE{9, 9} : SIZE{19, 19};
+    return S_OK;
+}
+HRESULT WINAPI FakeBackgroundRegion(HTHEME, HDC, int, int, const RECT* r, HRGN* region)
+{
+    // A round part: the corners of its rectangle are outside.
+    *region = CreateEllipticRgn(r->left, r->top, r->right, r->bottom);
+    return S_OK;
+}
 
 TdxUxThemeLoader FakeLoader()
 {
@@ -123,6 +135,8 @@ TdxUxThemeLoader FakeLoader()
             {"GetThemeColor", AsProc(&FakeGetThemeColor)},
             {"GetThemeBackgroundContentRect", AsProc(&FakeContentRect)},
             {"IsThemeBackgroundPartiallyTransparent", AsProc(&FakePartiallyTransparent)},
+            {"GetThemePartSize", AsProc(&FakePartSize)},
+            {"GetThemeBackgroundRegion", AsProc(&FakeBackgroundRegion)},
         };
         const auto found = table.find(name);
         return found == table.end() ? nullptr : found->second;
@@ -261,4 +275,64 @@ TEST_F(StandInThemes, ThemedButtonIgnoresTheColoursAndFallsBackWhenItsClassDoesN
     EXPECT_EQ(2, XP()->ButtonBorderWidth(cxbsDefault)) << "the standard width of a normal button";
     g_fake.failing.clear();
     EXPECT_EQ(3, XP()->ButtonBorderWidth(cxbsDefault)) << "the next call tries again";
+}
+
+TEST_F(StandInThemes, ExpandButtonsAndCheckBoxesAreDrawnByTheirThemeParts)
+{
+    TPaintSurface s(20, 20);
+    // The tree's glyph part, closed or opened; its width from the theme.
+    XP()->PaintExpandButton(s.canvas, Rect(0, 0, 9, 9), clDefault, false);
+    XP()->PaintExpandButton(s.canvas, Rect(0, 0, 9, 9), clDefault, true);
+    EXPECT_EQ(9, XP()->ExpandButtonSize());
+    // The explorer bar's expand part (collapse while expanded), by button state.
+    XP()->PaintGroupExpandButton(s.canvas, Rect(0, 0, 19, 19), cxbsHot, false);
+    XP()->PaintGroupExpandButton(s.canvas, Rect(0, 0, 19, 19), cxbsPressed, true);
+    XP()->PaintGroupExpandButton(s.canvas, Rect(0, 0, 19, 19), cxbsNormal, true);
+    EXPECT_EQ(19, XP()->GroupExpandButtonSize());
+    // The push button class's check box part: unchecked 1-4, checked 5-8 by state.
+    XP()->PaintCheckBox(s.canvas, Rect(0, 0, 13, 13), false, cxbsNormal);
+    XP()->PaintCheckBox(s.canvas, Rect(0, 0, 13, 13), false, cxbsDisabled);
+    XP()->PaintCheckBox(s.canvas, Rect(0, 0, 13, 13), true, cxbsHot);
+    XP()->PaintCheckBox(s.canvas, Rect(0, 0, 13, 13), true, cxbsPressed);
+    XP()->PaintCheckBox(s.canvas, Rect(0, 0, 13, 13), true, cxbsDefault);
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{2, 1}, {2, 2}, {6, 2}, {7, 3}, {7, 1}, {3, 1}, {3, 4}, {3, 6},
+                                                 {3, 7}, {3, 5}}),
+              g_fake.backgrounds);
+    EXPECT_TRUE(std::count(g_fake.opened.begin(), g_fake.opened.end(), std::wstring(L"TreeView")));
+    EXPECT_TRUE(std::count(g_fake.opened.begin(), g_fake.opened.end(), std::wstring(L"ExplorerBar")));
+    EXPECT_EQ(19 * 19, s.Count(RGB(1, 2, 3))) << "what the theme drew";
+
+    // The group button's hit test follows the part's shape.
+    EXPECT_TRUE(XP()->IsPointInGroupExpandButton(Rect(0, 0, 19, 19), POINT{9, 9}));
+    EXPECT_FALSE(XP()->IsPointInGroupExpandButton(Rect(0, 0, 19, 19), POINT{0, 0})) << "a corner of a round part";
+    EXPECT_FALSE(XP()->IsPointInGroupExpandButton(Rect(0, 0, 19, 19), POINT{25, 9}));
+}
+
+TEST_F(StandInThemes, ExpandButtonsAndCheckBoxesFallBackWhenTheirClassDoesNotOpen)
+{
+    g_fake.failing = {L"TreeView", L"ExplorerBar", L"Button"};
+    const TcxStandardLookAndFeelPainter* standard = TcxStandardLookAndFeelPainter::Instance();
+    auto same = [&](auto paint) {
+        TPaintSurface themed(20, 20), plain(20, 20);
+        paint(XP(), themed.canvas);
+        paint(standard, plain.canvas);
+        return themed.SameAs(plain);
+    };
+    EXPECT_TRUE(same([](auto p, TcxCanvas& c) { p->PaintExpandButton(c, Rect(2, 2, 14, 14), clDefault, true); }));
+    EXPECT_TRUE(same([](auto p, TcxCanvas& c) { p->PaintGroupExpandButton(c, Rect(0, 0, 15, 15), cxbsHot, false); }));
+    EXPECT_TRUE(same([](auto p, TcxCanvas& c) { p->PaintCheckBox(c, Rect(2, 2, 15, 15), true, cxbsNormal); }));
+    EXPECT_EQ(standard->ExpandButtonSize(), XP()->ExpandButtonSize());
+    EXPECT_EQ(standard->GroupExpandButtonSize(), XP()->GroupExpandButtonSize());
+    EXPECT_TRUE(XP()->IsPointInGroupExpandButton(Rect(0, 0, 15, 15), POINT{0, 0})) << "the whole rectangle";
+    EXPECT_TRUE(g_fake.backgrounds.empty());
+}
+
+TEST(SystemThemes, TheTestSystemDrawsCheckBoxesThroughItsTheme)
+{
+    ASSERT_TRUE(AreVisualStylesAvailable({totButton}));
+    TPaintSurface themed(13, 13), standard(13, 13);
+    TcxWinXPLookAndFeelPainter::Instance()->PaintCheckBox(themed.canvas, Rect(0, 0, 13, 13), true, cxbsNormal);
+    TcxStandardLookAndFeelPainter::Instance()->PaintCheckBox(standard.canvas, Rect(0, 0, 13, 13), true, cxbsNormal);
+    EXPECT_FALSE(themed.SameAs(standard)) << "the theme's check box, not the standard one";
+    EXPECT_LT(themed.Count(RGB(255, 0, 255)), 13 * 13 / 2) << "something was drawn";
 }
