@@ -5,6 +5,7 @@
 #include "AppDriver.h"
 
 #include "app/ControlIds.h"
+#include "framework/Dpi.h"
 #include "support/ScreenCheck.h"
 #include "support/UserInput.h"
 
@@ -19,6 +20,9 @@ namespace {
 
 const wchar_t kDone[] = L"操作完成。";
 
+// A length of the 96-DPI layout at the display's density.
+int Px(int at96) { return qv::ScaleDpi(at96, qv::SystemDpi()); }
+
 RECT ScreenRectOf(HWND wnd)
 {
     RECT r{};
@@ -30,19 +34,19 @@ RECT ScreenRectOf(HWND wnd)
 RECT ListTextArea(HWND list)
 {
     RECT r = ScreenRectOf(list);
-    return RECT{r.left + 3, r.top + 3, r.right - 20, r.bottom - 3};
+    return RECT{r.left + Px(3), r.top + Px(3), r.right - Px(20), r.bottom - Px(3)};
 }
 
 POINT ListArrow(HWND list)
 {
     RECT r = ScreenRectOf(list);
-    return POINT{r.right - 8, (r.top + r.bottom) / 2};
+    return POINT{r.right - Px(8), (r.top + r.bottom) / 2};
 }
 
 POINT ListText(HWND list)
 {
     RECT r = ScreenRectOf(list);
-    return POINT{r.left + 40, (r.top + r.bottom) / 2};
+    return POINT{r.left + Px(40), (r.top + r.bottom) / 2};
 }
 
 // The list's popup: the program's visible top-level window that is neither the main
@@ -60,7 +64,7 @@ HWND OpenPopup(AppDriver& app)
 {
     if (WindowText(list) != name)
         return ::testing::AssertionFailure() << "the list holds another text";
-    return ShowsText(ListTextArea(list), name);
+    return ShowsText(ListTextArea(list), name, L"SimSun", Px(-12));
 }
 
 } // namespace
@@ -231,7 +235,7 @@ TEST(PersonMouse, OpenPickPressOutsideAndDrag)
 
     // A click on the second row takes it.
     const RECT rowsRect = ScreenRectOf(rows);
-    me.Click(POINT{rowsRect.left + 20, rowsRect.top + static_cast<int>(rowHeight) * 3 / 2});
+    me.Click(POINT{rowsRect.left + Px(20), rowsRect.top + static_cast<int>(rowHeight) * 3 / 2});
     ASSERT_TRUE(WaitUntil([&] { return OpenPopup(app) == nullptr; }, 5000));
     EXPECT_TRUE(me.ScreenFresh()) << "row picked";
     EXPECT_TRUE(ListShows(list, names[1]));
@@ -253,7 +257,7 @@ TEST(PersonMouse, OpenPickPressOutsideAndDrag)
     me.Click(ListArrow(list));
     ASSERT_TRUE(WaitUntil([&] { return OpenPopup(app) != nullptr; }, 5000));
     const RECT before = ScreenRectOf(main);
-    me.Drag(POINT{before.left + 120, before.top + 8}, POINT{before.left + 180, before.top + 48});
+    me.Drag(POINT{before.left + Px(120), before.top + Px(8)}, POINT{before.left + Px(180), before.top + Px(48)});
     EXPECT_TRUE(WaitUntil([&] { return ScreenRectOf(main).left != before.left; }, 5000)) << "the window moved";
     EXPECT_TRUE(WaitUntil([&] { return OpenPopup(app) == nullptr; }, 5000)) << "moving the window closes the list";
     EXPECT_TRUE(me.ScreenFresh());
@@ -296,7 +300,7 @@ TEST(PersonKeyboard, PastedNameEndsAtItsLineBreak)
     EXPECT_TRUE(me.ScreenFresh());
     EXPECT_EQ(L"家庭", WindowText(edit));
     RECT r = ScreenRectOf(edit);
-    EXPECT_TRUE(ShowsText(RECT{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2}, L"家庭"));
+    EXPECT_TRUE(ShowsText(RECT{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2}, L"家庭", L"SimSun", Px(-12)));
     ASSERT_TRUE(me.TabTo(dialog, ChildById(dialog, idOKBT)));
     me.Key(VK_SPACE);
     ASSERT_TRUE(app.WaitStatus(kDone));
