@@ -3,6 +3,7 @@
 #include "controls/lookandfeel/cxLookAndFeelPainters.h"
 #include "controls/lookandfeel/dxUxTheme.h"
 #include "framework/Forms.h"
+#include "framework/Handles.h"
 
 #include <algorithm>
 #include <array>
@@ -1045,16 +1046,179 @@ std::vector<TcxCustomPopupWindow*>& OpenPopupList()
     return list;
 }
 
-void Unlist(TcxCustomPopupWindow* APopup)
-{
-    auto& list = OpenPopupList();
-    list.erase(std::remove(list.begin(), list.end(), APopup), list.end());
-}
-
 bool IsListed(const TcxCustomPopupWindow* APopup)
 {
     const auto& list = OpenPopupList();
     return std::find(list.begin(), list.end(), APopup) != list.end();
+}
+
+// While popups are open, two hooks on the thread's messages watch what closes them
+// without a focus change: a press on any window outside the popups and their owner
+// (a status bar, a panel, the title bar), and the owner's window moving, hiding or
+// losing the activation. A popup that takes the focus is left to its activation
+// rule, except for the move.
+class TcxPopupInputWatch {
+public:
+    static void Start()
+    {
+        if (!messages_)
+            messages_ = TThreadHook(WH_GETMESSAGE, MessageHook);
+        if (!calls_)
+            calls_ = TThreadHook(WH_CALLWNDPROC, CallHook);
+    }
+    // The hooks go with the last open popup, but never from inside one of them.
+    static void StopWhenIdle()
+    {
+        if (depth_ == 0 && OpenPopupList().empty()) {
+            messages_.Reset();
+            calls_.Reset();
+        }
+    }
+    static bool Watching() { return static_cast<bool>(messages_); }
+
+private:
+    static bool IsPress(UINT AMsg)
+    {
+        switch (AMsg) {
+        case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: case WM_XBUTTONDOWN: case WM_XBUTTONDBLCLK:
+        case WM_NCLBUTTONDOWN: case WM_NCLBUTTONDBLCLK: case WM_NCRBUTTONDOWN: case WM_NCRBUTTONDBLCLK:
+        case WM_NCMBUTTONDOWN: case WM_NCMBUTTONDBLCLK: case WM_NCXBUTTONDOWN: case WM_NCXBUTTONDBLCLK:
+            return true;
+        default:
+            return false;
+        }
+    }
+    static HWND OwnerWindow(const TcxCustomPopupWindow* APopup)
+    {
+        auto owner = dynamic_cast<TWinControl*>(APopup->OwnerControl());
+        if (!owner && APopup->OwnerControl())
+            owner = APopup->OwnerControl()->Parent();
+        return owner && owner->HandleAllocated() ? owner->Handle() : nullptr;
+    }
+    static HWND OwnerFormWindow(const TcxCustomPopupWindow* APopup)
+    {
+        TCustomForm* form = APopup->OwnerControl() ? APopup->OwnerControl()->GetParentForm() : nullptr;
+        return form && form->HandleAllocated() ? form->Handle() : nullptr;
+    }
+    static bool IsPopupWindow(HWND AWnd)
+    {
+        for (TcxCustomPopupWindow* popup : OpenPopupList())
+            if (popup->HandleAllocated() && IsWindowOrChild(popup->Handle(), AWnd))
+                return true;
+        return false;
+    }
+    template <class F>
+    static void Guarded(F&& AAction)
+    {
+        ++depth_;
+        try {
+            AAction();
+        } catch (...) {
+            // Nothing may leave a hook: the error goes where every handler's goes.
+            if (Application)
+                Application->HandleException(std::current_exception());
+        }
+        --depth_;
+    }
+
+    // A press: a sizing zone over a popup's child is the popup's own; outside every
+    // popup and the owner, the newer popups that float close.
+    static void Pressed(MSG& AMsg)
+    {
+        const std::vector<TcxCustomPopupWindow*> open = OpenPopupList();
+        for (auto it = open.rbegin(); it != open.rend(); ++it) {
+            TcxCustomPopupWindow* popup = *it;
+            if (!popup->HandleAllocated() || AMsg.hwnd == popup->Handle() || !IsChild(popup->Handle(), AMsg.hwnd))
+                continue;
+            POINT p = AMsg.pt;
+            ::ScreenToClient(popup->Handle(), &p);
+            if (popup->TakesChildPress(AMsg.hwnd, p, AMsg.message)) {
+                AMsg.hwnd = popup->Handle();
+                AMsg.lParam = MAKELPARAM(p.x, p.y);
+            }
+            break;
+        }
+        for (auto it = open.rbegin(); it != open.rend(); ++it) {
+            TcxCustomPopupWindow* popup = *it;
+            if (!IsListed(popup))
+                continue;
+            if (popup->HandleAllocated() && IsWindowOrChild(popup->Handle(), AMsg.hwnd))
+                return;
+            if (popup->CaptureFocus())
+                return;
+            if (HWND owner = OwnerWindow(popup); owner && IsWindowOrChild(owner, AMsg.hwnd))
+                return;
+            popup->ClosePopup(false, pcrDeactivated);
+        }
+    }
+    // A message sent to AWnd that may move, hide or deactivate a popup's owner.
+    static void Sent(HWND AWnd, UINT AMsg, WPARAM wParam, LPARAM lParam)
+    {
+        if (IsPopupWindow(AWnd))
+            return;
+        const std::vector<TcxCustomPopupWindow*> open = OpenPopupList();
+        for (auto it = open.rbegin(); it != open.rend(); ++it) {
+            TcxCustomPopupWindow* popup = *it;
+            if (!IsListed(popup))
+                continue;
+            bool close = false;
+            if (AMsg == WM_ACTIVATE) {
+                close = LOWORD(wParam) == WA_INACTIVE && !popup->CaptureFocus() && AWnd == OwnerFormWindow(popup)
+                    && !IsPopupWindow(reinterpret_cast<HWND>(lParam));
+            } else if (HWND owner = OwnerWindow(popup); owner && (AWnd == owner || IsChild(AWnd, owner))) {
+                if (AMsg == WM_MOVING || AMsg == WM_ENTERSIZEMOVE)
+                    close = true;
+                else if (AMsg == WM_WINDOWPOSCHANGED)
+                    close = (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW)
+                        || popup->OwnerMoved();
+            }
+            if (close)
+                popup->ClosePopup(false, pcrDeactivated);
+        }
+    }
+
+    static LRESULT CALLBACK MessageHook(int ACode, WPARAM wParam, LPARAM lParam)
+    {
+        if (ACode == HC_ACTION && wParam == PM_REMOVE && !TcxCustomPopupWindow::PopupInTransition()) {
+            auto msg = reinterpret_cast<MSG*>(lParam);
+            if (msg && msg->hwnd && IsPress(msg->message))
+                Guarded([msg] { Pressed(*msg); });
+            StopWhenIdle();
+        }
+        return CallNextHookEx(nullptr, ACode, wParam, lParam);
+    }
+    static LRESULT CALLBACK CallHook(int ACode, WPARAM wParam, LPARAM lParam)
+    {
+        if (ACode == HC_ACTION && !TcxCustomPopupWindow::PopupInTransition()) {
+            auto call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+            switch (call ? call->message : 0) {
+            case WM_ACTIVATE:
+            case WM_MOVING:
+            case WM_ENTERSIZEMOVE:
+            case WM_WINDOWPOSCHANGED: {
+                const CWPSTRUCT c = *call;
+                Guarded([c] { Sent(c.hwnd, c.message, c.wParam, c.lParam); });
+                StopWhenIdle();
+                break;
+            }
+            default:
+                break;
+            }
+        }
+        return CallNextHookEx(nullptr, ACode, wParam, lParam);
+    }
+
+    static inline TThreadHook messages_;
+    static inline TThreadHook calls_;
+    static inline int depth_ = 0;
+};
+
+void Unlist(TcxCustomPopupWindow* APopup)
+{
+    auto& list = OpenPopupList();
+    list.erase(std::remove(list.begin(), list.end(), APopup), list.end());
+    TcxPopupInputWatch::StopWhenIdle();
 }
 
 // The popup being shown or hidden; the token expires with the popup.
@@ -1455,9 +1619,11 @@ void TcxCustomPopupWindow::Popup(TWinControl* AFocusedControl)
         AdjustSize();
     const POINT p = CalculatePosition();
     SetBounds(p.x, p.y, Width(), Height());
+    ownerPlace_ = OwnerPlace();
     {
         TcxTransitionMark mark(this, alive_);
         OpenPopupList().push_back(this);
+        TcxPopupInputWatch::Start();
         TWinControl* focus = AFocusedControl;
         if (captureFocus_) {
             if (!focus || !focus->TabStop() || !CanTakeFocus(focus, this))
@@ -1496,6 +1662,16 @@ void TcxCustomPopupWindow::Popup(TWinControl* AFocusedControl)
     if (*alive && captureFocus_ && modalLoop_)
         RunModalLoop(alive);
 }
+
+RECT TcxCustomPopupWindow::OwnerPlace() const
+{
+    if (!ownerControl_)
+        return RECT{};
+    const POINT p = ownerControl_->ClientToScreen(POINT{0, 0});
+    return Bounds(p.x, p.y, ownerControl_->Width(), ownerControl_->Height());
+}
+
+bool TcxCustomPopupWindow::OwnerMoved() const { return IsOpen() && !(OwnerPlace() == ownerPlace_); }
 
 void TcxCustomPopupWindow::RunModalLoop(const std::shared_ptr<bool>& AAlive)
 {

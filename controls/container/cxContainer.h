@@ -352,7 +352,8 @@ inline constexpr UINT CXM_CLOSEPOPUPWINDOW = WM_APP + 101;
 inline constexpr UINT CXM_SHOWPOPUPWINDOW = WM_APP + 102;
 
 // Why a popup closed: a plain call (or a modal result), the owner's close request,
-// another window taking the activation, or Escape.
+// another window taking the activation or a press outside (or the owner's window
+// moving or losing the activation), or Escape.
 enum TcxPopupCloseReason { pcrClosed, pcrOwner, pcrDeactivated, pcrCancel };
 
 using TcxPopupCloseEvent = std::function<void(qv::TObject* Sender, TcxPopupCloseReason AReason)>;
@@ -412,6 +413,11 @@ public:
 
     // Works the frame and client rectangle out from the style and the size.
     virtual void CalculateViewInfo();
+    // A press (AMsg) on AChild, one of the popup's windows, at AClient (the popup's
+    // client coordinates) that the popup takes itself, as on its own window.
+    virtual bool TakesChildPress(HWND /*AChild*/, POINT /*AClient*/, UINT /*AMsg*/) { return false; }
+    // The owner's place on the screen changed since the popup opened.
+    bool OwnerMoved() const;
 
     void WndProc(qv::TMessage& Message) override;
     // IcxContainerStyleOwner
@@ -453,8 +459,11 @@ private:
     void ReturnFocusToOwner();
     void ReleaseHeldCapture();
     void RecreatePopup();
+    // The owner control's rectangle on the screen.
+    RECT OwnerPlace() const;
 
     qv::TControl* ownerControl_;
+    RECT ownerPlace_{};
     std::unique_ptr<TcxContainerStyle> style_;
     std::unique_ptr<TcxContainerViewInfo> viewInfo_;
     bool captureFocus_ = true;

@@ -580,6 +580,9 @@ void TcxCustomDropDownEdit::PopupWindowShown()
         popup_->CalculateViewInfo();
         PositionPopupWindowChildren(popup_->ViewInfo().ClientRect);
     }
+    // The list has its final size now: its highlight is shown and scrolled into view.
+    if (ActiveProperties().UsesLookupData() && HasLookupData())
+        LookupData().ShowHighlight();
     DoPopup();
     if (!*alive)
         return;
@@ -753,9 +756,11 @@ void TcxCustomDropDownEdit::MouseDown(TMouseButton Button, TShiftState Shift, in
 {
     const auto alive = alive_;
     TcxCustomMaskEdit::MouseDown(Button, Shift, X, Y);
-    if (!*alive || Button != mbLeft || !Enabled())
+    if (!*alive)
         return;
     UpdatePopupControlsLookAndFeel();
+    if (Button != mbLeft || !Enabled())
+        return;
     TcxCustomDropDownEditProperties& p = ActiveProperties();
     const int button = ButtonAt(POINT{X, Y});
     if (button >= 0 && button == p.DropDownButtonIndex()) {
@@ -774,9 +779,17 @@ void TcxCustomDropDownEdit::MouseDown(TMouseButton Button, TShiftState Shift, in
     }
     if (button >= 0)
         return;
-    if (DroppedDown())
+    if (DroppedDown()) {
         CloseUp(false);
-    else if (p.TextAreaClickOpens() && !hotAndPopup_ && !popupRequested_ && TcxCustomMaskEdit::Focused())
+        return;
+    }
+    // A press in the text area focuses the edit (where it paints its text itself, the
+    // press reaches this window, which takes no focus of its own).
+    if (!IsDesigning() && CanFocus() && !TcxCustomMaskEdit::Focused())
+        SetFocus();
+    if (!*alive)
+        return;
+    if (p.TextAreaClickOpens() && !hotAndPopup_ && !popupRequested_ && TcxCustomMaskEdit::Focused())
         DropDown();
 }
 

@@ -1317,6 +1317,10 @@ TcxCustomEditListBox& TcxCustomTextEditLookupData::CreateList(TWinControl* APare
     textRowHeight_ = 0;
     if (list_->Parent() != AParent)
         list_->SetParent(AParent);
+    // The window is made now, so that its rows, extent and highlight are set on the
+    // first opening as on every later one.
+    if (AParent)
+        list_->HandleNeeded();
     ListPrepared(*list_);
     SyncItemCount();
     SetHighlight(currentKey_);

@@ -246,6 +246,9 @@ public:
     // Takes the list's highlight as the current item (the text is rewritten from it).
     void AcceptHighlight();
     void ResetHighlight();
+    // Shows the highlight in the list window and scrolls it into view (the window may
+    // not have existed, or had its size, when the highlight was set).
+    void ShowHighlight() { SetHighlight(listItemIndex_); }
     // Incremental search from the first item (or after the highlight with ANext):
     // on a match AText takes the item's letter case, ATail the rest of the item.
     bool FindPrefix(std::wstring& AText, std::wstring& ATail, bool ANext, bool AFromFollowText = false);
