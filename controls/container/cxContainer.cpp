@@ -1054,9 +1054,9 @@ bool IsListed(const TcxCustomPopupWindow* APopup)
 
 // While popups are open, two hooks on the thread's messages watch what closes them
 // without a focus change: a press on any window outside the popups and their owner
-// (a status bar, a panel, the title bar), and the owner's window moving, hiding or
-// losing the activation. A popup that takes the focus is left to its activation
-// rule, except for the move.
+// (a status bar, a panel, the title bar), and the owner's window moving or hiding
+// (the activation going elsewhere takes the focus, which closes them already). A
+// popup that takes the focus is left to its activation rule, except for the move.
 class TcxPopupInputWatch {
 public:
     static void Start()
@@ -1095,11 +1095,6 @@ private:
         if (!owner && APopup->OwnerControl())
             owner = APopup->OwnerControl()->Parent();
         return owner && owner->HandleAllocated() ? owner->Handle() : nullptr;
-    }
-    static HWND OwnerFormWindow(const TcxCustomPopupWindow* APopup)
-    {
-        TCustomForm* form = APopup->OwnerControl() ? APopup->OwnerControl()->GetParentForm() : nullptr;
-        return form && form->HandleAllocated() ? form->Handle() : nullptr;
     }
     static bool IsPopupWindow(HWND AWnd)
     {
@@ -1152,8 +1147,8 @@ private:
             popup->ClosePopup(false, pcrDeactivated);
         }
     }
-    // A message sent to AWnd that may move, hide or deactivate a popup's owner.
-    static void Sent(HWND AWnd, UINT AMsg, WPARAM wParam, LPARAM lParam)
+    // A message sent to AWnd that may move or hide a popup's owner.
+    static void Sent(HWND AWnd, UINT AMsg, LPARAM lParam)
     {
         if (IsPopupWindow(AWnd))
             return;
@@ -1163,10 +1158,7 @@ private:
             if (!IsListed(popup))
                 continue;
             bool close = false;
-            if (AMsg == WM_ACTIVATE) {
-                close = LOWORD(wParam) == WA_INACTIVE && !popup->CaptureFocus() && AWnd == OwnerFormWindow(popup)
-                    && !IsPopupWindow(reinterpret_cast<HWND>(lParam));
-            } else if (HWND owner = OwnerWindow(popup); owner && (AWnd == owner || IsChild(AWnd, owner))) {
+            if (HWND owner = OwnerWindow(popup); owner && (AWnd == owner || IsChild(AWnd, owner))) {
                 if (AMsg == WM_MOVING || AMsg == WM_ENTERSIZEMOVE)
                     close = true;
                 else if (AMsg == WM_WINDOWPOSCHANGED)
@@ -1193,12 +1185,11 @@ private:
         if (ACode == HC_ACTION && !TcxCustomPopupWindow::PopupInTransition()) {
             auto call = reinterpret_cast<const CWPSTRUCT*>(lParam);
             switch (call ? call->message : 0) {
-            case WM_ACTIVATE:
             case WM_MOVING:
             case WM_ENTERSIZEMOVE:
             case WM_WINDOWPOSCHANGED: {
                 const CWPSTRUCT c = *call;
-                Guarded([c] { Sent(c.hwnd, c.message, c.wParam, c.lParam); });
+                Guarded([c] { Sent(c.hwnd, c.message, c.lParam); });
                 StopWhenIdle();
                 break;
             }

@@ -353,7 +353,7 @@ inline constexpr UINT CXM_SHOWPOPUPWINDOW = WM_APP + 102;
 
 // Why a popup closed: a plain call (or a modal result), the owner's close request,
 // another window taking the activation or a press outside (or the owner's window
-// moving or losing the activation), or Escape.
+// moving), or Escape.
 enum TcxPopupCloseReason { pcrClosed, pcrOwner, pcrDeactivated, pcrCancel };
 
 using TcxPopupCloseEvent = std::function<void(qv::TObject* Sender, TcxPopupCloseReason AReason)>;
