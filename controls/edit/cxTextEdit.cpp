@@ -822,6 +822,8 @@ void TcxCustomTextEdit::PropertiesChanged(TcxCustomEditProperties* Sender)
         if (!IsPosting() && !UserModified())
             RefreshDisplay();
     }
+    if (lookupData_)
+        lookupData_->ItemsChanged();
     TcxCustomEdit::PropertiesChanged(Sender);
 }
 
@@ -1157,19 +1159,42 @@ void TcxCustomTextEditLookupData::SetHighlight(int AIndex)
     }
 }
 
+void TcxCustomTextEditLookupData::Normalize()
+{
+    currentKey_ = InRange(currentKey_);
+    listItemIndex_ = InRange(listItemIndex_);
+}
+
+void TcxCustomTextEditLookupData::ItemsChanged()
+{
+    const int highlight = listItemIndex_;
+    Normalize();
+    if (listItemIndex_ != highlight)
+        SetHighlight(listItemIndex_);
+}
+
 void TcxCustomTextEditLookupData::SetCurrentItem(int AKey)
 {
+    Normalize();
     if (AKey < -1 || AKey >= Count())
         return;
-    const bool changed = AKey != currentKey_;
+    const int old = currentKey_;
+    const bool changed = AKey != old;
     currentKey_ = AKey;
     SetHighlight(AKey);
+    bool taken = true;
     {
         selecting_ = true;
         Finally done{[this] { selecting_ = false; }};
         if (changed || (AKey >= 0 && owner_->GetDisplayText() != ItemText(AKey)))
             if (OnSelectItem)
-                OnSelectItem();
+                taken = OnSelectItem();
+    }
+    if (!taken) {
+        // The edit may not take the item: the text and the current item stay together.
+        currentKey_ = old;
+        SetHighlight(old);
+        return;
     }
     if (changed && OnCurrentKeyChanged)
         OnCurrentKeyChanged();
@@ -1177,6 +1202,7 @@ void TcxCustomTextEditLookupData::SetCurrentItem(int AKey)
 
 void TcxCustomTextEditLookupData::AcceptHighlight()
 {
+    Normalize();
     if (listItemIndex_ == -1)
         return;
     const int old = currentKey_;
@@ -1188,10 +1214,15 @@ void TcxCustomTextEditLookupData::AcceptHighlight()
     }
 }
 
-void TcxCustomTextEditLookupData::ResetHighlight() { SetHighlight(currentKey_); }
+void TcxCustomTextEditLookupData::ResetHighlight()
+{
+    Normalize();
+    SetHighlight(currentKey_);
+}
 
 bool TcxCustomTextEditLookupData::FindPrefix(std::wstring& AText, std::wstring& ATail, bool ANext, bool AFromFollowText)
 {
+    Normalize();
     const int count = Count();
     if (count == 0)
         return false;
@@ -1233,6 +1264,7 @@ void TcxCustomTextEditLookupData::FollowText()
 {
     if (selecting_)
         return;
+    Normalize();
     const std::wstring text = owner_->GetDisplayText();
     if (currentKey_ >= 0 && SameTextIgnoringCase(ItemText(currentKey_), text))
         return;
@@ -1251,6 +1283,7 @@ void TcxCustomTextEditLookupData::StepItem(TcxEditLookupDataGoDirection ADirecti
     const int n = Count();
     if (n == 0)
         return;
+    Normalize();
     const int i = listItemIndex_ != -1 ? listItemIndex_ : currentKey_;
     const int rows = DropDownRows();
     int target = i;
@@ -1323,6 +1356,7 @@ TcxCustomEditListBox& TcxCustomTextEditLookupData::CreateList(TWinControl* APare
         list_->HandleNeeded();
     ListPrepared(*list_);
     SyncItemCount();
+    Normalize();
     SetHighlight(currentKey_);
     FollowText();
     return *list_;
@@ -1417,32 +1451,33 @@ TcxCustomTextEditLookupData& TcxCustomTextEdit::LookupData()
 {
     if (!lookupData_) {
         lookupData_ = CreateLookupData();
-        lookupData_->OnSelectItem = [this] { LookupSelectItem(); };
+        lookupData_->OnSelectItem = [this] { return LookupSelectItem(); };
     }
     return *lookupData_;
 }
 
 bool TcxCustomTextEdit::CanNavigateItems() { return !IsDesigning(); }
 
-void TcxCustomTextEdit::LookupSelectItem()
+bool TcxCustomTextEdit::LookupSelectItem()
 {
     const std::wstring text = lookupData_->ItemText(lookupData_->CurrentKey());
     if (EditValue() == TcxEditValue(text) && GetDisplayText() == text)
-        return;
-    if (EditValue() != TcxEditValue(text)) {
+        return true;
+    if (EditValue() != TcxEditValue(text) && !programChoice_) {
         // Only an edit that may be modified takes another value from the list.
         if (ActiveProperties().ReadOnly())
-            return;
+            return false;
         bool can = true;
         if (OnEditing)
             OnEditing(this, can);
         if (!can)
-            return;
+            return false;
     }
     LockChangeEvents(true);
     Finally unlock{[this] { LockChangeEvents(false); }};
     DisplayValueToEditValue(TcxEditValue(text));
     SetModifiedAfterEnter(true);
+    return true;
 }
 
 void TcxCustomTextEdit::SetItemIndex(int Value)
@@ -1453,7 +1488,13 @@ void TcxCustomTextEdit::SetItemIndex(int Value)
     const int old = lookup.CurrentKey();
     ++clickLock_;
     {
-        Finally unlock{[this] { --clickLock_; }};
+        // The program may choose an item the user may not (a read-only edit shows it).
+        const bool saved = programChoice_;
+        programChoice_ = true;
+        Finally unlock{[this, saved] {
+            programChoice_ = saved;
+            --clickLock_;
+        }};
         lookup.SetCurrentItem(Value);
     }
     if (lookup.CurrentKey() != old) {
@@ -1512,6 +1553,8 @@ bool TcxCustomTextEdit::LookupKeyDown(WORD& Key, TShiftState Shift)
     case VK_RIGHT:
         findSelection_ = false;
         if (fixedList) {
+            // The search's selection goes with it, on the screen and in the search.
+            SetSelLength(0);
             if (OnInternalKey)
                 OnInternalKey(this, Key, Shift);
             Key = 0;
@@ -1527,6 +1570,8 @@ bool TcxCustomTextEdit::LookupKeyDown(WORD& Key, TShiftState Shift)
         return false;
     case VK_DELETE:
         findSelection_ = false;
+        if (fixedList)
+            SetSelLength(0);
         if (fixedList || style == esEditList) {
             if (OnInternalKey)
                 OnInternalKey(this, Key, Shift);
@@ -1578,8 +1623,14 @@ bool TcxCustomTextEdit::LookupKeyPress(wchar_t& Key)
                 if (!s.empty())
                     s.pop_back();
                 std::wstring tail;
-                if (!s.empty() && lookup.FindPrefix(s, tail, false))
+                if (s.empty()) {
+                    // Nothing typed is left: the search ends and the item stays, with
+                    // nothing selected, so that the next character begins a new search.
+                    findSelection_ = false;
+                    SetSelLength(0);
+                } else if (lookup.FindPrefix(s, tail, false)) {
                     show(s, tail);
+                }
             }
             Key = 0;
             LookupKeyChanged(old);
@@ -1597,6 +1648,8 @@ bool TcxCustomTextEdit::LookupKeyPress(wchar_t& Key)
             s.pop_back();
         std::wstring tail;
         if (s.empty()) {
+            // An empty search finds nothing: no item is current, and the value is emptied.
+            lookup.FindPrefix(s, tail, false);
             findSelection_ = false;
             SetDisplayText(L"");
         } else if (lookup.FindPrefix(s, tail, false)) {
@@ -1621,7 +1674,10 @@ bool TcxCustomTextEdit::LookupKeyPress(wchar_t& Key)
         s = findSelection_ ? text + Key : std::wstring(1, Key);
     std::wstring tail;
     bool found = lookup.FindPrefix(s, tail, false);
-    if (!found && fixedList && findSelection_ && s.size() > 1) {
+    // Without a selection, a fixed list whose search continued the whole item starts
+    // again from the character alone (with the tail selected, the character only
+    // continues what was typed).
+    if (!found && fixedList && findSelection_ && selLength == 0 && s.size() > 1) {
         s = std::wstring(1, Key);
         found = lookup.FindPrefix(s, tail, false);
     }
