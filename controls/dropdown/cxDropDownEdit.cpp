@@ -1990,12 +1990,14 @@ void TcxCustomComboBox::MouseMove(TShiftState Shift, int X, int Y)
 void TcxCustomComboBox::MouseWheel(TMessage& Message)
 {
     Message.Result = 0;
-    if (DroppedDown() && HasLookupData()) {
+    if (ActiveProperties().Items().Count() == 0 || !CanNavigateItems())
+        return;
+    if (DroppedDown()) {
         if (TcxCustomEditListBox* list = LookupData().List(); list && list->HandleAllocated())
             SendMessageW(list->Handle(), WM_MOUSEWHEEL, Message.WParam, Message.LParam);
         return;
     }
-    if (ActiveProperties().Items().Count() == 0 || !CanNavigateItems() || !CanModify())
+    if (!CanModify())
         return;
     TcxCustomTextEditLookupData& lookup = LookupData();
     const int old = lookup.CurrentKey();

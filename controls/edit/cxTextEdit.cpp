@@ -1090,9 +1090,14 @@ void TcxCustomEditListBox::WndProc(TMessage& Message)
     switch (Message.Msg) {
     case WM_MOUSEWHEEL: {
         UINT lines = 3;
-        SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+        if (!SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0))
+            lines = 3;
+        // "One screen at a time" (WHEEL_PAGESCROLL) pages by the rows shown; no more
+        // steps than there are rows are ever taken.
+        const int shown = std::max(1, ClientHeight() / std::max(1, ItemHeight(TopIndex())));
+        const int steps = lines == WHEEL_PAGESCROLL ? shown : static_cast<int>(std::min<UINT>(lines, std::max(0, Count())));
         const bool up = static_cast<short>(HIWORD(Message.WParam)) > 0;
-        for (UINT i = 0; i < lines; ++i)
+        for (int i = 0; i < steps; ++i)
             SendMessageW(Handle(), WM_VSCROLL, up ? SB_LINEUP : SB_LINEDOWN, 0);
         Message.Result = 0;
         return;

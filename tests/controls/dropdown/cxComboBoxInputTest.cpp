@@ -214,3 +214,53 @@ TEST_F(ComboInputTest, TheFirstOpeningHighlightsTheCurrentItemAndScrollsItIntoVi
     input::Key(VK_ESCAPE);
     ASSERT_TRUE(PumpUntil([&] { return !combo->DroppedDown(); }));
 }
+
+TEST_F(ComboInputTest, TheWheelOverTheOpenListScrollsByTheSystemsLinesOrAPage)
+{
+    UINT saved = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &saved, 0);
+    struct Restore {
+        UINT lines;
+        ~Restore() { SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, lines, nullptr, 0); }
+    } restore{saved};
+    combo->Items().Assign(Numbered(40));
+    combo->SetItemIndex(0);
+    combo->SetFocus();
+    Pump();
+    auto open = [&] {
+        input::Key(VK_F4);
+        ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+        input::MoveTo(input::Center(List(combo).Handle()));
+        Pump();
+    };
+    auto wheel = [&](int delta, int top) {
+        input::Wheel(delta);
+        EXPECT_TRUE(PumpUntil([&] { return List(combo).TopIndex() == top; }, 2000))
+            << "delta " << delta << ": top row " << List(combo).TopIndex() << ", expected " << top;
+        EXPECT_SCREEN_FRESH();
+    };
+    SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, 2, nullptr, 0);
+    open();
+    wheel(-WHEEL_DELTA, 2);
+    wheel(WHEEL_DELTA, 0);
+    input::Key(VK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([&] { return !combo->DroppedDown(); }));
+
+    // "One screen at a time": a page of the rows shown, each notch.
+    SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, WHEEL_PAGESCROLL, nullptr, 0);
+    open();
+    wheel(-WHEEL_DELTA, 8);
+    wheel(-WHEEL_DELTA, 16);
+    wheel(WHEEL_DELTA, 8);
+    EXPECT_EQ(0, combo->ItemIndex()) << "scrolling chooses nothing";
+    EXPECT_EQ(L"item00", combo->Text());
+    input::Key(VK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([&] { return !combo->DroppedDown(); }));
+
+    // The wheel on the closed list steps through the items, one per notch.
+    input::MoveTo(OnText());
+    input::Wheel(-WHEEL_DELTA);
+    EXPECT_TRUE(PumpUntil([&] { return combo->ItemIndex() == 1; }, 2000));
+    EXPECT_EQ(L"item01", combo->Text());
+    EXPECT_SCREEN_FRESH();
+}
