@@ -512,7 +512,7 @@ void TcxCustomDropDownEdit::SetupPopupWindow()
     popup.SetMinWidth(p.PopupMinWidth());
     popup.SetPopupAutoSize(p.PopupAutoSize() && !(p.PopupSizeable() && userSized_));
     popup.SetSizeable(p.PopupSizeable());
-    popup.SetSysPanelStyle(p.PopupSysPanelStyle());
+    popup.SetSysPanelStyle(p.PopupSysPanelShown());
     if (IsInplace() && p.PopupSizeable()) {
         popup.SetPopupWidth(EditData().Width);
         popup.SetPopupHeight(EditData().Height);
@@ -595,9 +595,11 @@ void TcxCustomDropDownEdit::PopupWindowClosed(TcxPopupCloseReason AReason)
 {
     const auto alive = alive_;
     popupRequested_ = false;
-    // A press on the drop-down button that took the activation from the popup must not open it again.
-    if (AReason != pcrDeactivated)
-        hotAndPopup_ = false;
+    // A press on the edit that took the activation from the popup must not open it
+    // again: that press was made before the popup closed. Later presses are free.
+    hotAndPopup_ = false;
+    deactivated_ = AReason == pcrDeactivated;
+    deactivatedAt_ = GetTickCount();
     ReleasePopupVisualArea(false);
     if (!*alive)
         return;
@@ -744,6 +746,13 @@ void TcxCustomDropDownEdit::KeyPress(wchar_t& Key)
     TcxCustomMaskEdit::KeyPress(Key);
 }
 
+bool TcxCustomDropDownEdit::TakePressThatClosed()
+{
+    const bool closed = deactivated_ && static_cast<LONG>(static_cast<DWORD>(GetMessageTime()) - deactivatedAt_) <= 0;
+    deactivated_ = false;
+    return closed;
+}
+
 int TcxCustomDropDownEdit::ButtonAt(POINT P)
 {
     for (const TcxEditButtonViewInfo& b : ViewInfo().ButtonsInfo)
@@ -763,12 +772,13 @@ void TcxCustomDropDownEdit::MouseDown(TMouseButton Button, TShiftState Shift, in
         return;
     TcxCustomDropDownEditProperties& p = ActiveProperties();
     const int button = ButtonAt(POINT{X, Y});
+    const bool pressClosed = TakePressThatClosed();
     if (button >= 0 && button == p.DropDownButtonIndex()) {
         if (!IsDesigning() && CanFocus() && !TcxCustomMaskEdit::Focused())
             SetFocus();
         if (!*alive)
             return;
-        if (DroppedDown() || hotAndPopup_) {
+        if (DroppedDown() || hotAndPopup_ || pressClosed) {
             // The press closes what was open (or was open until the press took the activation).
             hotAndPopup_ = false;
             CloseUp(false);
@@ -783,6 +793,8 @@ void TcxCustomDropDownEdit::MouseDown(TMouseButton Button, TShiftState Shift, in
         CloseUp(false);
         return;
     }
+    if (pressClosed)
+        return;
     // A press in the text area focuses the edit (where it paints its text itself, the
     // press reaches this window, which takes no focus of its own).
     if (!IsDesigning() && CanFocus() && !TcxCustomMaskEdit::Focused())
@@ -1068,7 +1080,7 @@ POINT TcxCustomEditPopupWindow::CalculatePosition()
     switch (AlignHorz()) {
     case pahLeft: right = p.x == owner.left; break;
     case pahRight: right = p.x + Width() != owner.right; break;
-    case pahCenter: right = work.right - owner.right >= owner.left - work.left; break;
+    case pahCenter: right = work.right - owner.right > owner.left - work.left; break;
     }
     sizeGripCorner_ = (above ? 0 : 2) + (right ? 1 : 0);
     // The shadow of a popup above the edit covers the edit's top edge.
@@ -1150,9 +1162,11 @@ void TcxCustomEditPopupWindow::Relayout()
         edit_->PositionPopupWindowChildren(ViewInfo().ClientRect);
     Realign();
     UpdateWindowRegion();
-    Invalidate();
-    if (HandleAllocated() && IsWindowVisible(Handle()))
-        Update();
+    // The controls inside are repainted too: one that does not repaint itself when it
+    // grows would keep its old edges.
+    if (HandleAllocated())
+        RedrawWindow(Handle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | (IsWindowVisible(Handle()) ? RDW_UPDATENOW : 0));
 }
 
 void TcxCustomEditPopupWindow::UpdateWindowRegion()
@@ -1224,6 +1238,15 @@ unsigned TcxCustomEditPopupWindow::SizingHitTest(POINT P)
     if (vi.SysPanelHeight == 0 && (vi.GripAtTop() ? P.y < b.top + offset : P.y >= b.bottom - offset))
         sides |= vert;
     return sides;
+}
+
+bool TcxCustomEditPopupWindow::TakesChildPress(HWND AChild, POINT AClient, UINT AMsg)
+{
+    if ((AMsg != WM_LBUTTONDOWN && AMsg != WM_LBUTTONDBLCLK) || !sizeable_ || !IsOpen() || !SizingHitTest(AClient))
+        return false;
+    // A control's own scroll bar in the zone keeps working.
+    const POINT screen = ClientToScreen(AClient);
+    return SendMessageW(AChild, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) == HTCLIENT;
 }
 
 RECT TcxCustomEditPopupWindow::EditScreenRect() const { return OwnerScreenBounds(); }
@@ -1302,8 +1325,12 @@ void TcxCustomEditPopupWindow::EndSizing(bool AApply)
     frameShown_ = false;
     if (HandleAllocated() && GetCapture() == Handle())
         ReleaseCapture();
-    if (!AApply)
+    if (!AApply) {
+        // Cut short: the window kept its size, so the user resized nothing.
+        if (edit_)
+            edit_->SetPopupSizeChanged(sizeChangedBefore_);
         return;
+    }
     RECT bounds{};
     GetWindowRect(Handle(), &bounds);
     if (!(bounds == trackRect_))
@@ -1338,6 +1365,7 @@ void TcxCustomEditPopupWindow::MouseDown(TMouseButton Button, TShiftState Shift,
     if (!sides)
         return;
     sizing_ = true;
+    sizeChangedBefore_ = edit_ && edit_->PopupSizeChanged();
     sizingSides_ = sides;
     SetCapture(Handle());
     GetWindowRect(Handle(), &trackRect_);
@@ -1393,7 +1421,9 @@ void TcxCustomEditPopupWindow::WndProc(TMessage& Message)
 {
     switch (Message.Msg) {
     case WM_SETCURSOR:
-        if (sizeable_ && LOWORD(Message.LParam) == HTCLIENT && reinterpret_cast<HWND>(Message.WParam) == Handle()) {
+        // Over the popup, or over a control of its where a press would size it.
+        if (sizeable_ && LOWORD(Message.LParam) == HTCLIENT
+            && (reinterpret_cast<HWND>(Message.WParam) == Handle() || IsChild(Handle(), reinterpret_cast<HWND>(Message.WParam)))) {
             POINT p{};
             GetCursorPos(&p);
             const unsigned sides = sizing_ ? sizingSides_ : SizingHitTest(ScreenToClient(p));
@@ -1746,6 +1776,15 @@ void TcxComboBoxListBox::CheckMeasuring()
     SetVariableHeights(assigned);
     if (recreate && HandleAllocated())
         RecreateWnd();
+    // Rows of one height were measured when the window was made: a font changed since
+    // gives them their new height.
+    if (!assigned && HandleAllocated()) {
+        const int height = std::max(1, RowHeight(0));
+        if (ItemHeight(0) != height) {
+            SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, height);
+            Invalidate();
+        }
+    }
 }
 
 void TcxComboBoxListBox::DoDrawItem(TcxCanvas& ACanvas, int AIndex, const RECT& ARect, TOwnerDrawState AState)
@@ -1887,6 +1926,7 @@ void TcxCustomComboBox::CreatePopupVisualArea()
     if (TcxCustomEditListBox* list = LookupData().List()) {
         // A row released on is taken and the list closes.
         list->OnItemAccepted = [this](int) { CloseUp(true); };
+        list->LookAndFeel().SetMaster(&PopupControlsLookAndFeel());
     }
 }
 

@@ -1000,10 +1000,11 @@ private:
 } // namespace
 
 TcxCustomEditListBox::TcxCustomEditListBox(TComponent* AOwner, TcxCustomTextEditLookupData* ALookupData)
-    : TCustomListBox(AOwner), lookupData_(ALookupData)
+    : TCustomListBox(AOwner), lookupData_(ALookupData), lookAndFeel_(std::make_unique<TcxLookAndFeel>(this))
 {
     SetTabStop(false);
     SetParentFont(false);
+    lookAndFeel_->OnChanged = [this](TcxLookAndFeel*, TcxLookAndFeelValues) { Invalidate(); };
 }
 
 void TcxCustomEditListBox::CreateParams(TCreateParams& Params)
@@ -1414,25 +1415,28 @@ SIZE TcxCustomTextEditLookupData::ListPreferredSize(int, int AWidthLimit)
 bool TcxCustomTextEditLookupData::AdjustListSize(SIZE& ASize)
 {
     const int n = Count();
-    const int current = list_ ? list_->Height() : 0;
-    const bool growing = ASize.cy >= current;
-    int height = 0, previous = 0, i = 0;
-    for (; i < n; ++i) {
-        const int next = height + (list_ ? list_->RowHeight(i) : RowHeight(i));
-        if (next > ASize.cy) {
-            previous = height;
-            height = next;
-            break;
-        }
-        previous = height = next;
-    }
-    // Growing snaps down to the last boundary at or below; shrinking up to the first at or above.
-    if (height > ASize.cy)
-        height = growing ? previous : height;
-    const bool rowsBelow = i < n;
-    if (rowsBelow)
-        ASize.cx = std::max<LONG>(ASize.cx, GetSystemMetrics(SM_CXVSCROLL));
-    ASize.cy = std::max(height, 0);
+    const bool growing = ASize.cy >= (list_ ? list_->Height() : 0);
+    const int vbar = GetSystemMetrics(SM_CXVSCROLL), hbar = GetSystemMetrics(SM_CYHSCROLL);
+    auto rowHeight = [this](int i) { return list_ ? list_->RowHeight(i) : RowHeight(i); };
+    // Rows below the requested height need the vertical bar; a width that leaves less
+    // than the widest item beside it needs the horizontal one, whose height then comes
+    // on top of the rows.
+    int all = 0;
+    for (int i = 0; i < n && all <= ASize.cy; ++i)
+        all += rowHeight(i);
+    const bool rowsBelowRequest = all > ASize.cy;
+    const int extent = list_ ? list_->HorizontalExtent() : 0;
+    const bool horizontal = extent > 0 && ASize.cx - (rowsBelowRequest ? vbar : 0) < extent;
+    // The row boundaries from the top; growing snaps down to the last one at or below
+    // the request, shrinking up to the first one at or above it.
+    int height = horizontal ? hbar : 0, rows = 0;
+    while (rows < n && height + rowHeight(rows) <= ASize.cy)
+        height += rowHeight(rows++);
+    if (height < ASize.cy && rows < n && !growing)
+        height += rowHeight(rows++);
+    const int minWidth = (rows < n ? vbar : 0) + (horizontal ? vbar : 0);
+    ASize.cx = std::max<LONG>(ASize.cx, minWidth);
+    ASize.cy = height;
     return true;
 }
 

@@ -200,6 +200,8 @@ public:
     void LockMouseMove() { mouseMoveLocked_ = true; }
     bool MouseMoveLocked() const { return mouseMoveLocked_; }
     int RowHeight(int AIndex);
+    // The look of the list (the edit hands it the look of its popup's controls).
+    TcxLookAndFeel& LookAndFeel() { return *lookAndFeel_; }
 
     // A row was released on: it is to be taken.
     std::function<void(int AIndex)> OnItemAccepted;
@@ -221,6 +223,7 @@ protected:
 private:
     bool mouseMoveLocked_ = false;
     std::unique_ptr<qv::TControlCanvas> drawCanvas_;
+    std::unique_ptr<TcxLookAndFeel> lookAndFeel_;
 };
 
 // Behind a text edit with items: the current item (the edit's item index), the list

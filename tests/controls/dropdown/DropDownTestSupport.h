@@ -161,6 +161,7 @@ struct ComboBoxTest : DropDownTest {
         return combo;
     }
     TcxCustomEditListBox& List(TcxComboBox* combo) { return *combo->LookupData().List(); }
+    using DropDownTest::Focus;
     void Focus(TcxComboBox* combo)
     {
         combo->SetFocus();
