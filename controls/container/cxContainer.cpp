@@ -222,7 +222,16 @@ void TcxContainerStyle::FollowControllerFont()
 
 void TcxContainerStyle::OwnerFontChanged(const TFont& AFont, bool AOwn)
 {
-    if (!font_ || font_->SameAs(AFont))
+    if (!font_)
+        return;
+    // The owner took its parent's font (it was told to follow the parent again): the
+    // style follows it too, and no font of its own is assigned any more.
+    if (!AOwn && assignedValues_.Contains(csvFont)) {
+        assignedValues_.Exclude(csvFont);
+        if (font_->SameAs(AFont))
+            Changed();
+    }
+    if (font_->SameAs(AFont))
         return;
     copyingFont_ = !AOwn;
     font_->Assign(AFont);
@@ -390,10 +399,11 @@ void TcxContainerStyle::Assign(const TPersistent* Source)
     hotTrack_ = source->hotTrack_;
     shadow_ = source->shadow_;
     transparentBorder_ = source->transparentBorder_;
-    // A dependent style keeps sharing its main style's font.
-    if (font_ && source->font_) {
+    // A dependent style keeps sharing its main style's font; a main style copies the
+    // font the source shows (a dependent source's is its main style's).
+    if (font_) {
         copyingFont_ = true;
-        font_->Assign(*source->font_);
+        font_->Assign(source->Font());
         copyingFont_ = false;
     }
     assignedValues_ = source->assignedValues_;
@@ -883,9 +893,14 @@ void TcxContainer::StyleChanged(TcxContainerStyle*)
 {
     if (IsDestroying() || !style_)
         return;
+    // A font assigned on the style is the control's own: the parent's font no longer
+    // replaces it.
+    const bool ownFont = style_->IsValueAssigned(csvFont);
+    if (ownFont && ParentFont())
+        SetParentFont(false);
     if (!Font().SameAs(style_->Font())) {
         syncingFont_ = true;
-        TControl::syncingFont_ = true;
+        TControl::syncingFont_ = !ownFont;
         Font().Assign(style_->Font());
         TControl::syncingFont_ = false;
         syncingFont_ = false;
@@ -1320,6 +1335,7 @@ void TcxCustomPopupWindow::StyleChanged(TcxContainerStyle*)
         return;
     CalculateViewInfo();
     Realign();
+    UpdateWindowRegion();
     Invalidate();
 }
 
@@ -1358,6 +1374,38 @@ void TcxCustomPopupWindow::CalculateViewInfo()
     vi.ClientRect = vi.BorderRect;
     vi.BorderColor = style.BorderStyle() == cbsUltraFlat ? clBtnShadow : style.BorderColor();
     vi.BackgroundColor = Enabled() ? style.Color() : clBtnFace;
+}
+
+void TcxCustomPopupWindow::UpdateWindowRegion()
+{
+    CalculateViewInfo();
+    const TcxContainerViewInfo& vi = ViewInfo();
+    const RECT outer = vi.GetOuterRect();
+    SetShadowCorners(vi.Shadow, Rect(outer.right - 3, outer.top, outer.right, outer.top + 3),
+                     Rect(outer.left, outer.bottom - 3, outer.left + 3, outer.bottom));
+}
+
+void TcxCustomPopupWindow::SetShadowCorners(bool ACut, const RECT& ATopRight, const RECT& ABottomLeft)
+{
+    if (!HandleAllocated())
+        return;
+    if (!ACut) {
+        if (regionSet_)
+            SetWindowRgn(Handle(), nullptr, TRUE);
+        regionSet_ = false;
+        return;
+    }
+    TGdiObject region(CreateRectRgn(0, 0, Width(), Height()));
+    for (const RECT& r : {ATopRight, ABottomLeft}) {
+        TGdiObject corner(CreateRectRgn(r.left, r.top, r.right, r.bottom));
+        CombineRgn(static_cast<HRGN>(region.Get()), static_cast<HRGN>(region.Get()), static_cast<HRGN>(corner.Get()),
+                   RGN_DIFF);
+    }
+    // The window owns the region once it has it.
+    if (SetWindowRgn(Handle(), static_cast<HRGN>(region.Get()), TRUE)) {
+        region.Release();
+        regionSet_ = true;
+    }
 }
 
 void TcxCustomPopupWindow::AdjustClientRect(RECT& R)
@@ -1610,6 +1658,8 @@ void TcxCustomPopupWindow::Popup(TWinControl* AFocusedControl)
         AdjustSize();
     const POINT p = CalculatePosition();
     SetBounds(p.x, p.y, Width(), Height());
+    HandleNeeded();
+    UpdateWindowRegion();
     ownerPlace_ = OwnerPlace();
     {
         TcxTransitionMark mark(this, alive_);
@@ -1772,6 +1822,13 @@ void TcxCustomPopupWindow::WndProc(TMessage& Message)
             return;
         }
         break;
+    case WM_SIZE: {
+        const auto alive = alive_;
+        TcxPopupWindow::WndProc(Message);
+        if (*alive)
+            UpdateWindowRegion();
+        return;
+    }
     case CXM_CLOSEPOPUPWINDOW:
         CloseRequested();
         return;

@@ -413,6 +413,9 @@ public:
 
     // Works the frame and client rectangle out from the style and the size.
     virtual void CalculateViewInfo();
+    // Cuts the two corners that a shadow leaves outside the frame off the window, so
+    // that they show what lies below rather than stale screen.
+    virtual void UpdateWindowRegion();
     // A press (AMsg) on AChild, one of the popup's windows, at AClient (the popup's
     // client coordinates) that the popup takes itself, as on its own window.
     virtual bool TakesChildPress(HWND /*AChild*/, POINT /*AClient*/, UINT /*AMsg*/) { return false; }
@@ -444,6 +447,8 @@ protected:
     void KeyDown(WORD& Key, qv::TShiftState Shift) override;
     void ShowWindowNow(bool AShow) override;
     void Notification(qv::TComponent* AComponent, qv::TOperation Operation) override;
+    // Cuts the two rectangles (window coordinates) off the window, or gives it all back.
+    void SetShadowCorners(bool ACut, const RECT& ATopRight, const RECT& ABottomLeft);
 
 private:
     qv::TCustomForm* OwnerParentForm() const;
@@ -471,6 +476,7 @@ private:
     bool modalLoop_ = true;
     qv::TWinControl* focusControl_ = nullptr;
     bool closingByOwner_ = false;
+    bool regionSet_ = false;
     // Cleared by the destructor: code that called out (hooks, handlers, the
     // message loop) learns whether the popup still exists.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

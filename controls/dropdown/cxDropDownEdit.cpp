@@ -1171,27 +1171,8 @@ void TcxCustomEditPopupWindow::Relayout()
 
 void TcxCustomEditPopupWindow::UpdateWindowRegion()
 {
-    if (!HandleAllocated())
-        return;
-    if (!shadow_) {
-        if (regionSet_)
-            SetWindowRgn(Handle(), nullptr, TRUE);
-        regionSet_ = false;
-        return;
-    }
     const int w = Width(), h = Height();
-    TGdiObject region(CreateRectRgn(0, 0, w, h));
-    TGdiObject corner(CreateRectRgn(w - 3, 0, w, 3));
-    CombineRgn(static_cast<HRGN>(region.Get()), static_cast<HRGN>(region.Get()), static_cast<HRGN>(corner.Get()),
-               RGN_DIFF);
-    corner.Reset(CreateRectRgn(0, h - 3, 3, h));
-    CombineRgn(static_cast<HRGN>(region.Get()), static_cast<HRGN>(region.Get()), static_cast<HRGN>(corner.Get()),
-               RGN_DIFF);
-    // The window owns the region once it has it.
-    if (SetWindowRgn(Handle(), static_cast<HRGN>(region.Get()), TRUE)) {
-        region.Release();
-        regionSet_ = true;
-    }
+    SetShadowCorners(shadow_, Rect(w - 3, 0, w, 3), Rect(0, h - 3, 3, h));
 }
 
 bool TcxCustomEditPopupWindow::CloseQuery()

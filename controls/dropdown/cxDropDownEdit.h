@@ -416,7 +416,7 @@ public:
     // Lays the popup out again: view info, visual area, region, repaint.
     void Relayout();
     // Cuts the shadow's corners off the window.
-    void UpdateWindowRegion();
+    void UpdateWindowRegion() override;
     // The sides a press at P (client coordinates) would move.
     unsigned SizingHitTest(POINT P);
     bool IsSizing() const { return sizing_; }
@@ -464,7 +464,6 @@ private:
     RECT trackRect_{};
     bool frameShown_ = false;
     bool pressingClose_ = false;
-    bool regionSet_ = false;
     // Cleared by the destructor (a hook may destroy the popup).
     std::shared_ptr<bool> living_ = std::make_shared<bool>(true);
 };

@@ -8,6 +8,7 @@
 #include "framework/FrameworkTestSupport.h"
 #include "framework/StdCtrls.h"
 #include "support/MessageSequence.h"
+#include "support/ScreenCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -598,4 +599,58 @@ TEST_F(ContainerTest, NativeStyleDrawsThroughTheSystemTheme)
     }
     box->Style().LookAndFeel().WriteNativeStyle(false);
     EXPECT_FALSE(box->ViewInfo().NativeStyle);
+}
+
+TEST_F(ContainerTest, AFontAssignedOnTheStyleWinsOverTheParentsFont)
+{
+    form->Font().SetName(L"SimSun");
+    form->Font().SetHeight(-12);
+    // Assigned before the container has a parent.
+    auto box2 = new TcxContainer(form);
+    box2->Style().Font().SetHeight(-20);
+    auto inner2 = new TEdit(form);
+    inner2->SetBorderStyle(TBorderStyle::bsNone);
+    inner2->SetText(L"Wg");
+    box2->SetInnerControl(inner2);
+    box2->SetBounds(150, 10, 121, 30);
+    box2->SetParent(form);
+    qvtest::Pump();
+    EXPECT_TRUE(box2->Style().IsValueAssigned(csvFont));
+    EXPECT_EQ(-20, box2->Style().Font().Height()) << "the parent's font does not overwrite it";
+    EXPECT_EQ(-20, box2->Font().Height()) << "the control shows the style's font";
+    EXPECT_EQ(-20, inner2->Font().Height());
+    EXPECT_SCREEN_FRESH();
+
+    // The parent's font changes: the assigned font stays, an unassigned one follows.
+    form->Font().SetHeight(-16);
+    qvtest::Pump();
+    EXPECT_EQ(-20, box2->Style().Font().Height());
+    EXPECT_EQ(-20, box2->Font().Height());
+    EXPECT_EQ(-20, inner2->Font().Height());
+    EXPECT_FALSE(box->Style().IsValueAssigned(csvFont));
+    EXPECT_EQ(-16, box->Style().Font().Height());
+    EXPECT_EQ(-16, inner->Font().Height());
+    EXPECT_SCREEN_FRESH();
+
+    // Dropping the assignment gives the control its parent's font back.
+    box2->Style().SetAssignedValues({});
+    box2->SetParentFont(true);
+    qvtest::Pump();
+    EXPECT_EQ(-16, box2->Font().Height());
+    EXPECT_EQ(-16, box2->Style().Font().Height());
+    EXPECT_SCREEN_FRESH();
+}
+
+TEST(ContainerStyle, AssignFromADependentStyleCopiesTheFontItShows)
+{
+    TRecordingOwner owner, other;
+    TcxContainerStyle main(&owner);
+    main.Font().SetHeight(-22);
+    main.Font().SetName(L"SimSun");
+    TcxContainerStyle hot(&owner, true, &main);
+    TcxContainerStyle copy(&other);
+    copy.Assign(&hot);
+    EXPECT_EQ(-22, copy.Font().Height());
+    EXPECT_EQ(L"SimSun", copy.Font().Name());
+    EXPECT_NE(&main.Font(), &copy.Font()) << "a main style owns its copy";
 }

@@ -7,6 +7,7 @@
 #include "framework/FrameworkTestSupport.h"
 #include "framework/StdCtrls.h"
 #include "support/MessageSequence.h"
+#include "support/ScreenCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -524,4 +525,73 @@ TEST_F(PopupTest, ScreenshotOfAPopupUnderAnEditor)
     EXPECT_TRUE(frame.AllIn(Rect(0, 0, frame.Width(), 1), ColorToRGB(clBtnShadow)));
     EXPECT_TRUE(SameColor(ColorToRGB(clWindow), frame.At(frame.Width() - 3, frame.Height() - 3)));
     popup->ClosePopup();
+}
+
+TEST_F(PopupTest, CentredPopupsAndTheHorizontalFlips)
+{
+    TcxPopupWindow popup(nullptr);
+    popup.SetAdjustable(false);
+    popup.SetBounds(0, 0, 100, 60);
+    struct Row {
+        const char* what;
+        TcxPopupDirection direction;
+        TcxPopupAlignHorz horz;
+        TcxPopupAlignVert vert;
+        RECT owner;
+        POINT expected;
+    };
+    const LONG l = work.left, t = work.top, r = work.right, b = work.bottom;
+    const Row rows[] = {
+        {"centred below", pdVertical, pahCenter, pavBottom, Rect(l + 300, t + 200, l + 340, t + 220), {l + 270, t + 220}},
+        {"centred below, kept inside on the left", pdVertical, pahCenter, pavBottom, Rect(l + 10, t + 200, l + 30, t + 220),
+         {l, t + 220}},
+        {"beside, centred vertically", pdHorizontal, pahRight, pavCenter, Rect(l + 300, t + 200, l + 340, t + 220),
+         {l + 340, t + 180}},
+        {"beside, centred, kept inside at the top", pdHorizontal, pahRight, pavCenter, Rect(l + 300, t + 5, l + 340, t + 25),
+         {l + 340, t}},
+        {"right of the owner", pdHorizontal, pahRight, pavTop, Rect(l + 300, t + 200, l + 340, t + 220), {l + 340, t + 200}},
+        {"no room on the right: to the left", pdHorizontal, pahRight, pavTop, Rect(r - 60, t + 200, r - 20, t + 220),
+         {r - 160, t + 200}},
+        {"left of the owner", pdHorizontal, pahLeft, pavBottom, Rect(l + 300, t + 200, l + 340, t + 220), {l + 200, t + 160}},
+        {"no room on the left: to the right", pdHorizontal, pahLeft, pavBottom, Rect(l + 20, t + 200, l + 60, t + 220),
+         {l + 60, t + 160}},
+        {"neither side has more room: stays, kept inside", pdHorizontal, pahRight, pavTop,
+         Rect(l + (r - l) / 2 - 20, t + 200, l + (r - l) / 2 + 20, t + 220), {l + (r - l) / 2 + 20, t + 200}},
+        {"centred above the bottom", pdVertical, pahCenter, pavBottom, Rect(l + 300, b - 30, l + 340, b - 10),
+         {l + 270, b - 90}},
+    };
+    for (const Row& row : rows) {
+        popup.SetDirection(row.direction);
+        popup.SetAlignHorz(row.horz);
+        popup.SetAlignVert(row.vert);
+        popup.SetOwnerBounds(row.owner);
+        const POINT p = popup.CalculatePosition();
+        EXPECT_EQ(row.expected, p) << row.what << ": " << p.x << "," << p.y;
+        EXPECT_EQ(row.horz, popup.AlignHorz()) << "the flip works on a copy";
+    }
+}
+
+TEST_F(PopupTest, AShadowedPopupCutsItsCornersOffAndShowsWhatLiesBelowThem)
+{
+    TcxCustomPopupWindow* popup = MakePopup();
+    popup->Style().SetShadow(true);
+    popup->SetCaptureFocus(false);
+    popup->Popup(inner);
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(popup->Handle()); }));
+    EXPECT_SCREEN_FRESH();
+    // The form below changes its colour: the cut corners show the new one.
+    form->SetColor(clRed);
+    qvtest::Pump();
+    EXPECT_SCREEN_FRESH();
+    const RECT w = WindowRect(popup->Handle());
+    auto corner = [&](int x, int y) {
+        return TScreenPixels(Rect(x, y, x + 1, y + 1)).At(0, 0);
+    };
+    EXPECT_TRUE(PumpUntil([&] {
+        return SameColor(RGB(255, 0, 0), corner(w.right - 2, w.top + 1)) && SameColor(RGB(255, 0, 0), corner(w.left + 1, w.bottom - 2));
+    }, 2000)) << "top right " << qvtest::Hex(corner(w.right - 2, w.top + 1)) << ", bottom left "
+              << qvtest::Hex(corner(w.left + 1, w.bottom - 2));
+    EXPECT_TRUE(SameColor(ColorToRGB(clBtnShadow), corner(w.right - 2, w.top + 4))) << "the shadow";
+    popup->ClosePopup();
+    EXPECT_SCREEN_FRESH();
 }
