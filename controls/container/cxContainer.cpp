@@ -896,8 +896,6 @@ void TcxContainer::StyleChanged(TcxContainerStyle*)
     // A font assigned on the style is the control's own: the parent's font no longer
     // replaces it.
     const bool ownFont = style_->IsValueAssigned(csvFont);
-    if (ownFont && ParentFont())
-        SetParentFont(false);
     if (!Font().SameAs(style_->Font())) {
         syncingFont_ = true;
         TControl::syncingFont_ = !ownFont;
@@ -1658,8 +1656,6 @@ void TcxCustomPopupWindow::Popup(TWinControl* AFocusedControl)
         AdjustSize();
     const POINT p = CalculatePosition();
     SetBounds(p.x, p.y, Width(), Height());
-    HandleNeeded();
-    UpdateWindowRegion();
     ownerPlace_ = OwnerPlace();
     {
         TcxTransitionMark mark(this, alive_);
