@@ -594,4 +594,18 @@ TEST_F(PopupTest, AShadowedPopupCutsItsCornersOffAndShowsWhatLiesBelowThem)
     EXPECT_TRUE(SameColor(ColorToRGB(clBtnShadow), corner(w.right - 2, w.top + 4))) << "the shadow";
     popup->ClosePopup();
     EXPECT_SCREEN_FRESH();
+
+    // The shadow switched on while the popup is open.
+    popup->Style().SetShadow(false);
+    popup->Popup(inner);
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(popup->Handle()); }));
+    popup->Style().SetShadow(true);
+    form->SetColor(clLime);
+    qvtest::Pump();
+    EXPECT_SCREEN_FRESH();
+    const RECT v = WindowRect(popup->Handle());
+    EXPECT_TRUE(PumpUntil([&] {
+        return SameColor(RGB(0, 255, 0), corner(v.right - 2, v.top + 1)) && SameColor(RGB(0, 255, 0), corner(v.left + 1, v.bottom - 2));
+    }, 2000)) << "top right " << qvtest::Hex(corner(v.right - 2, v.top + 1));
+    popup->ClosePopup();
 }
