@@ -79,11 +79,13 @@ struct ContainerTest : ::testing::Test {
         POINT c = inner->ScreenToClient(p);
         PostMessageW(inner->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(c.x, c.y));
         ASSERT_TRUE(PumpUntil([&] { return box->ViewInfo().ContainerState.Contains(csHot); }));
+        EXPECT_SCREEN_FRESH();
     }
     void Unhover()
     {
         SetCursorPos(0, 0);
         ASSERT_TRUE(PumpUntil([&] { return !box->ViewInfo().ContainerState.Contains(csHot); }));
+        EXPECT_SCREEN_FRESH();
     }
 
     // The colour of the frame ring drawn one pixel inside the bounds.
@@ -107,6 +109,7 @@ TEST_F(ContainerTest, DefaultStyleDrawsAShadowFrameThatHighlightsOnFocusAndHover
     EXPECT_EQ(vi.BorderRect, vi.ClientRect);
     EXPECT_EQ(vi.ClientRect, inner->BoundsRect()) << "the inner control fills the client rectangle";
 
+    EXPECT_SCREEN_FRESH();
     TScreenPixels idle = Shot();
     EXPECT_TRUE(FrameIs(idle, clBtnShadow));
     EXPECT_TRUE(idle.AllIn(Rect(0, 0, 121, 1), Rgb(clBtnFace))) << "the outer ring shows the parent";
@@ -116,14 +119,18 @@ TEST_F(ContainerTest, DefaultStyleDrawsAShadowFrameThatHighlightsOnFocusAndHover
     box->SetFocus();
     ASSERT_TRUE(PumpUntil([&] { return inner->Focused(); })) << "the focus goes on to the inner control";
     EXPECT_TRUE(box->Focused());
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(FrameIs(Shot(), clHighlight)) << "focused";
 
     after->SetFocus();
     qvtest::Pump();
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(FrameIs(Shot(), clBtnShadow)) << "after the focus left";
     Hover();
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(FrameIs(Shot(), clHighlight)) << "hovered";
     Unhover();
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(FrameIs(Shot(), clBtnShadow)) << "after the mouse left";
 }
 
@@ -134,6 +141,7 @@ TEST_F(ContainerTest, DisabledContainerFillsWithButtonFace)
     EXPECT_TRUE(box->ViewInfo().ContainerState == TcxContainerState{csDisabled});
     EXPECT_EQ(clBtnFace, box->ViewInfo().BackgroundColor);
     EXPECT_FALSE(inner->Enabled()) << "the inner control follows";
+    EXPECT_SCREEN_FRESH();
     TScreenPixels shot = Shot();
     EXPECT_TRUE(SameColor(Rgb(clBtnFace), shot.At(2, 2)));
     EXPECT_TRUE(FrameIs(shot, clBtnShadow));
@@ -181,6 +189,7 @@ TEST_F(ContainerTest, BorderStyleTableAndExtentsFollowHotStateAndShadow)
     EXPECT_EQ(Rect(1, 1, 117, 17), vi.BorderRect) << "3 more pixels right and below";
     before->SetFocus();
     qvtest::Pump();
+    EXPECT_SCREEN_FRESH();
     TScreenPixels shot = Shot();
     // Frame 0..117 x 0..17; shadow bands below (from left + 3) and right (from top + 3).
     EXPECT_TRUE(shot.AllIn(Rect(0, 0, 118, 1), Rgb(clRed)));
@@ -193,15 +202,18 @@ TEST_F(ContainerTest, BorderStyleTableAndExtentsFollowHotStateAndShadow)
 TEST_F(ContainerTest, NoBorderWithHotTrackShowsAFlatBorderOnlyWhileHotOrFocused)
 {
     box->Style().SetBorderStyle(cbsNone);
+    EXPECT_SCREEN_FRESH();
     TScreenPixels idle = Shot();
     EXPECT_TRUE(idle.AllIn(Rect(0, 0, 121, 2), Rgb(clBtnFace))) << "no border, the ring shows the parent";
     Hover();
+    EXPECT_SCREEN_FRESH();
     TScreenPixels hot = Shot();
     // The flat border: a sunken outer edge, shadow on the left and top.
     EXPECT_TRUE(SameColor(Rgb(clBtnShadow), hot.At(5, 0)));
     EXPECT_TRUE(SameColor(Rgb(clBtnHighlight), hot.At(5, 20)));
     EXPECT_TRUE(SameColor(Rgb(clBtnFace), hot.At(5, 1))) << "the inner face-coloured frame";
     Unhover();
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(Shot().AllIn(Rect(0, 0, 121, 2), Rgb(clBtnFace)));
 }
 
@@ -315,6 +327,7 @@ TEST_F(ContainerTest, HoverAndFocusCyclesLeakNoHandles)
     Unhover();
     box->SetFocus();
     before->SetFocus();
+    EXPECT_SCREEN_FRESH();
     Shot();
     const int objects = TGdiCounters::LiveObjects(), dcs = TGdiCounters::LiveDCs();
     for (int i = 0; i < 1000; ++i) {
@@ -559,6 +572,7 @@ TEST_F(ContainerTest, ScreenshotOfTheStates)
     TcxCanvas canvas(&sheet.Canvas());
     canvas.FillRect(Rect(0, 0, 125, 100), clWhite);
     auto take = [&](int row) {
+        EXPECT_SCREEN_FRESH();
         TScreenPixels s = Shot();
         for (int y = 0; y < s.Height(); ++y)
             for (int x = 0; x < s.Width(); ++x)
@@ -588,6 +602,7 @@ TEST_F(ContainerTest, NativeStyleDrawsThroughTheSystemTheme)
     EXPECT_EQ(totEdit, vi.ThemedObjectType);
     TColor ring = clNone;
     ASSERT_TRUE(cxGetThemeColor(totComboBox, 1, 1, 3801, ring));
+    EXPECT_SCREEN_FRESH();
     TScreenPixels shot = Shot();
     EXPECT_TRUE(SameColor(Rgb(ring), shot.At(0, 0))) << "the ring outside the theme's content is its border colour";
     EXPECT_TRUE(SameColor(Rgb(clWindow), shot.At(60, 3)));

@@ -146,6 +146,7 @@ struct DropDownTest : ::testing::Test {
     {
         PressKey(VK_F4);
         ASSERT_TRUE(PumpUntil([&] { return e->DroppedDown(); }));
+        EXPECT_SCREEN_FRESH();
     }
 };
 

@@ -105,6 +105,7 @@ TEST_F(DropDownTest, KeysOpenTheListAndEnterOrEscapeCloseItInEventOrder)
     edit->DropDown();
     EXPECT_FALSE(edit->DroppedDown()) << "the popup shows from the message loop";
     ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(edit->InnerControl()->Handle(), GetFocus()) << "the list leaves the focus in the edit";
     EXPECT_EQ(ebsPressed, edit->ViewInfo().ButtonsInfo.at(0).State);
     EXPECT_TRUE(edit->Focused());
@@ -129,6 +130,7 @@ TEST_F(DropDownTest, KeysOpenTheListAndEnterOrEscapeCloseItInEventOrder)
     seq.Clear();
     PressKey(VK_DOWN, ssAlt);
     ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_UP);
     PressKey(VK_ESCAPE);
     EXPECT_FALSE(edit->DroppedDown());
@@ -145,6 +147,7 @@ TEST_F(DropDownTest, KeysOpenTheListAndEnterOrEscapeCloseItInEventOrder)
     edit->SelectAll();
     qvtest::TypeText(L"a");
     EXPECT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(L"alpha", edit->Text());
     // Leaving the edit closes the list unaccepted.
     before->SetFocus();
@@ -161,6 +164,7 @@ TEST_F(DropDownTest, CtrlF4TogglesAltF4ClosesTheFormAndAQueuedOpeningDiesWithThe
     Focus(edit);
     PressKey(VK_F4, ssCtrl);
     ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_F4, ssCtrl | ssShift);
     EXPECT_FALSE(edit->DroppedDown());
 
@@ -201,9 +205,11 @@ TEST_F(DropDownTest, AltReleasedAfterAltArrowDropsTheQueuedCharacterOnly)
     PostMessageW(inner, WM_SYSKEYDOWN, VK_DOWN, 1 | alt);
     Pump();
     ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     releaseAltWithCharacter(L'\x02');
     EXPECT_EQ(L"", edit->Text());
     edit->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
 
     // Alt with keypad digits (a character typed by its code) types it.
     PostMessageW(inner, WM_SYSKEYDOWN, VK_MENU, 1 | alt);
@@ -223,15 +229,18 @@ TEST_F(DropDownTest, MouseOnTheButtonTogglesAndAPressInTheTextCloses)
     auto click = [&](HWND wnd, POINT p) {
         PostMouse(wnd, WM_LBUTTONDOWN, p);
         PostMouse(wnd, WM_LBUTTONUP, p);
+        EXPECT_SCREEN_FRESH();
     };
     click(edit->Handle(), onButton);
     ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     click(edit->Handle(), onButton);
     EXPECT_FALSE(edit->DroppedDown()) << "a press on the button of an open popup closes it";
     Pump();
     EXPECT_FALSE(edit->DroppedDown());
     click(edit->Handle(), onButton);
     ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     click(edit->InnerControl()->Handle(), POINT{5, 5});
     EXPECT_FALSE(edit->DroppedDown());
 }
@@ -341,6 +350,7 @@ TEST_F(DropDownTest, WidthFollowsTheEditOrTheSettingsAboveTheMinimums)
         Open(edit);
         auto s = SizeOf(edit->PopupWindow());
         edit->CloseUp(false);
+        EXPECT_SCREEN_FRESH();
         return s;
     };
     EXPECT_EQ((std::pair{152, 92}), openSize()) << "auto size: the area and a 1-pixel frame";
@@ -362,6 +372,7 @@ TEST_F(DropDownTest, WidthFollowsTheEditOrTheSettingsAboveTheMinimums)
     EXPECT_TRUE(edit->PopupWindow().AlphaBlend());
     EXPECT_EQ(200, edit->PopupWindow().AlphaBlendValue());
     edit->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
 }
 
 TEST_F(DropDownTest, SizingBelowMovesTheBottomEdgeAndTheSizeIsKept)
@@ -394,9 +405,11 @@ TEST_F(DropDownTest, SizingBelowMovesTheBottomEdgeAndTheSizeIsKept)
     PostMouse(wnd, WM_MOUSEMOVE, POINT{start.x + 40, start.y - 500});
     PostMouse(wnd, WM_MOUSEMOVE, POINT{start.x + 40, start.y + 30});
     PostMouse(wnd, WM_LBUTTONUP, POINT{start.x + 40, start.y + 30});
+    EXPECT_SCREEN_FRESH();
     const RECT after = WindowRect(wnd);
     EXPECT_EQ(Rect(before.left, before.top, before.right + 40, before.bottom + 30), after);
     edit->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(qv::Width(after), p.PopupWidth());
     EXPECT_EQ(qv::Height(after), p.PopupHeight());
     Open(edit);
@@ -406,9 +419,11 @@ TEST_F(DropDownTest, SizingBelowMovesTheBottomEdgeAndTheSizeIsKept)
     PostMouse(wnd, WM_LBUTTONDOWN, POINT{grip.left + 42, grip.top + 32});
     PostMouse(wnd, WM_MOUSEMOVE, POINT{-300, -300});
     PostMouse(wnd, WM_LBUTTONUP, POINT{-300, -300});
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(80, qv::Width(WindowRect(wnd)));
     EXPECT_EQ(60, qv::Height(WindowRect(wnd)));
     edit->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
 }
 
 TEST_F(DropDownTest, SizingAboveMovesTheTopEdgeAndTheCloseButtonAsks)
@@ -432,6 +447,7 @@ TEST_F(DropDownTest, SizingAboveMovesTheTopEdgeAndTheCloseButtonAsks)
     PostMouse(wnd, WM_LBUTTONDOWN, start);
     PostMouse(wnd, WM_MOUSEMOVE, POINT{start.x + 20, start.y - 25});
     PostMouse(wnd, WM_LBUTTONUP, POINT{start.x + 20, start.y - 25});
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(Rect(before.left, before.top - 25, before.right + 20, before.bottom), WindowRect(wnd));
     const int height = qv::Height(WindowRect(wnd));
 
@@ -448,11 +464,13 @@ TEST_F(DropDownTest, SizingAboveMovesTheTopEdgeAndTheCloseButtonAsks)
     PostMouse(wnd, WM_LBUTTONDOWN, onClose);
     EXPECT_EQ(3, popup.ViewInfo().CloseButtonState);
     PostMouse(wnd, WM_LBUTTONUP, onClose);
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(edit->DroppedDown());
     EXPECT_EQ(2, popup.ViewInfo().CloseButtonState) << "still open: the button is hot";
     allow = true;
     PostMouse(wnd, WM_LBUTTONDOWN, onClose);
     PostMouse(wnd, WM_LBUTTONUP, onClose);
+    EXPECT_SCREEN_FRESH();
     EXPECT_FALSE(edit->DroppedDown());
     EXPECT_EQ(2, asked);
     EXPECT_EQ(height, p.PopupHeight());
@@ -496,6 +514,7 @@ TEST_F(DropDownTest, DestroyingTheEditOrThePopupWhileOpenLeavesNothingBehind)
     Open(edit);
     EXPECT_NE(nullptr, edit->LookupData().List()) << "a new popup, a list again";
     edit->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
 }
 
 TEST_F(DropDownTest, ScreenshotOfAPopupEditOpenUnderAnEdit)
@@ -520,6 +539,7 @@ TEST_F(DropDownTest, ScreenshotOfAPopupEditOpenUnderAnEdit)
     Focus(edit);
     PressKey(VK_F4);
     ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     // What the screen shows, read until it has settled (a loaded machine paints late).
     std::vector<std::string> wrong;
     auto look = [&] {
@@ -557,6 +577,7 @@ TEST_F(DropDownTest, ScreenshotOfAPopupEditOpenUnderAnEdit)
         ADD_FAILURE() << what << " is not on the screen (see dropdown_popup_open.png)";
     EXPECT_TRUE(settled);
     edit->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
     EXPECT_FALSE(edit->DroppedDown());
 }
 
@@ -621,6 +642,7 @@ TEST_F(ComboBoxTest, TypingSearchesTheItemsInEachStyle)
     seq.Clear();
     qvtest::TypeText(L"o");
     EXPECT_TRUE(PumpUntil([&] { return combo->DroppedDown(); })) << "typing opens the list at once";
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(L"Office", combo->Text());
     EXPECT_EQ(L"ffice", combo->SelText());
     EXPECT_EQ(0, List(combo).ItemIndex()) << "the list highlights the item found";
@@ -655,6 +677,7 @@ TEST_F(ComboBoxTest, ListShowsUpToDropDownRowsAndGrowsByTheScrollBar)
     Focus(combo);
     combo->DropDown();
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     TcxCustomEditListBox& list = List(combo);
     const int row = list.ItemHeight(0);
     EXPECT_GT(row, 0);
@@ -663,31 +686,38 @@ TEST_F(ComboBoxTest, ListShowsUpToDropDownRowsAndGrowsByTheScrollBar)
     EXPECT_GT(narrow, 20) << "as wide as the widest item, not the edit";
     EXPECT_FALSE(GetWindowLongW(list.Handle(), GWL_STYLE) & WS_VSCROLL) << "three rows need no scroll bar";
     combo->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
 
     combo->Items().Assign(Numbered(20));
     combo->DropDown();
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(8 * row, list.Height());
     EXPECT_EQ(narrow + GetSystemMetrics(SM_CXVSCROLL), list.Width()) << "one scroll bar wider";
     EXPECT_EQ(20, list.Count());
     combo->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
 
     // A fixed row height, then a measuring event: the rows are measured anew.
     combo->Properties().SetItemHeight(19);
     combo->DropDown();
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(19, list.ItemHeight(5));
     EXPECT_EQ(8 * 19, list.Height());
     combo->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
     combo->Properties().OnMeasureItem = [](TcxCustomComboBox*, int index, TcxCanvas*, int& height) {
         if (index == 1)
             height = 30;
     };
     combo->DropDown();
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(30, list.ItemHeight(1));
     EXPECT_EQ(7 * 19 + 30, list.Height());
     combo->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
 
     // Owner drawing: the event draws the rows it is asked for, on the list's canvas.
     std::set<int> drawn;
@@ -701,6 +731,7 @@ TEST_F(ComboBoxTest, ListShowsUpToDropDownRowsAndGrowsByTheScrollBar)
     ASSERT_TRUE(PumpUntil([&] { return drawn.size() >= 8; })) << drawn.size() << " rows drawn";
     EXPECT_EQ(0, *drawn.begin());
     combo->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
 }
 
 TEST_F(ComboBoxTest, OpenListMovesOnlyTheHighlightUntilEnter)
@@ -712,6 +743,7 @@ TEST_F(ComboBoxTest, OpenListMovesOnlyTheHighlightUntilEnter)
     seq.Clear();
     PressKey(VK_DOWN, ssAlt);
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_DOWN);
     EXPECT_EQ(L"Office", combo->Text());
     EXPECT_EQ(0, combo->ItemIndex());
@@ -723,6 +755,7 @@ TEST_F(ComboBoxTest, OpenListMovesOnlyTheHighlightUntilEnter)
 
     PressKey(VK_F4);
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_DOWN);
     PressKey(VK_DOWN);
     seq.Clear();
@@ -745,10 +778,12 @@ TEST_F(ComboBoxTest, OpenListMovesOnlyTheHighlightUntilEnter)
     combo->Properties().SetRevertable(true);
     PostMouse(combo->Handle(), WM_LBUTTONDBLCLK, POINT{5, 5});
     PostMouse(combo->Handle(), WM_LBUTTONUP, POINT{5, 5});
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(0, combo->ItemIndex()) << seq.Dump();
     EXPECT_EQ(L"Office", combo->Text());
     if (combo->DroppedDown() || combo->PopupRequested()) {
         combo->CloseUp(false);
+        EXPECT_SCREEN_FRESH();
         Pump();
     }
 }
@@ -759,6 +794,7 @@ TEST_F(ComboBoxTest, MouseWheelAndAnEmptyList)
     Focus(combo);
     combo->DropDown();
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     TcxCustomEditListBox& list = List(combo);
     // Hot tracking: the move that follows opening under the pointer is not taken.
     const RECT third = list.ItemRect(2);
@@ -767,23 +803,27 @@ TEST_F(ComboBoxTest, MouseWheelAndAnEmptyList)
     EXPECT_EQ(-1, list.ItemIndex()) << "the first move is ignored";
     PostMouse(list.Handle(), WM_MOUSEMOVE, POINT{5, third.top + 3});
     EXPECT_EQ(2, list.ItemIndex());
+    EXPECT_SCREEN_FRESH();
     // The wheel over the open list scrolls it by the system's lines.
     UINT lines = 3;
     SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
     SendMessageW(combo->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
     EXPECT_EQ(static_cast<int>(lines), list.TopIndex());
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(-1, combo->ItemIndex()) << "scrolling chooses nothing";
     // A release on a row takes it and closes the list.
     const RECT row = list.ItemRect(list.TopIndex() + 1);
     PostMouse(list.Handle(), WM_LBUTTONDOWN, POINT{5, row.top + 2});
     EXPECT_EQ(combo->Handle(), GetFocus()) << "pressing in the list leaves the focus in the edit";
     PostMouse(list.Handle(), WM_LBUTTONUP, POINT{5, row.top + 2});
+    EXPECT_SCREEN_FRESH();
     EXPECT_FALSE(combo->DroppedDown());
     EXPECT_EQ(static_cast<int>(lines) + 1, combo->ItemIndex());
 
     // The wheel on the closed combo box steps like the arrows, without wrap.
     SendMessageW(combo->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
     EXPECT_EQ(static_cast<int>(lines), combo->ItemIndex());
+    EXPECT_SCREEN_FRESH();
 
     // No items: the button opens nothing, the keys move nothing.
     combo->SetText(L"");
@@ -791,6 +831,7 @@ TEST_F(ComboBoxTest, MouseWheelAndAnEmptyList)
     const RECT button = combo->ViewInfo().ButtonsInfo.at(0).Bounds;
     PostMouse(combo->Handle(), WM_LBUTTONDOWN, POINT{button.left + 2, button.top + 2});
     PostMouse(combo->Handle(), WM_LBUTTONUP, POINT{button.left + 2, button.top + 2});
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_DOWN);
     EXPECT_FALSE(combo->DroppedDown());
     EXPECT_FALSE(combo->PopupRequested());
@@ -803,6 +844,7 @@ TEST_F(ComboBoxTest, PressOnTheTextAndDragIntoTheListSelects)
     Focus(combo);
     PostMouse(combo->Handle(), WM_LBUTTONDOWN, POINT{5, 5});
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); })) << "a press on a fixed list's text opens it";
+    EXPECT_SCREEN_FRESH();
     ASSERT_EQ(combo->Handle(), GetCapture());
     TcxCustomEditListBox& list = List(combo);
     const RECT row = list.ItemRect(1);
@@ -812,6 +854,7 @@ TEST_F(ComboBoxTest, PressOnTheTextAndDragIntoTheListSelects)
     PostMouse(combo->Handle(), WM_MOUSEMOVE, p);
     EXPECT_EQ(list.Handle(), GetCapture()) << "the list takes the drag over";
     PostMouse(list.Handle(), WM_LBUTTONUP, POINT{5, row.top + 2});
+    EXPECT_SCREEN_FRESH();
     EXPECT_FALSE(combo->DroppedDown());
     EXPECT_EQ(L"office2", combo->Text());
 }
@@ -830,6 +873,7 @@ TEST_F(ComboBoxTest, MainWindowSequenceOnAFixedList)
     combo->Items().EndUpdate();
     combo->SetItemIndex(0);
     EXPECT_EQ(L"办公室", combo->Text());
+    EXPECT_SCREEN_FRESH();
     // The change events of a text set from code wait for its end; an item's text is
     // written before the item change is told.
     EXPECT_TRUE(seq.Matches({{"edit", "OnClick"},
@@ -841,9 +885,11 @@ TEST_F(ComboBoxTest, MainWindowSequenceOnAFixedList)
                             "cleared, refilled, first item"));
     combo->SetText(L"zzz");
     EXPECT_EQ(-1, combo->ItemIndex()) << "a text that is no item's prefix";
+    EXPECT_SCREEN_FRESH();
 
     // The fixed list paints its text itself: dark glyphs on the window colour, descenders whole.
     combo->SetItemIndex(2);
+    EXPECT_SCREEN_FRESH();
     const RECT text = combo->ViewInfo().TextRect;
     RECT glyphs{};
     int background = 0;
