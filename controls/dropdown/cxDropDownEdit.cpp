@@ -1,5 +1,6 @@
 #include "controls/dropdown/cxDropDownEdit.h"
 
+#include "controls/lookandfeel/dxUxTheme.h"
 #include "framework/Exceptions.h"
 
 #include <algorithm>
@@ -536,8 +537,9 @@ void TcxCustomDropDownEdit::SetupPopupWindow()
     if (!*alive || !popup_)
         return;
 
-    // A translucent form's popup is as translucent.
-    if (TCustomForm* form = GetParentForm()) {
+    // A translucent form's popup is as translucent (the system draws layered windows
+    // from Windows XP on).
+    if (TCustomForm* form = GetParentForm(); form && IsWinXPOrLater()) {
         popup.SetAlphaBlendValue(form->AlphaBlendValue());
         popup.SetAlphaBlend(form->AlphaBlend());
         popup.SetTransparentColorValue(form->TransparentColorValue());

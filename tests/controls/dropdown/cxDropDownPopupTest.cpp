@@ -395,3 +395,32 @@ TEST_F(PopupTest, ThePopupsControlsGetTheLookOfTheEditsButtons)
     EXPECT_EQ(lfFlat, list.LookAndFeel().Kind());
     EXPECT_SCREEN_FRESH();
 }
+
+TEST_F(PopupTest, ATranslucentFormsPopupIsTranslucentWhereTheSystemDrawsIt)
+{
+    TAreaEdit* edit = MakeEdit<TAreaEdit>(10, 50);
+    Focus(edit);
+    form->SetAlphaBlendValue(200);
+    form->SetAlphaBlend(true);
+    // A system before Windows XP draws no layered windows: nothing is copied.
+    TdxUxThemeLoader old = TdxUxThemeLoader::System();
+    old.GetVersion = [](DWORD& major, DWORD& minor) {
+        major = 5;
+        minor = 0;
+        return true;
+    };
+    InitializeUxTheme(old);
+    struct Restore {
+        ~Restore() { InitializeUxTheme(TdxUxThemeLoader::System()); }
+    } restore;
+    OpenList(edit);
+    EXPECT_FALSE(edit->PopupWindow().AlphaBlend());
+    edit->CloseUp(false);
+    InitializeUxTheme(TdxUxThemeLoader::System());
+    OpenList(edit);
+    EXPECT_TRUE(edit->PopupWindow().AlphaBlend());
+    EXPECT_EQ(200, edit->PopupWindow().AlphaBlendValue());
+    edit->CloseUp(false);
+    form->SetAlphaBlend(false);
+    Pump();
+}
