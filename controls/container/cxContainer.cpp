@@ -819,6 +819,8 @@ void TcxContainer::SetInnerControl(TWinControl* AControl)
         return;
     AControl->FreeNotification(this);
     AControl->SetParentFont(true);
+    AControl->SetCursor(Cursor());
+    AControl->SetDragMode(DragMode());
     AControl->SetParent(this);
     HookInnerControl(AControl);
     Recalculate();
@@ -962,6 +964,20 @@ void TcxContainer::EnabledChanged()
     if (viewInfo_)
         AdjustInnerControl();
     Invalidate();
+}
+
+void TcxContainer::CursorChanged()
+{
+    TcxControl::CursorChanged();
+    if (innerControl_)
+        innerControl_->SetCursor(Cursor());
+}
+
+void TcxContainer::DragModeChanged()
+{
+    TcxControl::DragModeChanged();
+    if (innerControl_)
+        innerControl_->SetDragMode(DragMode());
 }
 
 void TcxContainer::FocusChanged()

@@ -319,6 +319,9 @@ protected:
     void FontChanged() override;
     void ColorChanged() override;
     void EnabledChanged() override;
+    // The inner control takes the container's cursor and drag mode.
+    void CursorChanged() override;
+    void DragModeChanged() override;
     void FocusChanged() override;
     void KeyDown(WORD& Key, qv::TShiftState Shift) override;
     void MouseMove(qv::TShiftState Shift, int X, int Y) override;

@@ -1419,7 +1419,7 @@ void TcxCustomEditPopupWindow::WndProc(TMessage& Message)
             else if (vert)
                 cursor = IDC_SIZENS;
             if (cursor) {
-                SetCursor(LoadCursorW(nullptr, cursor));
+                ::SetCursor(LoadCursorW(nullptr, cursor));
                 Message.Result = TRUE;
                 return;
             }

@@ -669,3 +669,34 @@ TEST(ContainerStyle, AssignFromADependentStyleCopiesTheFontItShows)
     EXPECT_EQ(L"SimSun", copy.Font().Name());
     EXPECT_NE(&main.Font(), &copy.Font()) << "a main style owns its copy";
 }
+
+TEST_F(ContainerTest, TheInnerControlTakesTheContainersCursorAndDragMode)
+{
+    box->SetCursor(crHourGlass);
+    box->SetDragMode(TDragMode::dmAutomatic);
+    EXPECT_EQ(crHourGlass, inner->Cursor());
+    EXPECT_EQ(TDragMode::dmAutomatic, inner->DragMode());
+    // The pointer moved over the inner control shows it.
+    const POINT p = ScreenCenter();
+    auto moveOver = [&](int dx) {
+        SetCursorPos(p.x + dx, p.y);
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = MOUSEEVENTF_MOVE;
+        in.mi.dx = 1;
+        SendInput(1, &in, sizeof(INPUT));
+    };
+    moveOver(-20);
+    EXPECT_TRUE(PumpUntil([] { return GetCursor() == LoadCursorW(nullptr, IDC_WAIT); }, 2000));
+    // A control hosted later takes them too; a cursor of crDefault is the class's again.
+    auto other = new TEdit(form);
+    inner->SetVisible(false);
+    box->SetInnerControl(other);
+    EXPECT_EQ(crHourGlass, other->Cursor());
+    EXPECT_EQ(TDragMode::dmAutomatic, other->DragMode());
+    box->SetCursor(crDefault);
+    EXPECT_EQ(crDefault, other->Cursor());
+    moveOver(-10);
+    EXPECT_TRUE(PumpUntil([] { return GetCursor() == LoadCursorW(nullptr, IDC_IBEAM); }, 2000)) << "the edit's own";
+    EXPECT_SCREEN_FRESH();
+}
