@@ -16,6 +16,19 @@ using qvtest::WindowRect;
 
 namespace {
 
+// A combo box that can be put into the designing state.
+class TDesignedCombo : public TcxComboBox {
+public:
+    using TcxComboBox::TcxComboBox;
+    void SetDesigning(bool AOn)
+    {
+        if (AOn)
+            SetComponentState(csDesigning);
+        else
+            ClearComponentState(csDesigning);
+    }
+};
+
 struct ComboInputTest : ComboBoxTest {
     TButton* button = nullptr;
     TPanel* panel = nullptr;
@@ -262,5 +275,35 @@ TEST_F(ComboInputTest, TheWheelOverTheOpenListScrollsByTheSystemsLinesOrAPage)
     input::Wheel(-WHEEL_DELTA);
     EXPECT_TRUE(PumpUntil([&] { return combo->ItemIndex() == 1; }, 2000));
     EXPECT_EQ(L"item01", combo->Text());
+    EXPECT_SCREEN_FRESH();
+
+    // Where the edit allows no keyboard navigation (while designing), the wheel moves
+    // nothing, open or closed.
+    auto designed = MakeEdit<TDesignedCombo>(10, 100);
+    designed->Properties().SetDropDownListStyle(lsFixedList);
+    designed->Items().Assign(Numbered(40));
+    designed->SetItemIndex(0);
+    designed->SetFocus();
+    Pump();
+    input::Key(VK_F4);
+    ASSERT_TRUE(PumpUntil([&] { return designed->DroppedDown(); }));
+    // Over the edit the edit hands the wheel on to its open list, and here does not.
+    input::MoveTo(input::At(designed->Handle(), 20, designed->Height() / 2));
+    input::Wheel(-WHEEL_DELTA);
+    EXPECT_TRUE(PumpUntil([&] { return List(designed).TopIndex() == 8; }, 2000)) << "handed on";
+    input::Wheel(WHEEL_DELTA);
+    EXPECT_TRUE(PumpUntil([&] { return List(designed).TopIndex() == 0; }, 2000));
+    designed->SetDesigning(true);
+    input::Wheel(-WHEEL_DELTA);
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(0, List(designed).TopIndex());
+    designed->SetDesigning(false);
+    designed->CloseUp(false);
+    designed->SetDesigning(true);
+    input::MoveTo(input::At(designed->Handle(), 20, designed->Height() / 2));
+    input::Wheel(-WHEEL_DELTA);
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(0, designed->ItemIndex());
+    designed->SetDesigning(false);
     EXPECT_SCREEN_FRESH();
 }
