@@ -307,3 +307,31 @@ TEST_F(ComboInputTest, TheWheelOverTheOpenListScrollsByTheSystemsLinesOrAPage)
     designed->SetDesigning(false);
     EXPECT_SCREEN_FRESH();
 }
+
+TEST_F(ComboInputTest, AFocusTakingPopupClosesOnAPressOutsideAndWhenTheFormMoves)
+{
+    auto area = new TPanel(form);
+    area->SetBounds(0, 0, 120, 60);
+    area->SetParent(form);
+    area->SetVisible(false);
+    TcxPopupEdit* edit = MakeEdit<TcxPopupEdit>(10, 100);
+    edit->Properties().SetPopupControl(area);
+    edit->PopupWindow().SetModalLoop(false);
+    for (int step = 0; step < 3; ++step) {
+        edit->SetFocus();
+        Pump();
+        input::Key(VK_F4);
+        ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+        EXPECT_EQ(edit->PopupWindow().Handle(), GetActiveWindow());
+        EXPECT_SCREEN_FRESH();
+        if (step == 0)
+            input::Click(input::Center(status->Handle()));
+        else if (step == 1)
+            input::Click(OnTitleBar());
+        else
+            form->SetBounds(form->Left() - 20, form->Top() + 10, form->Width(), form->Height());
+        EXPECT_TRUE(PumpUntil([&] { return !edit->DroppedDown(); }, 2000)) << step;
+        EXPECT_EQ(form, area->Parent()) << step << ": the control went back";
+        EXPECT_SCREEN_FRESH();
+    }
+}
