@@ -654,6 +654,17 @@ TEST_F(ContainerTest, AFontAssignedOnTheStyleWinsOverTheParentsFont)
     EXPECT_EQ(-16, box2->Font().Height());
     EXPECT_EQ(-16, box2->Style().Font().Height());
     EXPECT_SCREEN_FRESH();
+
+    // So does telling the control to follow its parent again: the style's font is
+    // then no longer its own.
+    box2->Style().Font().SetHeight(-20);
+    EXPECT_FALSE(box2->ParentFont());
+    box2->SetParentFont(true);
+    qvtest::Pump();
+    EXPECT_EQ(-16, box2->Font().Height());
+    EXPECT_EQ(-16, box2->Style().Font().Height());
+    EXPECT_FALSE(box2->Style().IsValueAssigned(csvFont));
+    EXPECT_SCREEN_FRESH();
 }
 
 TEST(ContainerStyle, AssignFromADependentStyleCopiesTheFontItShows)
