@@ -169,6 +169,32 @@ void TControl::SetName(const std::wstring& name)
         SetText(name);
 }
 
+HCURSOR CursorHandleOf(TCursor cursor)
+{
+    switch (cursor) {
+    case crArrow: return LoadCursorW(nullptr, IDC_ARROW);
+    case crIBeam: return LoadCursorW(nullptr, IDC_IBEAM);
+    case crHourGlass: return LoadCursorW(nullptr, IDC_WAIT);
+    default: return nullptr;
+    }
+}
+
+void TControl::SetCursor(TCursor value)
+{
+    if (value == cursor_)
+        return;
+    cursor_ = value;
+    CursorChanged();
+}
+
+void TControl::SetDragMode(TDragMode value)
+{
+    if (value == dragMode_)
+        return;
+    dragMode_ = value;
+    DragModeChanged();
+}
+
 void TControl::SetParentFont(bool value)
 {
     if (value == parentFont_)
@@ -937,7 +963,14 @@ void TWinControl::WndProc(TMessage& m)
         return;
     case WM_SETCURSOR:
         if (HCURSOR c = detail::CursorOverride(); c && LOWORD(m.LParam) == HTCLIENT) {
-            SetCursor(c);
+            ::SetCursor(c);
+            m.Result = 1;
+            return;
+        }
+        // The control's own cursor over its own window (a child shows its own).
+        if (HCURSOR c = CursorHandleOf(Cursor());
+            c && LOWORD(m.LParam) == HTCLIENT && reinterpret_cast<HWND>(m.WParam) == handle_) {
+            ::SetCursor(c);
             m.Result = 1;
             return;
         }

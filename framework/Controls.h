@@ -41,6 +41,15 @@ enum TControlStyleFlag : unsigned {
     csSetCaption = 32,     // the control's name becomes its text when it is named
 };
 
+// The pointer shapes a control or the whole application may show; crDefault leaves
+// the choice to the window's class (or, for the screen, to each window).
+enum TCursor : int { crDefault = 0, crArrow = -2, crIBeam = -4, crHourGlass = -11 };
+// The system's cursor of a shape (nullptr for crDefault).
+HCURSOR CursorHandleOf(TCursor cursor);
+
+// Whether a press on the control starts dragging it by itself.
+enum class TDragMode { dmManual, dmAutomatic };
+
 class TControl : public TComponent {
     friend class TWinControl;
 
@@ -95,6 +104,12 @@ public:
     TAlign Align() const { return align_; }
     void SetAlign(TAlign value);
 
+    // The pointer shown over the control's window (crDefault: its class's).
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor value);
+    TDragMode DragMode() const { return dragMode_; }
+    void SetDragMode(TDragMode value);
+
     unsigned ControlStyle() const { return controlStyle_; }
     void SetControlStyle(unsigned value) { controlStyle_ = value; }
 
@@ -145,6 +160,8 @@ protected:
     virtual void EnabledChanged();
     virtual void TextChanged() {}
     virtual void VisibleChanged() {}
+    virtual void CursorChanged() {}
+    virtual void DragModeChanged() {}
     virtual void BoundsChanged() {}
 
     // Copies the parent's font without this counting as a font of the control's own.
@@ -168,6 +185,8 @@ private:
     TColor color_ = clBtnFace;
     bool parentColor_ = false;
     TAlign align_ = TAlign::alNone;
+    TCursor cursor_ = crDefault;
+    TDragMode dragMode_ = TDragMode::dmManual;
     unsigned controlStyle_ = csClickEvents | csDoubleClicks;
 };
 

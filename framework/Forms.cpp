@@ -799,17 +799,7 @@ RECT TScreen::WorkAreaRect() const
     return r;
 }
 
-HCURSOR TScreen::CursorHandle() const
-{
-    switch (cursor_) {
-    case crHourGlass:
-        return LoadCursorW(nullptr, IDC_WAIT);
-    case crArrow:
-        return LoadCursorW(nullptr, IDC_ARROW);
-    default:
-        return nullptr;
-    }
-}
+HCURSOR TScreen::CursorHandle() const { return CursorHandleOf(cursor_); }
 
 void TScreen::SetCursor(TCursor value)
 {

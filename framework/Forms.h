@@ -219,7 +219,6 @@ private:
     TControl* mouseControl_ = nullptr;
 };
 
-enum TCursor : int { crDefault = 0, crArrow = -2, crHourGlass = -11 };
 
 class TScreen : public TComponent {
 public:

@@ -114,6 +114,39 @@ inline HMODULE LoadSystemLibrary(const wchar_t* name)
 // manifest names) the first time. False when the library is missing.
 bool InitCommonControlClasses(DWORD classes);
 
+// A hook on the messages of the calling thread (SetWindowsHookExW), removed when
+// its owner is destroyed or reset.
+class TThreadHook {
+public:
+    TThreadHook() = default;
+    TThreadHook(int kind, HOOKPROC proc) : hook_(SetWindowsHookExW(kind, proc, nullptr, GetCurrentThreadId())) {}
+    ~TThreadHook() { Reset(); }
+    TThreadHook(const TThreadHook&) = delete;
+    TThreadHook& operator=(const TThreadHook&) = delete;
+    TThreadHook(TThreadHook&& other) noexcept : hook_(other.hook_) { other.hook_ = nullptr; }
+    TThreadHook& operator=(TThreadHook&& other) noexcept
+    {
+        if (this != &other) {
+            Reset();
+            hook_ = other.hook_;
+            other.hook_ = nullptr;
+        }
+        return *this;
+    }
+
+    HHOOK Get() const { return hook_; }
+    explicit operator bool() const { return hook_ != nullptr; }
+    void Reset()
+    {
+        if (hook_)
+            UnhookWindowsHookEx(hook_);
+        hook_ = nullptr;
+    }
+
+private:
+    HHOOK hook_ = nullptr;
+};
+
 // A started process: both handles owned, the ids kept.
 struct TProcess {
     TProcess() = default;

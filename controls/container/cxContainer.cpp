@@ -3,6 +3,7 @@
 #include "controls/lookandfeel/cxLookAndFeelPainters.h"
 #include "controls/lookandfeel/dxUxTheme.h"
 #include "framework/Forms.h"
+#include "framework/Handles.h"
 
 #include <algorithm>
 #include <array>
@@ -221,7 +222,16 @@ void TcxContainerStyle::FollowControllerFont()
 
 void TcxContainerStyle::OwnerFontChanged(const TFont& AFont, bool AOwn)
 {
-    if (!font_ || font_->SameAs(AFont))
+    if (!font_)
+        return;
+    // The owner took its parent's font (it was told to follow the parent again): the
+    // style follows it too, and no font of its own is assigned any more.
+    if (!AOwn && assignedValues_.Contains(csvFont)) {
+        assignedValues_.Exclude(csvFont);
+        if (font_->SameAs(AFont))
+            Changed();
+    }
+    if (font_->SameAs(AFont))
         return;
     copyingFont_ = !AOwn;
     font_->Assign(AFont);
@@ -389,10 +399,11 @@ void TcxContainerStyle::Assign(const TPersistent* Source)
     hotTrack_ = source->hotTrack_;
     shadow_ = source->shadow_;
     transparentBorder_ = source->transparentBorder_;
-    // A dependent style keeps sharing its main style's font.
-    if (font_ && source->font_) {
+    // A dependent style keeps sharing its main style's font; a main style copies the
+    // font the source shows (a dependent source's is its main style's).
+    if (font_) {
         copyingFont_ = true;
-        font_->Assign(*source->font_);
+        font_->Assign(source->Font());
         copyingFont_ = false;
     }
     assignedValues_ = source->assignedValues_;
@@ -808,6 +819,8 @@ void TcxContainer::SetInnerControl(TWinControl* AControl)
         return;
     AControl->FreeNotification(this);
     AControl->SetParentFont(true);
+    AControl->SetCursor(Cursor());
+    AControl->SetDragMode(DragMode());
     AControl->SetParent(this);
     HookInnerControl(AControl);
     Recalculate();
@@ -882,9 +895,12 @@ void TcxContainer::StyleChanged(TcxContainerStyle*)
 {
     if (IsDestroying() || !style_)
         return;
+    // A font assigned on the style is the control's own: the parent's font no longer
+    // replaces it.
+    const bool ownFont = style_->IsValueAssigned(csvFont);
     if (!Font().SameAs(style_->Font())) {
         syncingFont_ = true;
-        TControl::syncingFont_ = true;
+        TControl::syncingFont_ = !ownFont;
         Font().Assign(style_->Font());
         TControl::syncingFont_ = false;
         syncingFont_ = false;
@@ -948,6 +964,20 @@ void TcxContainer::EnabledChanged()
     if (viewInfo_)
         AdjustInnerControl();
     Invalidate();
+}
+
+void TcxContainer::CursorChanged()
+{
+    TcxControl::CursorChanged();
+    if (innerControl_)
+        innerControl_->SetCursor(Cursor());
+}
+
+void TcxContainer::DragModeChanged()
+{
+    TcxControl::DragModeChanged();
+    if (innerControl_)
+        innerControl_->SetDragMode(DragMode());
 }
 
 void TcxContainer::FocusChanged()
@@ -1045,16 +1075,170 @@ std::vector<TcxCustomPopupWindow*>& OpenPopupList()
     return list;
 }
 
-void Unlist(TcxCustomPopupWindow* APopup)
-{
-    auto& list = OpenPopupList();
-    list.erase(std::remove(list.begin(), list.end(), APopup), list.end());
-}
-
 bool IsListed(const TcxCustomPopupWindow* APopup)
 {
     const auto& list = OpenPopupList();
     return std::find(list.begin(), list.end(), APopup) != list.end();
+}
+
+// While popups are open, two hooks on the thread's messages watch what closes them
+// without a focus change: a press on any window outside the popups and their owner
+// (a status bar, a panel, the title bar), and the owner's window moving or hiding
+// (the activation going elsewhere takes the focus, which closes them already). A
+// popup that takes the focus is left to its activation rule, except for the move.
+class TcxPopupInputWatch {
+public:
+    static void Start()
+    {
+        if (!messages_)
+            messages_ = TThreadHook(WH_GETMESSAGE, MessageHook);
+        if (!calls_)
+            calls_ = TThreadHook(WH_CALLWNDPROC, CallHook);
+    }
+    // The hooks go with the last open popup, but never from inside one of them.
+    static void StopWhenIdle()
+    {
+        if (depth_ == 0 && OpenPopupList().empty()) {
+            messages_.Reset();
+            calls_.Reset();
+        }
+    }
+    static bool Watching() { return static_cast<bool>(messages_); }
+
+private:
+    static bool IsPress(UINT AMsg)
+    {
+        switch (AMsg) {
+        case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: case WM_XBUTTONDOWN: case WM_XBUTTONDBLCLK:
+        case WM_NCLBUTTONDOWN: case WM_NCLBUTTONDBLCLK: case WM_NCRBUTTONDOWN: case WM_NCRBUTTONDBLCLK:
+        case WM_NCMBUTTONDOWN: case WM_NCMBUTTONDBLCLK: case WM_NCXBUTTONDOWN: case WM_NCXBUTTONDBLCLK:
+            return true;
+        default:
+            return false;
+        }
+    }
+    static HWND OwnerWindow(const TcxCustomPopupWindow* APopup)
+    {
+        auto owner = dynamic_cast<TWinControl*>(APopup->OwnerControl());
+        if (!owner && APopup->OwnerControl())
+            owner = APopup->OwnerControl()->Parent();
+        return owner && owner->HandleAllocated() ? owner->Handle() : nullptr;
+    }
+    static bool IsPopupWindow(HWND AWnd)
+    {
+        for (TcxCustomPopupWindow* popup : OpenPopupList())
+            if (popup->HandleAllocated() && IsWindowOrChild(popup->Handle(), AWnd))
+                return true;
+        return false;
+    }
+    template <class F>
+    static void Guarded(F&& AAction)
+    {
+        ++depth_;
+        try {
+            AAction();
+        } catch (...) {
+            // Nothing may leave a hook: the error goes where every handler's goes.
+            if (Application)
+                Application->HandleException(std::current_exception());
+        }
+        --depth_;
+    }
+
+    // A press: a sizing zone over a popup's child is the popup's own; outside every
+    // popup and the owner, the newer popups that float close.
+    static void Pressed(MSG& AMsg)
+    {
+        const std::vector<TcxCustomPopupWindow*> open = OpenPopupList();
+        for (auto it = open.rbegin(); it != open.rend(); ++it) {
+            TcxCustomPopupWindow* popup = *it;
+            if (!popup->HandleAllocated() || AMsg.hwnd == popup->Handle() || !IsChild(popup->Handle(), AMsg.hwnd))
+                continue;
+            POINT p = AMsg.pt;
+            ::ScreenToClient(popup->Handle(), &p);
+            if (popup->TakesChildPress(AMsg.hwnd, p, AMsg.message)) {
+                AMsg.hwnd = popup->Handle();
+                AMsg.lParam = MAKELPARAM(p.x, p.y);
+            }
+            break;
+        }
+        for (auto it = open.rbegin(); it != open.rend(); ++it) {
+            TcxCustomPopupWindow* popup = *it;
+            if (!IsListed(popup))
+                continue;
+            if (popup->HandleAllocated() && IsWindowOrChild(popup->Handle(), AMsg.hwnd))
+                return;
+            if (popup->CaptureFocus())
+                return;
+            if (HWND owner = OwnerWindow(popup); owner && IsWindowOrChild(owner, AMsg.hwnd))
+                return;
+            popup->ClosePopup(false, pcrDeactivated);
+        }
+    }
+    // A message sent to AWnd that may move or hide a popup's owner.
+    static void Sent(HWND AWnd, UINT AMsg, LPARAM lParam)
+    {
+        if (IsPopupWindow(AWnd))
+            return;
+        const std::vector<TcxCustomPopupWindow*> open = OpenPopupList();
+        for (auto it = open.rbegin(); it != open.rend(); ++it) {
+            TcxCustomPopupWindow* popup = *it;
+            if (!IsListed(popup))
+                continue;
+            bool close = false;
+            if (HWND owner = OwnerWindow(popup); owner && (AWnd == owner || IsChild(AWnd, owner))) {
+                if (AMsg == WM_MOVING || AMsg == WM_ENTERSIZEMOVE)
+                    close = true;
+                else if (AMsg == WM_WINDOWPOSCHANGED)
+                    close = (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW)
+                        || popup->OwnerMoved();
+            }
+            if (close)
+                popup->ClosePopup(false, pcrDeactivated);
+        }
+    }
+
+    static LRESULT CALLBACK MessageHook(int ACode, WPARAM wParam, LPARAM lParam)
+    {
+        if (ACode == HC_ACTION && wParam == PM_REMOVE && !TcxCustomPopupWindow::PopupInTransition()) {
+            auto msg = reinterpret_cast<MSG*>(lParam);
+            if (msg && msg->hwnd && IsPress(msg->message))
+                Guarded([msg] { Pressed(*msg); });
+            StopWhenIdle();
+        }
+        return CallNextHookEx(nullptr, ACode, wParam, lParam);
+    }
+    static LRESULT CALLBACK CallHook(int ACode, WPARAM wParam, LPARAM lParam)
+    {
+        if (ACode == HC_ACTION && !TcxCustomPopupWindow::PopupInTransition()) {
+            auto call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+            switch (call ? call->message : 0) {
+            case WM_MOVING:
+            case WM_ENTERSIZEMOVE:
+            case WM_WINDOWPOSCHANGED: {
+                const CWPSTRUCT c = *call;
+                Guarded([c] { Sent(c.hwnd, c.message, c.lParam); });
+                StopWhenIdle();
+                break;
+            }
+            default:
+                break;
+            }
+        }
+        return CallNextHookEx(nullptr, ACode, wParam, lParam);
+    }
+
+    static inline TThreadHook messages_;
+    static inline TThreadHook calls_;
+    static inline int depth_ = 0;
+};
+
+void Unlist(TcxCustomPopupWindow* APopup)
+{
+    auto& list = OpenPopupList();
+    list.erase(std::remove(list.begin(), list.end(), APopup), list.end());
+    TcxPopupInputWatch::StopWhenIdle();
 }
 
 // The popup being shown or hidden; the token expires with the popup.
@@ -1165,6 +1349,7 @@ void TcxCustomPopupWindow::StyleChanged(TcxContainerStyle*)
         return;
     CalculateViewInfo();
     Realign();
+    UpdateWindowRegion();
     Invalidate();
 }
 
@@ -1203,6 +1388,38 @@ void TcxCustomPopupWindow::CalculateViewInfo()
     vi.ClientRect = vi.BorderRect;
     vi.BorderColor = style.BorderStyle() == cbsUltraFlat ? clBtnShadow : style.BorderColor();
     vi.BackgroundColor = Enabled() ? style.Color() : clBtnFace;
+}
+
+void TcxCustomPopupWindow::UpdateWindowRegion()
+{
+    CalculateViewInfo();
+    const TcxContainerViewInfo& vi = ViewInfo();
+    const RECT outer = vi.GetOuterRect();
+    SetShadowCorners(vi.Shadow, Rect(outer.right - 3, outer.top, outer.right, outer.top + 3),
+                     Rect(outer.left, outer.bottom - 3, outer.left + 3, outer.bottom));
+}
+
+void TcxCustomPopupWindow::SetShadowCorners(bool ACut, const RECT& ATopRight, const RECT& ABottomLeft)
+{
+    if (!HandleAllocated())
+        return;
+    if (!ACut) {
+        if (regionSet_)
+            SetWindowRgn(Handle(), nullptr, TRUE);
+        regionSet_ = false;
+        return;
+    }
+    TGdiObject region(CreateRectRgn(0, 0, Width(), Height()));
+    for (const RECT& r : {ATopRight, ABottomLeft}) {
+        TGdiObject corner(CreateRectRgn(r.left, r.top, r.right, r.bottom));
+        CombineRgn(static_cast<HRGN>(region.Get()), static_cast<HRGN>(region.Get()), static_cast<HRGN>(corner.Get()),
+                   RGN_DIFF);
+    }
+    // The window owns the region once it has it.
+    if (SetWindowRgn(Handle(), static_cast<HRGN>(region.Get()), TRUE)) {
+        region.Release();
+        regionSet_ = true;
+    }
 }
 
 void TcxCustomPopupWindow::AdjustClientRect(RECT& R)
@@ -1455,9 +1672,11 @@ void TcxCustomPopupWindow::Popup(TWinControl* AFocusedControl)
         AdjustSize();
     const POINT p = CalculatePosition();
     SetBounds(p.x, p.y, Width(), Height());
+    ownerPlace_ = OwnerPlace();
     {
         TcxTransitionMark mark(this, alive_);
         OpenPopupList().push_back(this);
+        TcxPopupInputWatch::Start();
         TWinControl* focus = AFocusedControl;
         if (captureFocus_) {
             if (!focus || !focus->TabStop() || !CanTakeFocus(focus, this))
@@ -1496,6 +1715,16 @@ void TcxCustomPopupWindow::Popup(TWinControl* AFocusedControl)
     if (*alive && captureFocus_ && modalLoop_)
         RunModalLoop(alive);
 }
+
+RECT TcxCustomPopupWindow::OwnerPlace() const
+{
+    if (!ownerControl_)
+        return RECT{};
+    const POINT p = ownerControl_->ClientToScreen(POINT{0, 0});
+    return Bounds(p.x, p.y, ownerControl_->Width(), ownerControl_->Height());
+}
+
+bool TcxCustomPopupWindow::OwnerMoved() const { return IsOpen() && !(OwnerPlace() == ownerPlace_); }
 
 void TcxCustomPopupWindow::RunModalLoop(const std::shared_ptr<bool>& AAlive)
 {
@@ -1605,6 +1834,13 @@ void TcxCustomPopupWindow::WndProc(TMessage& Message)
             return;
         }
         break;
+    case WM_SIZE: {
+        const auto alive = alive_;
+        TcxPopupWindow::WndProc(Message);
+        if (*alive)
+            UpdateWindowRegion();
+        return;
+    }
     case CXM_CLOSEPOPUPWINDOW:
         CloseRequested();
         return;

@@ -319,6 +319,9 @@ protected:
     void FontChanged() override;
     void ColorChanged() override;
     void EnabledChanged() override;
+    // The inner control takes the container's cursor and drag mode.
+    void CursorChanged() override;
+    void DragModeChanged() override;
     void FocusChanged() override;
     void KeyDown(WORD& Key, qv::TShiftState Shift) override;
     void MouseMove(qv::TShiftState Shift, int X, int Y) override;
@@ -352,7 +355,8 @@ inline constexpr UINT CXM_CLOSEPOPUPWINDOW = WM_APP + 101;
 inline constexpr UINT CXM_SHOWPOPUPWINDOW = WM_APP + 102;
 
 // Why a popup closed: a plain call (or a modal result), the owner's close request,
-// another window taking the activation, or Escape.
+// another window taking the activation or a press outside (or the owner's window
+// moving), or Escape.
 enum TcxPopupCloseReason { pcrClosed, pcrOwner, pcrDeactivated, pcrCancel };
 
 using TcxPopupCloseEvent = std::function<void(qv::TObject* Sender, TcxPopupCloseReason AReason)>;
@@ -412,6 +416,14 @@ public:
 
     // Works the frame and client rectangle out from the style and the size.
     virtual void CalculateViewInfo();
+    // Cuts the two corners that a shadow leaves outside the frame off the window, so
+    // that they show what lies below rather than stale screen.
+    virtual void UpdateWindowRegion();
+    // A press (AMsg) on AChild, one of the popup's windows, at AClient (the popup's
+    // client coordinates) that the popup takes itself, as on its own window.
+    virtual bool TakesChildPress(HWND /*AChild*/, POINT /*AClient*/, UINT /*AMsg*/) { return false; }
+    // The owner's place on the screen changed since the popup opened.
+    bool OwnerMoved() const;
 
     void WndProc(qv::TMessage& Message) override;
     // IcxContainerStyleOwner
@@ -438,6 +450,8 @@ protected:
     void KeyDown(WORD& Key, qv::TShiftState Shift) override;
     void ShowWindowNow(bool AShow) override;
     void Notification(qv::TComponent* AComponent, qv::TOperation Operation) override;
+    // Cuts the two rectangles (window coordinates) off the window, or gives it all back.
+    void SetShadowCorners(bool ACut, const RECT& ATopRight, const RECT& ABottomLeft);
 
 private:
     qv::TCustomForm* OwnerParentForm() const;
@@ -453,8 +467,11 @@ private:
     void ReturnFocusToOwner();
     void ReleaseHeldCapture();
     void RecreatePopup();
+    // The owner control's rectangle on the screen.
+    RECT OwnerPlace() const;
 
     qv::TControl* ownerControl_;
+    RECT ownerPlace_{};
     std::unique_ptr<TcxContainerStyle> style_;
     std::unique_ptr<TcxContainerViewInfo> viewInfo_;
     bool captureFocus_ = true;
@@ -462,6 +479,7 @@ private:
     bool modalLoop_ = true;
     qv::TWinControl* focusControl_ = nullptr;
     bool closingByOwner_ = false;
+    bool regionSet_ = false;
     // Cleared by the destructor: code that called out (hooks, handlers, the
     // message loop) learns whether the popup still exists.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

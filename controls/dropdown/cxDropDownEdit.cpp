@@ -1,5 +1,6 @@
 #include "controls/dropdown/cxDropDownEdit.h"
 
+#include "controls/lookandfeel/dxUxTheme.h"
 #include "framework/Exceptions.h"
 
 #include <algorithm>
@@ -512,7 +513,7 @@ void TcxCustomDropDownEdit::SetupPopupWindow()
     popup.SetMinWidth(p.PopupMinWidth());
     popup.SetPopupAutoSize(p.PopupAutoSize() && !(p.PopupSizeable() && userSized_));
     popup.SetSizeable(p.PopupSizeable());
-    popup.SetSysPanelStyle(p.PopupSysPanelStyle());
+    popup.SetSysPanelStyle(p.PopupSysPanelShown());
     if (IsInplace() && p.PopupSizeable()) {
         popup.SetPopupWidth(EditData().Width);
         popup.SetPopupHeight(EditData().Height);
@@ -536,8 +537,9 @@ void TcxCustomDropDownEdit::SetupPopupWindow()
     if (!*alive || !popup_)
         return;
 
-    // A translucent form's popup is as translucent.
-    if (TCustomForm* form = GetParentForm()) {
+    // A translucent form's popup is as translucent (the system draws layered windows
+    // from Windows XP on).
+    if (TCustomForm* form = GetParentForm(); form && IsWinXPOrLater()) {
         popup.SetAlphaBlendValue(form->AlphaBlendValue());
         popup.SetAlphaBlend(form->AlphaBlend());
         popup.SetTransparentColorValue(form->TransparentColorValue());
@@ -580,6 +582,9 @@ void TcxCustomDropDownEdit::PopupWindowShown()
         popup_->CalculateViewInfo();
         PositionPopupWindowChildren(popup_->ViewInfo().ClientRect);
     }
+    // The list has its final size now: its highlight is shown and scrolled into view.
+    if (ActiveProperties().UsesLookupData() && HasLookupData())
+        LookupData().ShowHighlight();
     DoPopup();
     if (!*alive)
         return;
@@ -592,9 +597,11 @@ void TcxCustomDropDownEdit::PopupWindowClosed(TcxPopupCloseReason AReason)
 {
     const auto alive = alive_;
     popupRequested_ = false;
-    // A press on the drop-down button that took the activation from the popup must not open it again.
-    if (AReason != pcrDeactivated)
-        hotAndPopup_ = false;
+    // A press on the edit that took the activation from the popup must not open it
+    // again: that press was made before the popup closed. Later presses are free.
+    hotAndPopup_ = false;
+    deactivated_ = AReason == pcrDeactivated;
+    deactivatedAt_ = GetTickCount();
     ReleasePopupVisualArea(false);
     if (!*alive)
         return;
@@ -741,6 +748,13 @@ void TcxCustomDropDownEdit::KeyPress(wchar_t& Key)
     TcxCustomMaskEdit::KeyPress(Key);
 }
 
+bool TcxCustomDropDownEdit::TakePressThatClosed()
+{
+    const bool closed = deactivated_ && static_cast<LONG>(static_cast<DWORD>(GetMessageTime()) - deactivatedAt_) <= 0;
+    deactivated_ = false;
+    return closed;
+}
+
 int TcxCustomDropDownEdit::ButtonAt(POINT P)
 {
     for (const TcxEditButtonViewInfo& b : ViewInfo().ButtonsInfo)
@@ -753,17 +767,20 @@ void TcxCustomDropDownEdit::MouseDown(TMouseButton Button, TShiftState Shift, in
 {
     const auto alive = alive_;
     TcxCustomMaskEdit::MouseDown(Button, Shift, X, Y);
-    if (!*alive || Button != mbLeft || !Enabled())
+    if (!*alive)
         return;
     UpdatePopupControlsLookAndFeel();
+    if (Button != mbLeft || !Enabled())
+        return;
     TcxCustomDropDownEditProperties& p = ActiveProperties();
     const int button = ButtonAt(POINT{X, Y});
+    const bool pressClosed = TakePressThatClosed();
     if (button >= 0 && button == p.DropDownButtonIndex()) {
         if (!IsDesigning() && CanFocus() && !TcxCustomMaskEdit::Focused())
             SetFocus();
         if (!*alive)
             return;
-        if (DroppedDown() || hotAndPopup_) {
+        if (DroppedDown() || hotAndPopup_ || pressClosed) {
             // The press closes what was open (or was open until the press took the activation).
             hotAndPopup_ = false;
             CloseUp(false);
@@ -774,9 +791,19 @@ void TcxCustomDropDownEdit::MouseDown(TMouseButton Button, TShiftState Shift, in
     }
     if (button >= 0)
         return;
-    if (DroppedDown())
+    if (DroppedDown()) {
         CloseUp(false);
-    else if (p.TextAreaClickOpens() && !hotAndPopup_ && !popupRequested_ && TcxCustomMaskEdit::Focused())
+        return;
+    }
+    if (pressClosed)
+        return;
+    // A press in the text area focuses the edit (where it paints its text itself, the
+    // press reaches this window, which takes no focus of its own).
+    if (!IsDesigning() && CanFocus() && !TcxCustomMaskEdit::Focused())
+        SetFocus();
+    if (!*alive)
+        return;
+    if (p.TextAreaClickOpens() && !hotAndPopup_ && !popupRequested_ && TcxCustomMaskEdit::Focused())
         DropDown();
 }
 
@@ -1055,7 +1082,7 @@ POINT TcxCustomEditPopupWindow::CalculatePosition()
     switch (AlignHorz()) {
     case pahLeft: right = p.x == owner.left; break;
     case pahRight: right = p.x + Width() != owner.right; break;
-    case pahCenter: right = work.right - owner.right >= owner.left - work.left; break;
+    case pahCenter: right = work.right - owner.right > owner.left - work.left; break;
     }
     sizeGripCorner_ = (above ? 0 : 2) + (right ? 1 : 0);
     // The shadow of a popup above the edit covers the edit's top edge.
@@ -1137,34 +1164,17 @@ void TcxCustomEditPopupWindow::Relayout()
         edit_->PositionPopupWindowChildren(ViewInfo().ClientRect);
     Realign();
     UpdateWindowRegion();
-    Invalidate();
-    if (HandleAllocated() && IsWindowVisible(Handle()))
-        Update();
+    // The controls inside are repainted too: one that does not repaint itself when it
+    // grows would keep its old edges.
+    if (HandleAllocated())
+        RedrawWindow(Handle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | (IsWindowVisible(Handle()) ? RDW_UPDATENOW : 0));
 }
 
 void TcxCustomEditPopupWindow::UpdateWindowRegion()
 {
-    if (!HandleAllocated())
-        return;
-    if (!shadow_) {
-        if (regionSet_)
-            SetWindowRgn(Handle(), nullptr, TRUE);
-        regionSet_ = false;
-        return;
-    }
     const int w = Width(), h = Height();
-    TGdiObject region(CreateRectRgn(0, 0, w, h));
-    TGdiObject corner(CreateRectRgn(w - 3, 0, w, 3));
-    CombineRgn(static_cast<HRGN>(region.Get()), static_cast<HRGN>(region.Get()), static_cast<HRGN>(corner.Get()),
-               RGN_DIFF);
-    corner.Reset(CreateRectRgn(0, h - 3, 3, h));
-    CombineRgn(static_cast<HRGN>(region.Get()), static_cast<HRGN>(region.Get()), static_cast<HRGN>(corner.Get()),
-               RGN_DIFF);
-    // The window owns the region once it has it.
-    if (SetWindowRgn(Handle(), static_cast<HRGN>(region.Get()), TRUE)) {
-        region.Release();
-        regionSet_ = true;
-    }
+    SetShadowCorners(shadow_, Rect(w - 3, 0, w, 3), Rect(0, h - 3, 3, h));
 }
 
 bool TcxCustomEditPopupWindow::CloseQuery()
@@ -1211,6 +1221,15 @@ unsigned TcxCustomEditPopupWindow::SizingHitTest(POINT P)
     if (vi.SysPanelHeight == 0 && (vi.GripAtTop() ? P.y < b.top + offset : P.y >= b.bottom - offset))
         sides |= vert;
     return sides;
+}
+
+bool TcxCustomEditPopupWindow::TakesChildPress(HWND AChild, POINT AClient, UINT AMsg)
+{
+    if ((AMsg != WM_LBUTTONDOWN && AMsg != WM_LBUTTONDBLCLK) || !sizeable_ || !IsOpen() || !SizingHitTest(AClient))
+        return false;
+    // A control's own scroll bar in the zone keeps working.
+    const POINT screen = ClientToScreen(AClient);
+    return SendMessageW(AChild, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) == HTCLIENT;
 }
 
 RECT TcxCustomEditPopupWindow::EditScreenRect() const { return OwnerScreenBounds(); }
@@ -1289,8 +1308,12 @@ void TcxCustomEditPopupWindow::EndSizing(bool AApply)
     frameShown_ = false;
     if (HandleAllocated() && GetCapture() == Handle())
         ReleaseCapture();
-    if (!AApply)
+    if (!AApply) {
+        // Cut short: the window kept its size, so the user resized nothing.
+        if (edit_)
+            edit_->SetPopupSizeChanged(sizeChangedBefore_);
         return;
+    }
     RECT bounds{};
     GetWindowRect(Handle(), &bounds);
     if (!(bounds == trackRect_))
@@ -1325,6 +1348,7 @@ void TcxCustomEditPopupWindow::MouseDown(TMouseButton Button, TShiftState Shift,
     if (!sides)
         return;
     sizing_ = true;
+    sizeChangedBefore_ = edit_ && edit_->PopupSizeChanged();
     sizingSides_ = sides;
     SetCapture(Handle());
     GetWindowRect(Handle(), &trackRect_);
@@ -1380,7 +1404,9 @@ void TcxCustomEditPopupWindow::WndProc(TMessage& Message)
 {
     switch (Message.Msg) {
     case WM_SETCURSOR:
-        if (sizeable_ && LOWORD(Message.LParam) == HTCLIENT && reinterpret_cast<HWND>(Message.WParam) == Handle()) {
+        // Over the popup, or over a control of its where a press would size it.
+        if (sizeable_ && LOWORD(Message.LParam) == HTCLIENT
+            && (reinterpret_cast<HWND>(Message.WParam) == Handle() || IsChild(Handle(), reinterpret_cast<HWND>(Message.WParam)))) {
             POINT p{};
             GetCursorPos(&p);
             const unsigned sides = sizing_ ? sizingSides_ : SizingHitTest(ScreenToClient(p));
@@ -1393,7 +1419,7 @@ void TcxCustomEditPopupWindow::WndProc(TMessage& Message)
             else if (vert)
                 cursor = IDC_SIZENS;
             if (cursor) {
-                SetCursor(LoadCursorW(nullptr, cursor));
+                ::SetCursor(LoadCursorW(nullptr, cursor));
                 Message.Result = TRUE;
                 return;
             }
@@ -1733,6 +1759,15 @@ void TcxComboBoxListBox::CheckMeasuring()
     SetVariableHeights(assigned);
     if (recreate && HandleAllocated())
         RecreateWnd();
+    // Rows of one height were measured when the window was made: a font changed since
+    // gives them their new height.
+    if (!assigned && HandleAllocated()) {
+        const int height = std::max(1, RowHeight(0));
+        if (ItemHeight(0) != height) {
+            SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, height);
+            Invalidate();
+        }
+    }
 }
 
 void TcxComboBoxListBox::DoDrawItem(TcxCanvas& ACanvas, int AIndex, const RECT& ARect, TOwnerDrawState AState)
@@ -1874,6 +1909,7 @@ void TcxCustomComboBox::CreatePopupVisualArea()
     if (TcxCustomEditListBox* list = LookupData().List()) {
         // A row released on is taken and the list closes.
         list->OnItemAccepted = [this](int) { CloseUp(true); };
+        list->LookAndFeel().SetMaster(&PopupControlsLookAndFeel());
     }
 }
 
@@ -1977,12 +2013,14 @@ void TcxCustomComboBox::MouseMove(TShiftState Shift, int X, int Y)
 void TcxCustomComboBox::MouseWheel(TMessage& Message)
 {
     Message.Result = 0;
-    if (DroppedDown() && HasLookupData()) {
+    if (ActiveProperties().Items().Count() == 0 || !CanNavigateItems())
+        return;
+    if (DroppedDown()) {
         if (TcxCustomEditListBox* list = LookupData().List(); list && list->HandleAllocated())
             SendMessageW(list->Handle(), WM_MOUSEWHEEL, Message.WParam, Message.LParam);
         return;
     }
-    if (ActiveProperties().Items().Count() == 0 || !CanNavigateItems() || !CanModify())
+    if (!CanModify())
         return;
     TcxCustomTextEditLookupData& lookup = LookupData();
     const int old = lookup.CurrentKey();

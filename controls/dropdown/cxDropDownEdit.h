@@ -101,6 +101,8 @@ public:
     virtual bool UsesLookupData() const { return false; }
     // The value is posted when the popup has closed rather than when it is accepted.
     virtual bool PostOnPopupClosed() const { return false; }
+    // The popup shows its system panel (size grip and close button).
+    virtual bool PopupSysPanelShown() const { return PopupSysPanelStyle(); }
     // The popup window class.
     virtual TcxCustomEditPopupWindow* CreatePopupWindow(TcxCustomDropDownEdit* AEdit);
 
@@ -293,6 +295,9 @@ protected:
 
     // The index of the button at P (client coordinates), or -1.
     int ButtonAt(POINT P);
+    // Whether the press being handled was made before the popup lost the activation
+    // and closed (the press that took the activation); asked once per press.
+    bool TakePressThatClosed();
 
     // Cleared by the destructor: code that called out learns whether the edit still exists.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
@@ -311,6 +316,9 @@ private:
     // A size the user gave the popup wins over its automatic size from then on.
     bool userSized_ = false;
     bool hotAndPopup_ = false;
+    // The popup last closed because another window took the activation, at this tick.
+    bool deactivated_ = false;
+    DWORD deactivatedAt_ = 0;
     bool altArrowUsed_ = false;
 };
 
@@ -408,10 +416,12 @@ public:
     // Lays the popup out again: view info, visual area, region, repaint.
     void Relayout();
     // Cuts the shadow's corners off the window.
-    void UpdateWindowRegion();
+    void UpdateWindowRegion() override;
     // The sides a press at P (client coordinates) would move.
     unsigned SizingHitTest(POINT P);
     bool IsSizing() const { return sizing_; }
+    // The sizing zones reach over the popup's controls (not over their scroll bars).
+    bool TakesChildPress(HWND AChild, POINT AClient, UINT AMsg) override;
 
     void WndProc(qv::TMessage& Message) override;
 
@@ -447,12 +457,13 @@ private:
     int sizeGripCorner_ = 3;
     // Mouse sizing: the sides that move, the pointer's distance from them, the frame.
     bool sizing_ = false;
+    // Whether the popup counted as resized before this sizing began.
+    bool sizeChangedBefore_ = false;
     unsigned sizingSides_ = 0;
     POINT grabOffset_{};
     RECT trackRect_{};
     bool frameShown_ = false;
     bool pressingClose_ = false;
-    bool regionSet_ = false;
     // Cleared by the destructor (a hook may destroy the popup).
     std::shared_ptr<bool> living_ = std::make_shared<bool>(true);
 };
@@ -590,6 +601,8 @@ public:
     TcxEditEditingStyle EditingStyle() const override;
     bool TextAreaClickOpens() const override { return dropDownListStyle_ == lsFixedList; }
     bool UsesLookupData() const override { return true; }
+    // A sizeable list shows a size grip.
+    bool PopupSysPanelShown() const override { return PopupSysPanelStyle() || DropDownSizeable(); }
     TcxCustomEditPopupWindow* CreatePopupWindow(TcxCustomDropDownEdit* AEdit) override;
     // In the two fixed styles a non-empty text must be one of the items (ignoring case).
     void ValidateDisplayValue(TcxEditValue& ADisplayValue, std::wstring& AErrorText, bool& AError,

@@ -909,6 +909,8 @@ void TcxCustomTextEdit::PropertiesChanged(TcxCustomEditProperties* Sender)
         if (!IsPosting() && !UserModified())
             RefreshDisplay();
     }
+    if (lookupData_)
+        lookupData_->ItemsChanged();
     TcxCustomEdit::PropertiesChanged(Sender);
 }
 
@@ -1094,10 +1096,11 @@ private:
 } // namespace
 
 TcxCustomEditListBox::TcxCustomEditListBox(TComponent* AOwner, TcxCustomTextEditLookupData* ALookupData)
-    : TCustomListBox(AOwner), lookupData_(ALookupData)
+    : TCustomListBox(AOwner), lookupData_(ALookupData), lookAndFeel_(std::make_unique<TcxLookAndFeel>(this))
 {
     SetTabStop(false);
     SetParentFont(false);
+    lookAndFeel_->OnChanged = [this](TcxLookAndFeel*, TcxLookAndFeelValues) { Invalidate(); };
 }
 
 void TcxCustomEditListBox::CreateParams(TCreateParams& Params)
@@ -1184,9 +1187,14 @@ void TcxCustomEditListBox::WndProc(TMessage& Message)
     switch (Message.Msg) {
     case WM_MOUSEWHEEL: {
         UINT lines = 3;
-        SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+        if (!SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0))
+            lines = 3;
+        // "One screen at a time" (WHEEL_PAGESCROLL) pages by the rows shown; no more
+        // steps than there are rows are ever taken.
+        const int shown = std::max(1, ClientHeight() / std::max(1, ItemHeight(TopIndex())));
+        const int steps = lines == WHEEL_PAGESCROLL ? shown : static_cast<int>(std::min<UINT>(lines, std::max(0, Count())));
         const bool up = static_cast<short>(HIWORD(Message.WParam)) > 0;
-        for (UINT i = 0; i < lines; ++i)
+        for (int i = 0; i < steps; ++i)
             SendMessageW(Handle(), WM_VSCROLL, up ? SB_LINEUP : SB_LINEDOWN, 0);
         Message.Result = 0;
         return;
@@ -1253,19 +1261,42 @@ void TcxCustomTextEditLookupData::SetHighlight(int AIndex)
     }
 }
 
+void TcxCustomTextEditLookupData::Normalize()
+{
+    currentKey_ = InRange(currentKey_);
+    listItemIndex_ = InRange(listItemIndex_);
+}
+
+void TcxCustomTextEditLookupData::ItemsChanged()
+{
+    const int highlight = listItemIndex_;
+    Normalize();
+    if (listItemIndex_ != highlight)
+        SetHighlight(listItemIndex_);
+}
+
 void TcxCustomTextEditLookupData::SetCurrentItem(int AKey)
 {
+    Normalize();
     if (AKey < -1 || AKey >= Count())
         return;
-    const bool changed = AKey != currentKey_;
+    const int old = currentKey_;
+    const bool changed = AKey != old;
     currentKey_ = AKey;
     SetHighlight(AKey);
+    bool taken = true;
     {
         selecting_ = true;
         Finally done{[this] { selecting_ = false; }};
         if (changed || (AKey >= 0 && owner_->GetDisplayText() != ItemText(AKey)))
             if (OnSelectItem)
-                OnSelectItem();
+                taken = OnSelectItem();
+    }
+    if (!taken) {
+        // The edit may not take the item: the text and the current item stay together.
+        currentKey_ = old;
+        SetHighlight(old);
+        return;
     }
     if (changed && OnCurrentKeyChanged)
         OnCurrentKeyChanged();
@@ -1273,6 +1304,7 @@ void TcxCustomTextEditLookupData::SetCurrentItem(int AKey)
 
 void TcxCustomTextEditLookupData::AcceptHighlight()
 {
+    Normalize();
     if (listItemIndex_ == -1)
         return;
     const int old = currentKey_;
@@ -1284,10 +1316,15 @@ void TcxCustomTextEditLookupData::AcceptHighlight()
     }
 }
 
-void TcxCustomTextEditLookupData::ResetHighlight() { SetHighlight(currentKey_); }
+void TcxCustomTextEditLookupData::ResetHighlight()
+{
+    Normalize();
+    SetHighlight(currentKey_);
+}
 
 bool TcxCustomTextEditLookupData::FindPrefix(std::wstring& AText, std::wstring& ATail, bool ANext, bool AFromFollowText)
 {
+    Normalize();
     const int count = Count();
     if (count == 0)
         return false;
@@ -1329,6 +1366,7 @@ void TcxCustomTextEditLookupData::FollowText()
 {
     if (selecting_)
         return;
+    Normalize();
     const std::wstring text = owner_->GetDisplayText();
     if (currentKey_ >= 0 && SameTextIgnoringCase(ItemText(currentKey_), text))
         return;
@@ -1347,6 +1385,7 @@ void TcxCustomTextEditLookupData::StepItem(TcxEditLookupDataGoDirection ADirecti
     const int n = Count();
     if (n == 0)
         return;
+    Normalize();
     const int i = listItemIndex_ != -1 ? listItemIndex_ : currentKey_;
     const int rows = DropDownRows();
     int target = i;
@@ -1413,8 +1452,13 @@ TcxCustomEditListBox& TcxCustomTextEditLookupData::CreateList(TWinControl* APare
     textRowHeight_ = 0;
     if (list_->Parent() != AParent)
         list_->SetParent(AParent);
+    // The window is made now, so that its rows, extent and highlight are set on the
+    // first opening as on every later one.
+    if (AParent)
+        list_->HandleNeeded();
     ListPrepared(*list_);
     SyncItemCount();
+    Normalize();
     SetHighlight(currentKey_);
     FollowText();
     return *list_;
@@ -1467,25 +1511,28 @@ SIZE TcxCustomTextEditLookupData::ListPreferredSize(int, int AWidthLimit)
 bool TcxCustomTextEditLookupData::AdjustListSize(SIZE& ASize)
 {
     const int n = Count();
-    const int current = list_ ? list_->Height() : 0;
-    const bool growing = ASize.cy >= current;
-    int height = 0, previous = 0, i = 0;
-    for (; i < n; ++i) {
-        const int next = height + (list_ ? list_->RowHeight(i) : RowHeight(i));
-        if (next > ASize.cy) {
-            previous = height;
-            height = next;
-            break;
-        }
-        previous = height = next;
-    }
-    // Growing snaps down to the last boundary at or below; shrinking up to the first at or above.
-    if (height > ASize.cy)
-        height = growing ? previous : height;
-    const bool rowsBelow = i < n;
-    if (rowsBelow)
-        ASize.cx = std::max<LONG>(ASize.cx, GetSystemMetrics(SM_CXVSCROLL));
-    ASize.cy = std::max(height, 0);
+    const bool growing = ASize.cy >= (list_ ? list_->Height() : 0);
+    const int vbar = GetSystemMetrics(SM_CXVSCROLL), hbar = GetSystemMetrics(SM_CYHSCROLL);
+    auto rowHeight = [this](int i) { return list_ ? list_->RowHeight(i) : RowHeight(i); };
+    // Rows below the requested height need the vertical bar; a width that leaves less
+    // than the widest item beside it needs the horizontal one, whose height then comes
+    // on top of the rows.
+    int all = 0;
+    for (int i = 0; i < n && all <= ASize.cy; ++i)
+        all += rowHeight(i);
+    const bool rowsBelowRequest = all > ASize.cy;
+    const int extent = list_ ? list_->HorizontalExtent() : 0;
+    const bool horizontal = extent > 0 && ASize.cx - (rowsBelowRequest ? vbar : 0) < extent;
+    // The row boundaries from the top; growing snaps down to the last one at or below
+    // the request, shrinking up to the first one at or above it.
+    int height = horizontal ? hbar : 0, rows = 0;
+    while (rows < n && height + rowHeight(rows) <= ASize.cy)
+        height += rowHeight(rows++);
+    if (height < ASize.cy && rows < n && !growing)
+        height += rowHeight(rows++);
+    const int minWidth = (rows < n ? vbar : 0) + (horizontal ? vbar : 0);
+    ASize.cx = std::max<LONG>(ASize.cx, minWidth);
+    ASize.cy = height;
     return true;
 }
 
@@ -1509,32 +1556,33 @@ TcxCustomTextEditLookupData& TcxCustomTextEdit::LookupData()
 {
     if (!lookupData_) {
         lookupData_ = CreateLookupData();
-        lookupData_->OnSelectItem = [this] { LookupSelectItem(); };
+        lookupData_->OnSelectItem = [this] { return LookupSelectItem(); };
     }
     return *lookupData_;
 }
 
 bool TcxCustomTextEdit::CanNavigateItems() { return !IsDesigning(); }
 
-void TcxCustomTextEdit::LookupSelectItem()
+bool TcxCustomTextEdit::LookupSelectItem()
 {
     const std::wstring text = lookupData_->ItemText(lookupData_->CurrentKey());
     if (EditValue() == TcxEditValue(text) && GetDisplayText() == text)
-        return;
-    if (EditValue() != TcxEditValue(text)) {
+        return true;
+    if (EditValue() != TcxEditValue(text) && !programChoice_) {
         // Only an edit that may be modified takes another value from the list.
         if (ActiveProperties().ReadOnly())
-            return;
+            return false;
         bool can = true;
         if (OnEditing)
             OnEditing(this, can);
         if (!can)
-            return;
+            return false;
     }
     WithChangeEventsLocked([&] {
         DisplayValueToEditValue(TcxEditValue(text));
         SetModifiedAfterEnter(true);
     });
+    return true;
 }
 
 void TcxCustomTextEdit::SetItemIndex(int Value)
@@ -1545,7 +1593,13 @@ void TcxCustomTextEdit::SetItemIndex(int Value)
     const int old = lookup.CurrentKey();
     ++clickLock_;
     {
-        Finally unlock{[this] { --clickLock_; }};
+        // The program may choose an item the user may not (a read-only edit shows it).
+        const bool saved = programChoice_;
+        programChoice_ = true;
+        Finally unlock{[this, saved] {
+            programChoice_ = saved;
+            --clickLock_;
+        }};
         lookup.SetCurrentItem(Value);
     }
     if (lookup.CurrentKey() != old) {
@@ -1604,6 +1658,8 @@ bool TcxCustomTextEdit::LookupKeyDown(WORD& Key, TShiftState Shift)
     case VK_RIGHT:
         findSelection_ = false;
         if (fixedList) {
+            // The search's selection goes with it, on the screen and in the search.
+            SetSelLength(0);
             if (OnInternalKey)
                 OnInternalKey(this, Key, Shift);
             Key = 0;
@@ -1619,6 +1675,8 @@ bool TcxCustomTextEdit::LookupKeyDown(WORD& Key, TShiftState Shift)
         return false;
     case VK_DELETE:
         findSelection_ = false;
+        if (fixedList)
+            SetSelLength(0);
         if (fixedList || style == esEditList) {
             if (OnInternalKey)
                 OnInternalKey(this, Key, Shift);
@@ -1668,8 +1726,14 @@ bool TcxCustomTextEdit::LookupKeyPress(wchar_t& Key)
                 if (!s.empty())
                     s.pop_back();
                 std::wstring tail;
-                if (!s.empty() && lookup.FindPrefix(s, tail, false))
+                if (s.empty()) {
+                    // Nothing typed is left: the search ends and the item stays, with
+                    // nothing selected, so that the next character begins a new search.
+                    findSelection_ = false;
+                    SetSelLength(0);
+                } else if (lookup.FindPrefix(s, tail, false)) {
                     show(s, tail);
+                }
             }
             Key = 0;
             LookupKeyChanged(old);
@@ -1687,6 +1751,8 @@ bool TcxCustomTextEdit::LookupKeyPress(wchar_t& Key)
             s.pop_back();
         std::wstring tail;
         if (s.empty()) {
+            // An empty search finds nothing: no item is current, and the value is emptied.
+            lookup.FindPrefix(s, tail, false);
             findSelection_ = false;
             SetDisplayText(L"");
         } else if (lookup.FindPrefix(s, tail, false)) {
@@ -1711,7 +1777,10 @@ bool TcxCustomTextEdit::LookupKeyPress(wchar_t& Key)
         s = findSelection_ ? text + Key : std::wstring(1, Key);
     std::wstring tail;
     bool found = lookup.FindPrefix(s, tail, false);
-    if (!found && fixedList && findSelection_ && s.size() > 1) {
+    // Without a selection, a fixed list whose search continued the whole item starts
+    // again from the character alone (with the tail selected, the character only
+    // continues what was typed).
+    if (!found && fixedList && findSelection_ && selLength == 0 && s.size() > 1) {
         s = std::wstring(1, Key);
         found = lookup.FindPrefix(s, tail, false);
     }

@@ -206,6 +206,8 @@ public:
     void LockMouseMove() { mouseMoveLocked_ = true; }
     bool MouseMoveLocked() const { return mouseMoveLocked_; }
     int RowHeight(int AIndex);
+    // The look of the list (the edit hands it the look of its popup's controls).
+    TcxLookAndFeel& LookAndFeel() { return *lookAndFeel_; }
 
     // A row was released on: it is to be taken.
     std::function<void(int AIndex)> OnItemAccepted;
@@ -227,6 +229,7 @@ protected:
 private:
     bool mouseMoveLocked_ = false;
     std::unique_ptr<qv::TControlCanvas> drawCanvas_;
+    std::unique_ptr<TcxLookAndFeel> lookAndFeel_;
 };
 
 // Behind a text edit with items: the current item (the edit's item index), the list
@@ -242,8 +245,11 @@ public:
     bool HasNoItems() const { return Count() == 0; }
     // Some item equals the text, ignoring case.
     bool ContainsText(const std::wstring& AText) const;
-    int CurrentKey() const { return currentKey_; }
-    int ListItemIndex() const { return listItemIndex_; }
+    // Never outside -1 .. count-1: a key the items no longer reach reads as -1.
+    int CurrentKey() const { return InRange(currentKey_); }
+    int ListItemIndex() const { return InRange(listItemIndex_); }
+    // The items changed: a key they no longer reach becomes -1.
+    void ItemsChanged();
     TcxCustomEditListBox* List() const { return list_; }
 
     // Makes AKey (in -1 .. count-1) the current item and the highlight; tells the owner
@@ -252,6 +258,13 @@ public:
     // Takes the list's highlight as the current item (the text is rewritten from it).
     void AcceptHighlight();
     void ResetHighlight();
+    // Shows the highlight in the list window and scrolls it into view (the window may
+    // not have existed, or had its size, when the highlight was set).
+    void ShowHighlight()
+    {
+        Normalize();
+        SetHighlight(listItemIndex_);
+    }
     // Incremental search from the first item (or after the highlight with ANext):
     // on a match AText takes the item's letter case, ATail the rest of the item.
     bool FindPrefix(std::wstring& AText, std::wstring& ATail, bool ANext, bool AFromFollowText = false);
@@ -273,9 +286,10 @@ public:
     // The height of a row of the list (the text height of "Wg", measured once per list font).
     virtual int RowHeight(int AIndex);
 
-    // The owner is told of a change of the current item and asked to take an item's text.
+    // The owner is told of a change of the current item, and asked to take the current
+    // item's text (false: it may not, and the item stays what it was).
     std::function<void()> OnCurrentKeyChanged;
-    std::function<void()> OnSelectItem;
+    std::function<bool()> OnSelectItem;
 
 protected:
     virtual TcxCustomEditListBox* CreateListBox(qv::TComponent* AOwner);
@@ -286,6 +300,9 @@ protected:
 
 private:
     void SetHighlight(int AIndex);
+    int InRange(int AKey) const { return AKey >= 0 && AKey < Count() ? AKey : -1; }
+    // Out-of-range keys are -1 again.
+    void Normalize();
 
     TcxCustomTextEdit* owner_;
     int currentKey_ = -1;
@@ -398,8 +415,9 @@ protected:
     // Enter found an item in the lookup: the whole text is selected after it.
     virtual bool LookupFoundOnEnter();
     virtual std::unique_ptr<TcxCustomTextEditLookupData> CreateLookupData();
-    // The item's text becomes the value, when the edit may be modified.
-    virtual void LookupSelectItem();
+    // The item's text becomes the value, when the edit may be modified or the program
+    // chose the item; false when it may not.
+    virtual bool LookupSelectItem();
     // Keys and characters of the lookup; true when used up.
     bool LookupKeyDown(WORD& Key, qv::TShiftState Shift);
     bool LookupKeyPress(wchar_t& Key);
@@ -413,6 +431,8 @@ private:
     std::wstring ApplyCharCase(const std::wstring& AText) const;
 
     std::unique_ptr<TcxCustomTextEditLookupData> lookupData_;
+    // The item is being chosen by the program (ItemIndex), not by the user.
+    bool programChoice_ = false;
     bool findSelection_ = false;
     bool lookupFound_ = false;
     bool beepOnEnter_ = true;

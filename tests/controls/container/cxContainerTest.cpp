@@ -8,6 +8,7 @@
 #include "framework/FrameworkTestSupport.h"
 #include "framework/StdCtrls.h"
 #include "support/MessageSequence.h"
+#include "support/ScreenCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -78,11 +79,13 @@ struct ContainerTest : ::testing::Test {
         POINT c = inner->ScreenToClient(p);
         PostMessageW(inner->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(c.x, c.y));
         ASSERT_TRUE(PumpUntil([&] { return box->ViewInfo().ContainerState.Contains(csHot); }));
+        EXPECT_SCREEN_FRESH();
     }
     void Unhover()
     {
         SetCursorPos(0, 0);
         ASSERT_TRUE(PumpUntil([&] { return !box->ViewInfo().ContainerState.Contains(csHot); }));
+        EXPECT_SCREEN_FRESH();
     }
 
     // The colour of the frame ring drawn one pixel inside the bounds.
@@ -106,6 +109,7 @@ TEST_F(ContainerTest, DefaultStyleDrawsAShadowFrameThatHighlightsOnFocusAndHover
     EXPECT_EQ(vi.BorderRect, vi.ClientRect);
     EXPECT_EQ(vi.ClientRect, inner->BoundsRect()) << "the inner control fills the client rectangle";
 
+    EXPECT_SCREEN_FRESH();
     TScreenPixels idle = Shot();
     EXPECT_TRUE(FrameIs(idle, clBtnShadow));
     EXPECT_TRUE(idle.AllIn(Rect(0, 0, 121, 1), Rgb(clBtnFace))) << "the outer ring shows the parent";
@@ -115,14 +119,18 @@ TEST_F(ContainerTest, DefaultStyleDrawsAShadowFrameThatHighlightsOnFocusAndHover
     box->SetFocus();
     ASSERT_TRUE(PumpUntil([&] { return inner->Focused(); })) << "the focus goes on to the inner control";
     EXPECT_TRUE(box->Focused());
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(FrameIs(Shot(), clHighlight)) << "focused";
 
     after->SetFocus();
     qvtest::Pump();
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(FrameIs(Shot(), clBtnShadow)) << "after the focus left";
     Hover();
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(FrameIs(Shot(), clHighlight)) << "hovered";
     Unhover();
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(FrameIs(Shot(), clBtnShadow)) << "after the mouse left";
 }
 
@@ -133,6 +141,7 @@ TEST_F(ContainerTest, DisabledContainerFillsWithButtonFace)
     EXPECT_TRUE(box->ViewInfo().ContainerState == TcxContainerState{csDisabled});
     EXPECT_EQ(clBtnFace, box->ViewInfo().BackgroundColor);
     EXPECT_FALSE(inner->Enabled()) << "the inner control follows";
+    EXPECT_SCREEN_FRESH();
     TScreenPixels shot = Shot();
     EXPECT_TRUE(SameColor(Rgb(clBtnFace), shot.At(2, 2)));
     EXPECT_TRUE(FrameIs(shot, clBtnShadow));
@@ -180,6 +189,7 @@ TEST_F(ContainerTest, BorderStyleTableAndExtentsFollowHotStateAndShadow)
     EXPECT_EQ(Rect(1, 1, 117, 17), vi.BorderRect) << "3 more pixels right and below";
     before->SetFocus();
     qvtest::Pump();
+    EXPECT_SCREEN_FRESH();
     TScreenPixels shot = Shot();
     // Frame 0..117 x 0..17; shadow bands below (from left + 3) and right (from top + 3).
     EXPECT_TRUE(shot.AllIn(Rect(0, 0, 118, 1), Rgb(clRed)));
@@ -192,15 +202,18 @@ TEST_F(ContainerTest, BorderStyleTableAndExtentsFollowHotStateAndShadow)
 TEST_F(ContainerTest, NoBorderWithHotTrackShowsAFlatBorderOnlyWhileHotOrFocused)
 {
     box->Style().SetBorderStyle(cbsNone);
+    EXPECT_SCREEN_FRESH();
     TScreenPixels idle = Shot();
     EXPECT_TRUE(idle.AllIn(Rect(0, 0, 121, 2), Rgb(clBtnFace))) << "no border, the ring shows the parent";
     Hover();
+    EXPECT_SCREEN_FRESH();
     TScreenPixels hot = Shot();
     // The flat border: a sunken outer edge, shadow on the left and top.
     EXPECT_TRUE(SameColor(Rgb(clBtnShadow), hot.At(5, 0)));
     EXPECT_TRUE(SameColor(Rgb(clBtnHighlight), hot.At(5, 20)));
     EXPECT_TRUE(SameColor(Rgb(clBtnFace), hot.At(5, 1))) << "the inner face-coloured frame";
     Unhover();
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(Shot().AllIn(Rect(0, 0, 121, 2), Rgb(clBtnFace)));
 }
 
@@ -314,6 +327,7 @@ TEST_F(ContainerTest, HoverAndFocusCyclesLeakNoHandles)
     Unhover();
     box->SetFocus();
     before->SetFocus();
+    EXPECT_SCREEN_FRESH();
     Shot();
     const int objects = TGdiCounters::LiveObjects(), dcs = TGdiCounters::LiveDCs();
     for (int i = 0; i < 1000; ++i) {
@@ -558,6 +572,7 @@ TEST_F(ContainerTest, ScreenshotOfTheStates)
     TcxCanvas canvas(&sheet.Canvas());
     canvas.FillRect(Rect(0, 0, 125, 100), clWhite);
     auto take = [&](int row) {
+        EXPECT_SCREEN_FRESH();
         TScreenPixels s = Shot();
         for (int y = 0; y < s.Height(); ++y)
             for (int x = 0; x < s.Width(); ++x)
@@ -587,6 +602,7 @@ TEST_F(ContainerTest, NativeStyleDrawsThroughTheSystemTheme)
     EXPECT_EQ(totEdit, vi.ThemedObjectType);
     TColor ring = clNone;
     ASSERT_TRUE(cxGetThemeColor(totComboBox, 1, 1, 3801, ring));
+    EXPECT_SCREEN_FRESH();
     TScreenPixels shot = Shot();
     EXPECT_TRUE(SameColor(Rgb(ring), shot.At(0, 0))) << "the ring outside the theme's content is its border colour";
     EXPECT_TRUE(SameColor(Rgb(clWindow), shot.At(60, 3)));
@@ -598,4 +614,100 @@ TEST_F(ContainerTest, NativeStyleDrawsThroughTheSystemTheme)
     }
     box->Style().LookAndFeel().WriteNativeStyle(false);
     EXPECT_FALSE(box->ViewInfo().NativeStyle);
+}
+
+TEST_F(ContainerTest, AFontAssignedOnTheStyleWinsOverTheParentsFont)
+{
+    form->Font().SetName(L"SimSun");
+    form->Font().SetHeight(-12);
+    // Assigned before the container has a parent.
+    auto box2 = new TcxContainer(form);
+    box2->Style().Font().SetHeight(-20);
+    auto inner2 = new TEdit(form);
+    inner2->SetBorderStyle(TBorderStyle::bsNone);
+    inner2->SetText(L"Wg");
+    box2->SetInnerControl(inner2);
+    box2->SetBounds(150, 10, 121, 30);
+    box2->SetParent(form);
+    qvtest::Pump();
+    EXPECT_TRUE(box2->Style().IsValueAssigned(csvFont));
+    EXPECT_EQ(-20, box2->Style().Font().Height()) << "the parent's font does not overwrite it";
+    EXPECT_EQ(-20, box2->Font().Height()) << "the control shows the style's font";
+    EXPECT_EQ(-20, inner2->Font().Height());
+    EXPECT_SCREEN_FRESH();
+
+    // The parent's font changes: the assigned font stays, an unassigned one follows.
+    form->Font().SetHeight(-16);
+    qvtest::Pump();
+    EXPECT_EQ(-20, box2->Style().Font().Height());
+    EXPECT_EQ(-20, box2->Font().Height());
+    EXPECT_EQ(-20, inner2->Font().Height());
+    EXPECT_FALSE(box->Style().IsValueAssigned(csvFont));
+    EXPECT_EQ(-16, box->Style().Font().Height());
+    EXPECT_EQ(-16, inner->Font().Height());
+    EXPECT_SCREEN_FRESH();
+
+    // Dropping the assignment gives the control its parent's font back.
+    box2->Style().SetAssignedValues({});
+    box2->SetParentFont(true);
+    qvtest::Pump();
+    EXPECT_EQ(-16, box2->Font().Height());
+    EXPECT_EQ(-16, box2->Style().Font().Height());
+    EXPECT_SCREEN_FRESH();
+
+    // So does telling the control to follow its parent again: the style's font is
+    // then no longer its own.
+    box2->Style().Font().SetHeight(-20);
+    EXPECT_FALSE(box2->ParentFont());
+    box2->SetParentFont(true);
+    qvtest::Pump();
+    EXPECT_EQ(-16, box2->Font().Height());
+    EXPECT_EQ(-16, box2->Style().Font().Height());
+    EXPECT_FALSE(box2->Style().IsValueAssigned(csvFont));
+    EXPECT_SCREEN_FRESH();
+}
+
+TEST(ContainerStyle, AssignFromADependentStyleCopiesTheFontItShows)
+{
+    TRecordingOwner owner, other;
+    TcxContainerStyle main(&owner);
+    main.Font().SetHeight(-22);
+    main.Font().SetName(L"SimSun");
+    TcxContainerStyle hot(&owner, true, &main);
+    TcxContainerStyle copy(&other);
+    copy.Assign(&hot);
+    EXPECT_EQ(-22, copy.Font().Height());
+    EXPECT_EQ(L"SimSun", copy.Font().Name());
+    EXPECT_NE(&main.Font(), &copy.Font()) << "a main style owns its copy";
+}
+
+TEST_F(ContainerTest, TheInnerControlTakesTheContainersCursorAndDragMode)
+{
+    box->SetCursor(crHourGlass);
+    box->SetDragMode(TDragMode::dmAutomatic);
+    EXPECT_EQ(crHourGlass, inner->Cursor());
+    EXPECT_EQ(TDragMode::dmAutomatic, inner->DragMode());
+    // The pointer moved over the inner control shows it.
+    const POINT p = ScreenCenter();
+    auto moveOver = [&](int dx) {
+        SetCursorPos(p.x + dx, p.y);
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = MOUSEEVENTF_MOVE;
+        in.mi.dx = 1;
+        SendInput(1, &in, sizeof(INPUT));
+    };
+    moveOver(-20);
+    EXPECT_TRUE(PumpUntil([] { return GetCursor() == LoadCursorW(nullptr, IDC_WAIT); }, 2000));
+    // A control hosted later takes them too; a cursor of crDefault is the class's again.
+    auto other = new TEdit(form);
+    inner->SetVisible(false);
+    box->SetInnerControl(other);
+    EXPECT_EQ(crHourGlass, other->Cursor());
+    EXPECT_EQ(TDragMode::dmAutomatic, other->DragMode());
+    box->SetCursor(crDefault);
+    EXPECT_EQ(crDefault, other->Cursor());
+    moveOver(-10);
+    EXPECT_TRUE(PumpUntil([] { return GetCursor() == LoadCursorW(nullptr, IDC_IBEAM); }, 2000)) << "the edit's own";
+    EXPECT_SCREEN_FRESH();
 }

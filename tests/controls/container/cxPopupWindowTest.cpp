@@ -7,6 +7,7 @@
 #include "framework/FrameworkTestSupport.h"
 #include "framework/StdCtrls.h"
 #include "support/MessageSequence.h"
+#include "support/ScreenCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -211,6 +212,7 @@ TEST_F(PopupTest, ShowRequestOpensOnceAndEscapeClosesWithTheFocusBackInTheOwner)
     };
     PostMessageW(popup->Handle(), CXM_SHOWPOPUPWINDOW, reinterpret_cast<WPARAM>(list->Handle()), 0);
     ASSERT_TRUE(PumpUntil([&] { return seq.Recorded().size() > 3 && !popup->IsOpen(); }));
+    EXPECT_SCREEN_FRESH();
 
     EXPECT_EQ(pcrCancel, reason);
     EXPECT_TRUE(inner->Focused());
@@ -256,6 +258,7 @@ TEST_F(PopupTest, RefusedCloseQueryKeepsThePopupOpenAndResetsTheModalResult)
         seq.Event("popup", "modal result " + std::to_string(popup->ModalResult()));
     };
     popup->Popup();
+    EXPECT_SCREEN_FRESH();
     EXPECT_FALSE(popup->IsOpen());
     EXPECT_EQ(nullptr, GetCapture());
     // The focus comes back to the owner, not to the control the form had focused;
@@ -292,6 +295,7 @@ TEST_F(PopupTest, AltAltEnterAndAltSpaceNeverReachTheSystemMenu)
     };
     PostMessageW(popup->Handle(), CXM_SHOWPOPUPWINDOW, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !seq.Recorded().empty() && !popup->IsOpen(); }));
+    EXPECT_SCREEN_FRESH();
     const unsigned w = qvtest::seqWParam;
     EXPECT_TRUE(seq.Matches({{"list", WM_SYSKEYUP, w, VK_MENU},
                              {"list", WM_SYSKEYUP, w, VK_RETURN},
@@ -323,6 +327,7 @@ TEST_F(PopupTest, ActivationElsewhereClosesTheNewerPopupsUpToTheOneActivated)
     seq.Mark("outer activated");
     SetActiveWindow(outer->Handle());
     qvtest::Pump();
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(outer->IsOpen());
 
     open(nested);
@@ -331,6 +336,7 @@ TEST_F(PopupTest, ActivationElsewhereClosesTheNewerPopupsUpToTheOneActivated)
     seq.Mark("form activated");
     SetActiveWindow(form->Handle());
     qvtest::Pump();
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(TcxCustomPopupWindow::OpenPopups().empty());
     EXPECT_TRUE(inner->Focused());
     EXPECT_TRUE(seq.Matches({{"--", "outer activated"}, {"nested", "OnClosed"}, {"--", "form activated"},
@@ -341,10 +347,12 @@ TEST_F(PopupTest, ActivationElsewhereClosesTheNewerPopupsUpToTheOneActivated)
     TcxCustomPopupWindow* floating = MakePopup();
     floating->SetCaptureFocus(false);
     floating->Popup(inner);
+    EXPECT_SCREEN_FRESH();
     open(outer);
     SendMessageW(outer->Handle(), CXM_CLOSEPOPUPWINDOW, 0, 0);
     EXPECT_EQ((std::vector<TcxCustomPopupWindow*>{floating}), TcxCustomPopupWindow::OpenPopups());
     floating->ClosePopup();
+    EXPECT_SCREEN_FRESH();
 }
 
 TEST_F(PopupTest, PlainPopupKeepsTheTitleBarActiveAndClosesWithTheApplication)
@@ -356,7 +364,9 @@ TEST_F(PopupTest, PlainPopupKeepsTheTitleBarActiveAndClosesWithTheApplication)
     popup.SetOwnerParent(form);
     popup.SetOwnerBounds(editor->BoundsRect());
     popup.Popup();
+    EXPECT_SCREEN_FRESH();
     ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == popup.Handle(); }));
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(form->Handle(), popup.PrevActiveWindow());
     EXPECT_TRUE(GetWindowLongPtrW(popup.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     SendMessageW(popup.Handle(), WM_ACTIVATEAPP, FALSE, 0);
@@ -373,6 +383,7 @@ TEST_F(PopupTest, ModeChangesRecreateTheWindowAndReopenAnOpenPopup)
     TcxCustomPopupWindow* popup = MakePopup(&list);
     popup->SetModalLoop(false);
     popup->Popup();
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(list->Focused()) << "no control named: the first tab stop inside";
     HWND wnd = popup->Handle();
     EXPECT_EQ(WS_POPUP, GetWindowLongPtrW(wnd, GWL_STYLE) & (WS_POPUP | WS_CHILD));
@@ -403,6 +414,7 @@ TEST_F(PopupTest, ModeChangesRecreateTheWindowAndReopenAnOpenPopup)
     EXPECT_EQ(form->Handle(), GetActiveWindow()) << "a floating popup is never activated";
     EXPECT_TRUE(popup->IsOpen());
     popup->ClosePopup();
+    EXPECT_SCREEN_FRESH();
 
     // The keys an editor leaves to its open popup: paging, Home, End, arrows and F4.
     for (WORD key : {VK_PRIOR, VK_NEXT, VK_END, VK_HOME, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN, VK_F4})
@@ -418,6 +430,7 @@ TEST_F(PopupTest, DestroyingThePopupOrItsOwnerWhileOpenLeavesNothingBehind)
     HWND wnd = popup->Handle();
     popup->OnShown = [&](TObject*) { delete popup; };
     popup->Popup();
+    EXPECT_SCREEN_FRESH();
     EXPECT_FALSE(IsWindow(wnd));
     EXPECT_TRUE(TcxCustomPopupWindow::OpenPopups().empty());
 
@@ -428,6 +441,7 @@ TEST_F(PopupTest, DestroyingThePopupOrItsOwnerWhileOpenLeavesNothingBehind)
     popup->OnClosed = [&](TObject*, TcxPopupCloseReason) { ++closed; };
     popup->OnShown = [&](TObject*) { PostMessageW(popup->Handle(), WM_KEYDOWN, VK_ESCAPE, 1); };
     popup->Popup();
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(0, closed);
     EXPECT_TRUE(TcxCustomPopupWindow::OpenPopups().empty());
 
@@ -440,6 +454,7 @@ TEST_F(PopupTest, DestroyingThePopupOrItsOwnerWhileOpenLeavesNothingBehind)
     loose->OnClosed = [&](TObject*, TcxPopupCloseReason) { ++closed; };
     loose->OnShown = [&](TObject*) { delete owner; };
     loose->Popup();
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(0, closed) << "its hooks belong to the owner";
     EXPECT_FALSE(IsWindowVisible(loose->Handle()));
     EXPECT_EQ(nullptr, loose->OwnerControl());
@@ -464,9 +479,11 @@ TEST_F(PopupTest, SizeWrapsTheChildrenOnceInsideTheFrame)
     popup->Style().SetShadow(true);
     popup->SetModalLoop(false);
     popup->Popup();
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(Rect(0, 0, 205, 105), Rect(0, 0, popup->Width(), popup->Height())) << "1-pixel frame, 3-pixel shadow";
     EXPECT_EQ(Rect(1, 1, 201, 101), popup->ViewInfo().ClientRect);
     popup->ClosePopup();
+    EXPECT_SCREEN_FRESH();
 }
 
 TEST_F(PopupTest, FramesOfTheFourBorderStyles)
@@ -508,8 +525,11 @@ TEST_F(PopupTest, ScreenshotOfAPopupUnderAnEditor)
     list->SetText(L"popup contents");
     popup->SetModalLoop(false);
     popup->Popup(list);
+    EXPECT_SCREEN_FRESH();
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(popup->Handle()); }));
+    EXPECT_SCREEN_FRESH();
     qvtest::Pump();
+    EXPECT_SCREEN_FRESH();
     const RECT all = Rect(WindowRect(form->Handle()).left, WindowRect(form->Handle()).top,
                           WindowRect(form->Handle()).right, WindowRect(popup->Handle()).bottom + 10);
     TScreenPixels shot(all);
@@ -524,4 +544,92 @@ TEST_F(PopupTest, ScreenshotOfAPopupUnderAnEditor)
     EXPECT_TRUE(frame.AllIn(Rect(0, 0, frame.Width(), 1), ColorToRGB(clBtnShadow)));
     EXPECT_TRUE(SameColor(ColorToRGB(clWindow), frame.At(frame.Width() - 3, frame.Height() - 3)));
     popup->ClosePopup();
+    EXPECT_SCREEN_FRESH();
+}
+
+TEST_F(PopupTest, CentredPopupsAndTheHorizontalFlips)
+{
+    TcxPopupWindow popup(nullptr);
+    popup.SetAdjustable(false);
+    popup.SetBounds(0, 0, 100, 60);
+    struct Row {
+        const char* what;
+        TcxPopupDirection direction;
+        TcxPopupAlignHorz horz;
+        TcxPopupAlignVert vert;
+        RECT owner;
+        POINT expected;
+    };
+    const LONG l = work.left, t = work.top, r = work.right, b = work.bottom;
+    const Row rows[] = {
+        {"centred below", pdVertical, pahCenter, pavBottom, Rect(l + 300, t + 200, l + 340, t + 220), {l + 270, t + 220}},
+        {"centred below, kept inside on the left", pdVertical, pahCenter, pavBottom, Rect(l + 10, t + 200, l + 30, t + 220),
+         {l, t + 220}},
+        {"beside, centred vertically", pdHorizontal, pahRight, pavCenter, Rect(l + 300, t + 200, l + 340, t + 220),
+         {l + 340, t + 180}},
+        {"beside, centred, kept inside at the top", pdHorizontal, pahRight, pavCenter, Rect(l + 300, t + 5, l + 340, t + 25),
+         {l + 340, t}},
+        {"right of the owner", pdHorizontal, pahRight, pavTop, Rect(l + 300, t + 200, l + 340, t + 220), {l + 340, t + 200}},
+        {"no room on the right: to the left", pdHorizontal, pahRight, pavTop, Rect(r - 60, t + 200, r - 20, t + 220),
+         {r - 160, t + 200}},
+        {"left of the owner", pdHorizontal, pahLeft, pavBottom, Rect(l + 300, t + 200, l + 340, t + 220), {l + 200, t + 160}},
+        {"no room on the left: to the right", pdHorizontal, pahLeft, pavBottom, Rect(l + 20, t + 200, l + 60, t + 220),
+         {l + 60, t + 160}},
+        {"neither side has more room: stays, kept inside", pdHorizontal, pahRight, pavTop,
+         Rect(l + (r - l) / 2 - 20, t + 200, l + (r - l) / 2 + 20, t + 220), {l + (r - l) / 2 + 20, t + 200}},
+        {"centred above the bottom", pdVertical, pahCenter, pavBottom, Rect(l + 300, b - 30, l + 340, b - 10),
+         {l + 270, b - 90}},
+    };
+    for (const Row& row : rows) {
+        popup.SetDirection(row.direction);
+        popup.SetAlignHorz(row.horz);
+        popup.SetAlignVert(row.vert);
+        popup.SetOwnerBounds(row.owner);
+        const POINT p = popup.CalculatePosition();
+        EXPECT_EQ(row.expected, p) << row.what << ": " << p.x << "," << p.y;
+        EXPECT_EQ(row.horz, popup.AlignHorz()) << "the flip works on a copy";
+    }
+}
+
+TEST_F(PopupTest, AShadowedPopupCutsItsCornersOffAndShowsWhatLiesBelowThem)
+{
+    TcxCustomPopupWindow* popup = MakePopup();
+    popup->Style().SetShadow(true);
+    popup->SetCaptureFocus(false);
+    popup->Popup(inner);
+    EXPECT_SCREEN_FRESH();
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(popup->Handle()); }));
+    EXPECT_SCREEN_FRESH();
+    // The form below changes its colour: the cut corners show the new one.
+    form->SetColor(clRed);
+    qvtest::Pump();
+    EXPECT_SCREEN_FRESH();
+    const RECT w = WindowRect(popup->Handle());
+    auto corner = [&](int x, int y) {
+        return TScreenPixels(Rect(x, y, x + 1, y + 1)).At(0, 0);
+    };
+    EXPECT_TRUE(PumpUntil([&] {
+        return SameColor(RGB(255, 0, 0), corner(w.right - 2, w.top + 1)) && SameColor(RGB(255, 0, 0), corner(w.left + 1, w.bottom - 2));
+    }, 2000)) << "top right " << qvtest::Hex(corner(w.right - 2, w.top + 1)) << ", bottom left "
+              << qvtest::Hex(corner(w.left + 1, w.bottom - 2));
+    EXPECT_TRUE(SameColor(ColorToRGB(clBtnShadow), corner(w.right - 2, w.top + 4))) << "the shadow";
+    popup->ClosePopup();
+    EXPECT_SCREEN_FRESH();
+
+    // The shadow switched on while the popup is open.
+    popup->Style().SetShadow(false);
+    popup->Popup(inner);
+    EXPECT_SCREEN_FRESH();
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(popup->Handle()); }));
+    EXPECT_SCREEN_FRESH();
+    popup->Style().SetShadow(true);
+    form->SetColor(clLime);
+    qvtest::Pump();
+    EXPECT_SCREEN_FRESH();
+    const RECT v = WindowRect(popup->Handle());
+    EXPECT_TRUE(PumpUntil([&] {
+        return SameColor(RGB(0, 255, 0), corner(v.right - 2, v.top + 1)) && SameColor(RGB(0, 255, 0), corner(v.left + 1, v.bottom - 2));
+    }, 2000)) << "top right " << qvtest::Hex(corner(v.right - 2, v.top + 1));
+    popup->ClosePopup();
+    EXPECT_SCREEN_FRESH();
 }

@@ -2,9 +2,7 @@
 // popup and the order of the events around it, the popup edit's focus-taking popup
 // and its control, sizing the popup with the mouse and the size kept, the property
 // rules, and edits or popups destroyed while open.
-#include "controls/container/PopupTestSupport.h"
-#include "controls/dropdown/cxDropDownEdit.h"
-#include "controls/edit/EditTestSupport.h"
+#include "controls/dropdown/DropDownTestSupport.h"
 #include "support/PngWriter.h"
 #include "framework/ExtCtrls.h"
 
@@ -22,136 +20,7 @@ using qvtest::TScreenPixels;
 using qvtest::ScreenRect;
 using qvtest::WindowRect;
 
-namespace {
-
-// What a list edit builds on: the popup shows the lookup items and Enter takes the
-// highlighted one.
-class TListProperties : public TcxCustomDropDownEditProperties {
-public:
-    using TcxCustomDropDownEditProperties::TcxCustomDropDownEditProperties;
-    bool UsesLookupData() const override { return true; }
-};
-
-class TListEdit : public TcxCustomDropDownEdit {
-public:
-    using TcxCustomDropDownEdit::TcxCustomDropDownEdit;
-    bool CanDropDown() override { return ActiveProperties().LookupItems().Count() > 0; }
-
-protected:
-    std::unique_ptr<TcxCustomEditProperties> CreateProperties() override
-    {
-        return std::make_unique<TListProperties>(this);
-    }
-};
-
-// A drop-down edit whose popup holds an area of a fixed preferred size.
-class TAreaProperties : public TcxCustomDropDownEditProperties {
-public:
-    using TcxCustomDropDownEditProperties::TcxCustomDropDownEditProperties;
-    bool VisualAreaByLookupData() const override { return false; }
-};
-
-class TAreaEdit : public TcxCustomDropDownEdit {
-public:
-    using TcxCustomDropDownEdit::TcxCustomDropDownEdit;
-    bool CanDropDown() override { return true; }
-    SIZE GetPopupWindowClientPreferredSize() override { return SIZE{150, 90}; }
-
-protected:
-    std::unique_ptr<TcxCustomEditProperties> CreateProperties() override
-    {
-        return std::make_unique<TAreaProperties>(this);
-    }
-};
-
-std::pair<int, int> SizeOf(const TControl& c) { return {c.Width(), c.Height()}; }
-
-int Count(const TMessageSequence& seq, const std::string& event)
-{
-    int n = 0;
-    for (const qvtest::TSeqEntry& e : seq.Recorded())
-        n += e.event == event;
-    return n;
-}
-
-void PostMouse(HWND wnd, UINT msg, POINT client)
-{
-    PostMessageW(wnd, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(client.x, client.y));
-    Pump();
-}
-
-struct DropDownTest : ::testing::Test {
-    qvtest::TPopupWatchdog watchdog;
-    TForm* form = nullptr;
-    TEdit* before = nullptr;
-    TMessageSequence seq;
-    std::vector<std::wstring> errors;
-
-    void SetUp() override
-    {
-        watchdog.Start();
-        SetCursorPos(0, 0);
-        Application->OnException = [this](TObject*, const std::exception_ptr& e) {
-            errors.push_back(TApplication::MessageOf(e));
-        };
-        form = NewForm<TForm>(nullptr);
-        form->SetBounds(100, 100, 320, 240);
-        form->SetClientSize(300, 200);
-        form->Font().SetName(L"SimSun");
-        form->Font().SetHeight(-12);
-        before = new TEdit(form);
-        before->SetBounds(10, 10, 80, 20);
-        before->SetParent(form);
-        form->Show();
-        before->SetFocus();
-        Pump();
-    }
-    void TearDown() override
-    {
-        EXPECT_FALSE(watchdog.Stop()) << "a popup stayed open until the watchdog closed it";
-        delete form;
-        Pump();
-        EXPECT_TRUE(TcxCustomPopupWindow::OpenPopups().empty());
-        Application->OnException = nullptr;
-    }
-
-    template <class T>
-    T* MakeEdit(int x, int y)
-    {
-        auto e = new T(form);
-        e->SetBounds(x, y, 121, 21);
-        e->SetParent(form);
-        TcxCustomDropDownEditProperties& p = e->Properties();
-        p.OnInitPopup = [this](TObject*) { seq.Event("edit", "OnInitPopup"); };
-        p.OnPopup = [this](TObject*) { seq.Event("edit", "OnPopup"); };
-        p.OnCloseUp = [this](TObject*) { seq.Event("edit", "OnCloseUp"); };
-        p.OnChange = [this](TObject*) { seq.Event("edit", "OnChange"); };
-        p.OnEditValueChanged = [this](TObject*) { seq.Event("edit", "OnEditValueChanged"); };
-        e->OnClick = [this](TObject*) { seq.Event("edit", "OnClick"); };
-        return e;
-    }
-    TListEdit* MakeList(int x, int y)
-    {
-        auto e = MakeEdit<TListEdit>(x, y);
-        e->Properties().LookupItems().Assign(std::vector<std::wstring>{L"alpha", L"beta", L"gamma"});
-        e->Properties().SetPopupAutoSize(true);
-        return e;
-    }
-    void Focus(TcxCustomEdit* e)
-    {
-        e->SetFocus();
-        Pump();
-        ASSERT_EQ(e->InnerControl()->Handle(), GetFocus());
-    }
-    // Opens by F4 and waits until the popup shows.
-    void Open(TcxCustomDropDownEdit* e)
-    {
-        PressKey(VK_F4);
-        ASSERT_TRUE(PumpUntil([&] { return e->DroppedDown(); }));
-    }
-};
-
-} // namespace
+using namespace qvtest::dropdown;
 
 TEST_F(DropDownTest, PropertyDefaultsSetterRulesAndAssign)
 {
@@ -236,6 +105,7 @@ TEST_F(DropDownTest, KeysOpenTheListAndEnterOrEscapeCloseItInEventOrder)
     edit->DropDown();
     EXPECT_FALSE(edit->DroppedDown()) << "the popup shows from the message loop";
     ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(edit->InnerControl()->Handle(), GetFocus()) << "the list leaves the focus in the edit";
     EXPECT_EQ(ebsPressed, edit->ViewInfo().ButtonsInfo.at(0).State);
     EXPECT_TRUE(edit->Focused());
@@ -260,6 +130,7 @@ TEST_F(DropDownTest, KeysOpenTheListAndEnterOrEscapeCloseItInEventOrder)
     seq.Clear();
     PressKey(VK_DOWN, ssAlt);
     ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_UP);
     PressKey(VK_ESCAPE);
     EXPECT_FALSE(edit->DroppedDown());
@@ -276,6 +147,7 @@ TEST_F(DropDownTest, KeysOpenTheListAndEnterOrEscapeCloseItInEventOrder)
     edit->SelectAll();
     qvtest::TypeText(L"a");
     EXPECT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(L"alpha", edit->Text());
     // Leaving the edit closes the list unaccepted.
     before->SetFocus();
@@ -292,6 +164,7 @@ TEST_F(DropDownTest, CtrlF4TogglesAltF4ClosesTheFormAndAQueuedOpeningDiesWithThe
     Focus(edit);
     PressKey(VK_F4, ssCtrl);
     ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_F4, ssCtrl | ssShift);
     EXPECT_FALSE(edit->DroppedDown());
 
@@ -332,9 +205,11 @@ TEST_F(DropDownTest, AltReleasedAfterAltArrowDropsTheQueuedCharacterOnly)
     PostMessageW(inner, WM_SYSKEYDOWN, VK_DOWN, 1 | alt);
     Pump();
     ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     releaseAltWithCharacter(L'\x02');
     EXPECT_EQ(L"", edit->Text());
     edit->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
 
     // Alt with keypad digits (a character typed by its code) types it.
     PostMessageW(inner, WM_SYSKEYDOWN, VK_MENU, 1 | alt);
@@ -354,15 +229,18 @@ TEST_F(DropDownTest, MouseOnTheButtonTogglesAndAPressInTheTextCloses)
     auto click = [&](HWND wnd, POINT p) {
         PostMouse(wnd, WM_LBUTTONDOWN, p);
         PostMouse(wnd, WM_LBUTTONUP, p);
+        EXPECT_SCREEN_FRESH();
     };
     click(edit->Handle(), onButton);
     ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     click(edit->Handle(), onButton);
     EXPECT_FALSE(edit->DroppedDown()) << "a press on the button of an open popup closes it";
     Pump();
     EXPECT_FALSE(edit->DroppedDown());
     click(edit->Handle(), onButton);
     ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     click(edit->InnerControl()->Handle(), POINT{5, 5});
     EXPECT_FALSE(edit->DroppedDown());
 }
@@ -472,6 +350,7 @@ TEST_F(DropDownTest, WidthFollowsTheEditOrTheSettingsAboveTheMinimums)
         Open(edit);
         auto s = SizeOf(edit->PopupWindow());
         edit->CloseUp(false);
+        EXPECT_SCREEN_FRESH();
         return s;
     };
     EXPECT_EQ((std::pair{152, 92}), openSize()) << "auto size: the area and a 1-pixel frame";
@@ -493,6 +372,7 @@ TEST_F(DropDownTest, WidthFollowsTheEditOrTheSettingsAboveTheMinimums)
     EXPECT_TRUE(edit->PopupWindow().AlphaBlend());
     EXPECT_EQ(200, edit->PopupWindow().AlphaBlendValue());
     edit->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
 }
 
 TEST_F(DropDownTest, SizingBelowMovesTheBottomEdgeAndTheSizeIsKept)
@@ -525,9 +405,11 @@ TEST_F(DropDownTest, SizingBelowMovesTheBottomEdgeAndTheSizeIsKept)
     PostMouse(wnd, WM_MOUSEMOVE, POINT{start.x + 40, start.y - 500});
     PostMouse(wnd, WM_MOUSEMOVE, POINT{start.x + 40, start.y + 30});
     PostMouse(wnd, WM_LBUTTONUP, POINT{start.x + 40, start.y + 30});
+    EXPECT_SCREEN_FRESH();
     const RECT after = WindowRect(wnd);
     EXPECT_EQ(Rect(before.left, before.top, before.right + 40, before.bottom + 30), after);
     edit->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(qv::Width(after), p.PopupWidth());
     EXPECT_EQ(qv::Height(after), p.PopupHeight());
     Open(edit);
@@ -537,9 +419,11 @@ TEST_F(DropDownTest, SizingBelowMovesTheBottomEdgeAndTheSizeIsKept)
     PostMouse(wnd, WM_LBUTTONDOWN, POINT{grip.left + 42, grip.top + 32});
     PostMouse(wnd, WM_MOUSEMOVE, POINT{-300, -300});
     PostMouse(wnd, WM_LBUTTONUP, POINT{-300, -300});
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(80, qv::Width(WindowRect(wnd)));
     EXPECT_EQ(60, qv::Height(WindowRect(wnd)));
     edit->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
 }
 
 TEST_F(DropDownTest, SizingAboveMovesTheTopEdgeAndTheCloseButtonAsks)
@@ -563,6 +447,7 @@ TEST_F(DropDownTest, SizingAboveMovesTheTopEdgeAndTheCloseButtonAsks)
     PostMouse(wnd, WM_LBUTTONDOWN, start);
     PostMouse(wnd, WM_MOUSEMOVE, POINT{start.x + 20, start.y - 25});
     PostMouse(wnd, WM_LBUTTONUP, POINT{start.x + 20, start.y - 25});
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(Rect(before.left, before.top - 25, before.right + 20, before.bottom), WindowRect(wnd));
     const int height = qv::Height(WindowRect(wnd));
 
@@ -579,11 +464,13 @@ TEST_F(DropDownTest, SizingAboveMovesTheTopEdgeAndTheCloseButtonAsks)
     PostMouse(wnd, WM_LBUTTONDOWN, onClose);
     EXPECT_EQ(3, popup.ViewInfo().CloseButtonState);
     PostMouse(wnd, WM_LBUTTONUP, onClose);
+    EXPECT_SCREEN_FRESH();
     EXPECT_TRUE(edit->DroppedDown());
     EXPECT_EQ(2, popup.ViewInfo().CloseButtonState) << "still open: the button is hot";
     allow = true;
     PostMouse(wnd, WM_LBUTTONDOWN, onClose);
     PostMouse(wnd, WM_LBUTTONUP, onClose);
+    EXPECT_SCREEN_FRESH();
     EXPECT_FALSE(edit->DroppedDown());
     EXPECT_EQ(2, asked);
     EXPECT_EQ(height, p.PopupHeight());
@@ -627,6 +514,7 @@ TEST_F(DropDownTest, DestroyingTheEditOrThePopupWhileOpenLeavesNothingBehind)
     Open(edit);
     EXPECT_NE(nullptr, edit->LookupData().List()) << "a new popup, a list again";
     edit->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
 }
 
 TEST_F(DropDownTest, ScreenshotOfAPopupEditOpenUnderAnEdit)
@@ -651,6 +539,7 @@ TEST_F(DropDownTest, ScreenshotOfAPopupEditOpenUnderAnEdit)
     Focus(edit);
     PressKey(VK_F4);
     ASSERT_TRUE(PumpUntil([&] { return edit->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     // What the screen shows, read until it has settled (a loaded machine paints late).
     std::vector<std::string> wrong;
     auto look = [&] {
@@ -688,42 +577,13 @@ TEST_F(DropDownTest, ScreenshotOfAPopupEditOpenUnderAnEdit)
         ADD_FAILURE() << what << " is not on the screen (see dropdown_popup_open.png)";
     EXPECT_TRUE(settled);
     edit->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
     EXPECT_FALSE(edit->DroppedDown());
 }
 
 
 // ---------------------------------------------------------------------------
 // The combo box
-
-namespace {
-
-struct ComboBoxTest : DropDownTest {
-    TcxComboBox* MakeCombo(TcxEditDropDownListStyle style,
-                           std::vector<std::wstring> items = {L"Office", L"office2", L"Home"}, int width = 121)
-    {
-        auto combo = MakeEdit<TcxComboBox>(10, 50);
-        combo->SetWidth(width);
-        combo->Properties().SetDropDownListStyle(style);
-        combo->Items().Assign(items);
-        return combo;
-    }
-    TcxCustomEditListBox& List(TcxComboBox* combo) { return *combo->LookupData().List(); }
-    void Focus(TcxComboBox* combo)
-    {
-        combo->SetFocus();
-        Pump();
-    }
-};
-
-std::vector<std::wstring> Numbered(int n)
-{
-    std::vector<std::wstring> items;
-    for (int i = 0; i < n; ++i)
-        items.push_back((i < 10 ? L"item0" : L"item") + std::to_wstring(i));
-    return items;
-}
-
-} // namespace
 
 TEST_F(ComboBoxTest, PropertyDefaultsRowsRuleStylesAndAssign)
 {
@@ -782,6 +642,7 @@ TEST_F(ComboBoxTest, TypingSearchesTheItemsInEachStyle)
     seq.Clear();
     qvtest::TypeText(L"o");
     EXPECT_TRUE(PumpUntil([&] { return combo->DroppedDown(); })) << "typing opens the list at once";
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(L"Office", combo->Text());
     EXPECT_EQ(L"ffice", combo->SelText());
     EXPECT_EQ(0, List(combo).ItemIndex()) << "the list highlights the item found";
@@ -816,6 +677,7 @@ TEST_F(ComboBoxTest, ListShowsUpToDropDownRowsAndGrowsByTheScrollBar)
     Focus(combo);
     combo->DropDown();
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     TcxCustomEditListBox& list = List(combo);
     const int row = list.ItemHeight(0);
     EXPECT_GT(row, 0);
@@ -824,31 +686,38 @@ TEST_F(ComboBoxTest, ListShowsUpToDropDownRowsAndGrowsByTheScrollBar)
     EXPECT_GT(narrow, 20) << "as wide as the widest item, not the edit";
     EXPECT_FALSE(GetWindowLongW(list.Handle(), GWL_STYLE) & WS_VSCROLL) << "three rows need no scroll bar";
     combo->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
 
     combo->Items().Assign(Numbered(20));
     combo->DropDown();
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(8 * row, list.Height());
     EXPECT_EQ(narrow + GetSystemMetrics(SM_CXVSCROLL), list.Width()) << "one scroll bar wider";
     EXPECT_EQ(20, list.Count());
     combo->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
 
     // A fixed row height, then a measuring event: the rows are measured anew.
     combo->Properties().SetItemHeight(19);
     combo->DropDown();
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(19, list.ItemHeight(5));
     EXPECT_EQ(8 * 19, list.Height());
     combo->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
     combo->Properties().OnMeasureItem = [](TcxCustomComboBox*, int index, TcxCanvas*, int& height) {
         if (index == 1)
             height = 30;
     };
     combo->DropDown();
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(30, list.ItemHeight(1));
     EXPECT_EQ(7 * 19 + 30, list.Height());
     combo->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
 
     // Owner drawing: the event draws the rows it is asked for, on the list's canvas.
     std::set<int> drawn;
@@ -862,6 +731,7 @@ TEST_F(ComboBoxTest, ListShowsUpToDropDownRowsAndGrowsByTheScrollBar)
     ASSERT_TRUE(PumpUntil([&] { return drawn.size() >= 8; })) << drawn.size() << " rows drawn";
     EXPECT_EQ(0, *drawn.begin());
     combo->CloseUp(false);
+    EXPECT_SCREEN_FRESH();
 }
 
 TEST_F(ComboBoxTest, OpenListMovesOnlyTheHighlightUntilEnter)
@@ -873,6 +743,7 @@ TEST_F(ComboBoxTest, OpenListMovesOnlyTheHighlightUntilEnter)
     seq.Clear();
     PressKey(VK_DOWN, ssAlt);
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_DOWN);
     EXPECT_EQ(L"Office", combo->Text());
     EXPECT_EQ(0, combo->ItemIndex());
@@ -884,6 +755,7 @@ TEST_F(ComboBoxTest, OpenListMovesOnlyTheHighlightUntilEnter)
 
     PressKey(VK_F4);
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_DOWN);
     PressKey(VK_DOWN);
     seq.Clear();
@@ -906,10 +778,12 @@ TEST_F(ComboBoxTest, OpenListMovesOnlyTheHighlightUntilEnter)
     combo->Properties().SetRevertable(true);
     PostMouse(combo->Handle(), WM_LBUTTONDBLCLK, POINT{5, 5});
     PostMouse(combo->Handle(), WM_LBUTTONUP, POINT{5, 5});
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(0, combo->ItemIndex()) << seq.Dump();
     EXPECT_EQ(L"Office", combo->Text());
     if (combo->DroppedDown() || combo->PopupRequested()) {
         combo->CloseUp(false);
+        EXPECT_SCREEN_FRESH();
         Pump();
     }
 }
@@ -920,6 +794,7 @@ TEST_F(ComboBoxTest, MouseWheelAndAnEmptyList)
     Focus(combo);
     combo->DropDown();
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+    EXPECT_SCREEN_FRESH();
     TcxCustomEditListBox& list = List(combo);
     // Hot tracking: the move that follows opening under the pointer is not taken.
     const RECT third = list.ItemRect(2);
@@ -928,23 +803,27 @@ TEST_F(ComboBoxTest, MouseWheelAndAnEmptyList)
     EXPECT_EQ(-1, list.ItemIndex()) << "the first move is ignored";
     PostMouse(list.Handle(), WM_MOUSEMOVE, POINT{5, third.top + 3});
     EXPECT_EQ(2, list.ItemIndex());
+    EXPECT_SCREEN_FRESH();
     // The wheel over the open list scrolls it by the system's lines.
     UINT lines = 3;
     SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
     SendMessageW(combo->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
     EXPECT_EQ(static_cast<int>(lines), list.TopIndex());
+    EXPECT_SCREEN_FRESH();
     EXPECT_EQ(-1, combo->ItemIndex()) << "scrolling chooses nothing";
     // A release on a row takes it and closes the list.
     const RECT row = list.ItemRect(list.TopIndex() + 1);
     PostMouse(list.Handle(), WM_LBUTTONDOWN, POINT{5, row.top + 2});
     EXPECT_EQ(combo->Handle(), GetFocus()) << "pressing in the list leaves the focus in the edit";
     PostMouse(list.Handle(), WM_LBUTTONUP, POINT{5, row.top + 2});
+    EXPECT_SCREEN_FRESH();
     EXPECT_FALSE(combo->DroppedDown());
     EXPECT_EQ(static_cast<int>(lines) + 1, combo->ItemIndex());
 
     // The wheel on the closed combo box steps like the arrows, without wrap.
     SendMessageW(combo->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
     EXPECT_EQ(static_cast<int>(lines), combo->ItemIndex());
+    EXPECT_SCREEN_FRESH();
 
     // No items: the button opens nothing, the keys move nothing.
     combo->SetText(L"");
@@ -952,6 +831,7 @@ TEST_F(ComboBoxTest, MouseWheelAndAnEmptyList)
     const RECT button = combo->ViewInfo().ButtonsInfo.at(0).Bounds;
     PostMouse(combo->Handle(), WM_LBUTTONDOWN, POINT{button.left + 2, button.top + 2});
     PostMouse(combo->Handle(), WM_LBUTTONUP, POINT{button.left + 2, button.top + 2});
+    EXPECT_SCREEN_FRESH();
     PressKey(VK_DOWN);
     EXPECT_FALSE(combo->DroppedDown());
     EXPECT_FALSE(combo->PopupRequested());
@@ -964,6 +844,7 @@ TEST_F(ComboBoxTest, PressOnTheTextAndDragIntoTheListSelects)
     Focus(combo);
     PostMouse(combo->Handle(), WM_LBUTTONDOWN, POINT{5, 5});
     ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); })) << "a press on a fixed list's text opens it";
+    EXPECT_SCREEN_FRESH();
     ASSERT_EQ(combo->Handle(), GetCapture());
     TcxCustomEditListBox& list = List(combo);
     const RECT row = list.ItemRect(1);
@@ -973,6 +854,7 @@ TEST_F(ComboBoxTest, PressOnTheTextAndDragIntoTheListSelects)
     PostMouse(combo->Handle(), WM_MOUSEMOVE, p);
     EXPECT_EQ(list.Handle(), GetCapture()) << "the list takes the drag over";
     PostMouse(list.Handle(), WM_LBUTTONUP, POINT{5, row.top + 2});
+    EXPECT_SCREEN_FRESH();
     EXPECT_FALSE(combo->DroppedDown());
     EXPECT_EQ(L"office2", combo->Text());
 }
@@ -991,6 +873,7 @@ TEST_F(ComboBoxTest, MainWindowSequenceOnAFixedList)
     combo->Items().EndUpdate();
     combo->SetItemIndex(0);
     EXPECT_EQ(L"办公室", combo->Text());
+    EXPECT_SCREEN_FRESH();
     // The change events of a text set from code wait for its end; an item's text is
     // written before the item change is told.
     EXPECT_TRUE(seq.Matches({{"edit", "OnClick"},
@@ -1002,9 +885,11 @@ TEST_F(ComboBoxTest, MainWindowSequenceOnAFixedList)
                             "cleared, refilled, first item"));
     combo->SetText(L"zzz");
     EXPECT_EQ(-1, combo->ItemIndex()) << "a text that is no item's prefix";
+    EXPECT_SCREEN_FRESH();
 
     // The fixed list paints its text itself: dark glyphs on the window colour, descenders whole.
     combo->SetItemIndex(2);
+    EXPECT_SCREEN_FRESH();
     const RECT text = combo->ViewInfo().TextRect;
     RECT glyphs{};
     int background = 0;
