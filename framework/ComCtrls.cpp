@@ -34,7 +34,7 @@ void TStatusBar::ChangeScale(int toDpi, int fromDpi)
 {
     TWinControl::ChangeScale(toDpi, fromDpi);
     for (int& w : widths_)
-        w = ScaleDpi(w, toDpi, fromDpi);
+        w = RescaleDpi(w, toDpi, fromDpi);
     ApplyPanels();
 }
 

@@ -120,10 +120,10 @@ void TControl::ChangeScale(int toDpi, int fromDpi)
 {
     if (toDpi == fromDpi)
         return;
-    SetBounds(ScaleDpi(left_, toDpi, fromDpi), ScaleDpi(top_, toDpi, fromDpi), ScaleDpi(width_, toDpi, fromDpi),
-              ScaleDpi(height_, toDpi, fromDpi));
+    SetBounds(RescaleDpi(left_, toDpi, fromDpi), RescaleDpi(top_, toDpi, fromDpi), RescaleDpi(width_, toDpi, fromDpi),
+              RescaleDpi(height_, toDpi, fromDpi));
     if (!parentFont_)
-        font_.SetHeight(ScaleDpi(font_.Height(), toDpi, fromDpi));
+        font_.SetHeight(RescaleDpi(font_.Height(), toDpi, fromDpi));
 }
 
 POINT TControl::ClientToScreen(POINT p) const

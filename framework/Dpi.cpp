@@ -68,6 +68,13 @@ int ScaleDpi(int value, int dpi, int fromDpi)
     return MulDiv(value, dpi, fromDpi);
 }
 
+int RescaleDpi(int value, int toDpi, int fromDpi)
+{
+    if (toDpi == fromDpi)
+        return value;
+    return ScaleDpi(ScaleDpi(value, kDesignDpi, fromDpi), toDpi);
+}
+
 int LineWidthForDpi(int dpi) { return dpi <= kDesignDpi * 3 / 2 ? 1 : (dpi + kDesignDpi / 2) / kDesignDpi; }
 
 int SystemDpi()

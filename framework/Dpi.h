@@ -15,6 +15,9 @@ inline constexpr int kDesignDpi = 96;
 
 // value (a length at fromDpi) at dpi: rounded to the nearest pixel, halves away from zero.
 int ScaleDpi(int value, int dpi, int fromDpi = kDesignDpi);
+// A length shown at fromDpi, shown at toDpi: by way of its 96-DPI length, so that a
+// layout moved between densities lands exactly where it is laid out for each.
+int RescaleDpi(int value, int toDpi, int fromDpi);
 // A line of one pixel at 96 DPI: one pixel up to 150 %, whole pixels above.
 int LineWidthForDpi(int dpi);
 

@@ -178,9 +178,9 @@ void TCustomForm::ChangeScale(int toDpi, int fromDpi)
         return;
     dpi_ = toDpi;
     // The frame is the system's; the client area and everything in it scale.
-    clientWidth_ = ScaleDpi(clientWidth_, toDpi, fromDpi);
-    clientHeight_ = ScaleDpi(clientHeight_, toDpi, fromDpi);
-    Font().SetHeight(ScaleDpi(Font().Height(), toDpi, fromDpi));
+    clientWidth_ = RescaleDpi(clientWidth_, toDpi, fromDpi);
+    clientHeight_ = RescaleDpi(clientHeight_, toDpi, fromDpi);
+    Font().SetHeight(RescaleDpi(Font().Height(), toDpi, fromDpi));
     for (int i = 0; i < ControlCount(); ++i)
         Control(i)->ChangeScale(toDpi, fromDpi);
     ApplyClientSize();

@@ -23,14 +23,6 @@ DWORD ProcessOf(HWND wnd)
     return pid;
 }
 
-HWND FocusOf(HWND top)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info);
-    return info.hwndFocus;
-}
-
 // Every key sent so far has been handled once the window answers a sent message.
 void Settle(HWND top)
 {

@@ -29,6 +29,14 @@ TEST(Dpi, OneRoundingRuleThatReturnsToTheLayout)
             ASSERT_EQ(v, ScaleDpi(ScaleDpi(v, dpi), kDesignDpi, dpi)) << v << " at " << dpi;
 }
 
+TEST(Dpi, ALayoutMovedBetweenDensitiesIsWhereItIsLaidOutForEach)
+{
+    for (int from : {120, 144, 192})
+        for (int to : {96, 120, 144, 168, 192})
+            for (int v = 0; v <= 460; ++v)
+                ASSERT_EQ(ScaleDpi(v, to), RescaleDpi(ScaleDpi(v, from), to, from)) << v << " from " << from << " to " << to;
+}
+
 TEST(Dpi, LinesStayOnePixelUpTo150PercentAndGrowByWholePixels)
 {
     for (auto [dpi, width] : {std::pair{96, 1}, {120, 1}, {144, 1}, {168, 2}, {192, 2}, {240, 3}, {288, 3}, {384, 4}})

@@ -243,11 +243,29 @@ bool Ink(COLORREF c) { return GetRValue(c) * 30 + GetGValue(c) * 59 + GetBValue(
 {
     const TScreenShot shot = TScreenShot::Settled(region);
     const int W = shot.Width(), H = shot.Height();
+    // Selected text is light on the highlight: inside the highlighted box, whatever is
+    // not the highlight is ink. The caret of the foreground window is no ink.
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    RECT selected{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            if (shot.At(region.left + x, region.top + y) == highlight) {
+                selected.left = std::min<LONG>(selected.left, x);
+                selected.top = std::min<LONG>(selected.top, y);
+                selected.right = std::max<LONG>(selected.right, x + 1);
+                selected.bottom = std::max<LONG>(selected.bottom, y + 1);
+            }
+    std::vector<RECT> carets = Carets({GetForegroundWindow()});
     std::vector<char> seen(static_cast<size_t>(std::max(0, W * H)));
     int inkCount = 0;
     for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            inkCount += seen[static_cast<size_t>(y * W + x)] = Ink(shot.At(region.left + x, region.top + y));
+        for (int x = 0; x < W; ++x) {
+            const COLORREF c = shot.At(region.left + x, region.top + y);
+            const bool inSelection = PtInRect(&selected, POINT{x, y}) != 0;
+            const bool ink = !Inside(carets, region.left + x, region.top + y)
+                && (inSelection ? c != highlight : Ink(c));
+            inkCount += seen[static_cast<size_t>(y * W + x)] = ink;
+        }
     if (text.empty()) {
         if (inkCount == 0)
             return ::testing::AssertionSuccess();
