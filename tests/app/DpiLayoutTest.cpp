@@ -112,6 +112,8 @@ TEST(DpiLayout, EveryWindowIsItsLayoutScaledWithNothingCut)
     EXPECT_TRUE(Scaled(134, ClientSize(main).cy, dpi));
     HWND list = ChildById(main, idConfigList);
     EXPECT_TRUE(Scaled(347, WindowSize(list).cx, dpi));
+    // AutoSize: a line of the scaled font, the text margins and the frame.
+    EXPECT_GE(WindowSize(list).cy, qv::ScaleDpi(12, dpi) + 6);
     EXPECT_TRUE(Scaled(65, WindowSize(ChildById(main, idSwitchBT)).cx, dpi));
     EXPECT_TRUE(Scaled(41, WindowSize(ChildById(main, idSwitchBT)).cy, dpi));
     EXPECT_TRUE(Scaled(23, WindowSize(ChildById(main, idStatusBar)).cy, dpi));
@@ -127,7 +129,8 @@ TEST(DpiLayout, EveryWindowIsItsLayoutScaledWithNothingCut)
     // The list shows its first item in the window's font, whole.
     RECT lr{};
     GetWindowRect(list, &lr);
-    EXPECT_TRUE(ShowsText(RECT{lr.left + 3, lr.top + 3, lr.right - qv::ScaleDpi(20, dpi), lr.bottom - 3},
+    const int frame = 2 * qv::LineWidthForDpi(dpi);
+    EXPECT_TRUE(ShowsText(RECT{lr.left + frame, lr.top + frame, lr.right - qv::ScaleDpi(20, dpi), lr.bottom - frame},
                           app.ConfigNames().front(), L"SimSun", qv::ScaleDpi(-12, dpi)));
     EXPECT_TRUE(ScreenMatchesRepaintOfProcess(app.ProcessId()));
 

@@ -34,7 +34,9 @@ RECT ScreenRectOf(HWND wnd)
 RECT ListTextArea(HWND list)
 {
     RECT r = ScreenRectOf(list);
-    return RECT{r.left + Px(3), r.top + Px(3), r.right - Px(20), r.bottom - Px(3)};
+    // The frame is a line (two lines' width with the ring outside it); the text starts after it.
+    const int frame = 2 * qv::LineWidthForDpi(qv::SystemDpi());
+    return RECT{r.left + frame, r.top + frame, r.right - Px(20), r.bottom - frame};
 }
 
 POINT ListArrow(HWND list)
