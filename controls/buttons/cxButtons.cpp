@@ -606,6 +606,7 @@ void TcxCustomButton::Paint(const DRAWITEMSTRUCT& ADrawItem)
     // pressing repaint without flicker.
     buffer_.SetSize(bounds.right - bounds.left, bounds.bottom - bounds.top);
     controlCanvas_->BindDC(buffer_.Canvas().Handle());
+    canvas_->SetDpi(CurrentDpi());
     // The canvas lets go of the context however the paint ends (a handler may throw).
     struct Unbind {
         TControlCanvas* canvas;

@@ -481,6 +481,7 @@ void TcxContainerViewInfo::Assign(const TcxContainerViewInfo& ASource)
     BorderColor = ASource.BorderColor;
     BorderStyle = ASource.BorderStyle;
     BorderWidth = ASource.BorderWidth;
+    LineWidth = ASource.LineWidth;
     Edges = ASource.Edges;
     Shadow = ASource.Shadow;
     NativeStyle = ASource.NativeStyle;
@@ -496,7 +497,7 @@ bool TcxContainerViewInfo::IsEqual(const TcxContainerViewInfo& O) const
 {
     return Bounds == O.Bounds && BorderRect == O.BorderRect && ClientRect == O.ClientRect
         && BorderColor == O.BorderColor && BorderStyle == O.BorderStyle && BorderWidth == O.BorderWidth
-        && Edges == O.Edges && Shadow == O.Shadow && NativeStyle == O.NativeStyle
+        && LineWidth == O.LineWidth && Edges == O.Edges && Shadow == O.Shadow && NativeStyle == O.NativeStyle
         && ThemedObjectType == O.ThemedObjectType && NativePart == O.NativePart && NativeState == O.NativeState
         && BackgroundColor == O.BackgroundColor && ContainerState == O.ContainerState && HotState == O.HotState;
 }
@@ -506,8 +507,8 @@ RECT TcxContainerViewInfo::GetOuterRect() const
     RECT outer = BorderRect;
     outer.left -= BorderWidth;
     outer.top -= BorderWidth;
-    outer.right += BorderWidth + (Shadow ? 3 : 0);
-    outer.bottom += BorderWidth + (Shadow ? 3 : 0);
+    outer.right += BorderWidth + ShadowSize();
+    outer.bottom += BorderWidth + ShadowSize();
     return outer;
 }
 
@@ -542,8 +543,9 @@ void TcxContainerViewInfo::PaintClassic(TcxCanvas& ACanvas)
     if (Edges.Contains(bBottom))
         outer.bottom += BorderWidth;
     if (Shadow) {
-        RECT below = Rect(outer.left + 3, outer.bottom, outer.right, outer.bottom + 3);
-        RECT right = Rect(outer.right, outer.top + 3, outer.right + 3, outer.bottom + 3);
+        const int s = ShadowSize();
+        RECT below = Rect(outer.left + s, outer.bottom, outer.right, outer.bottom + s);
+        RECT right = Rect(outer.right, outer.top + s, outer.right + s, outer.bottom + s);
         ACanvas.FillRect(below, clBtnShadow);
         ACanvas.FillRect(right, clBtnShadow);
         ACanvas.ExcludeClip(below);
@@ -561,17 +563,18 @@ void TcxContainerViewInfo::PaintClassic(TcxCanvas& ACanvas)
 void TcxContainerViewInfo::DrawBorder(TcxCanvas& ACanvas, const RECT& R)
 {
     switch (BorderStyle) {
+    // Widths in lines: the canvas draws a line as wide as the density wants.
     case cbsSingle:
     case cbsThick:
-        ACanvas.FrameSides(R, BorderColor, sdAll, BorderWidth);
+        ACanvas.FrameSides(R, BorderColor, sdAll, GetContainerBorderWidth(BorderStyle));
         break;
     case cbsFlat:
         ACanvas.Draw3DEdge(R, true, true, ToSides(Edges));
-        ACanvas.FrameSides(Inflated(R, -1, -1), clBtnFace, sdAll, 1);
+        ACanvas.FrameSides(Inflated(R, -LineWidth, -LineWidth), clBtnFace, sdAll, 1);
         break;
     case cbs3D:
         ACanvas.Draw3DEdge(R, true, true, ToSides(Edges));
-        ACanvas.DrawTwoColorFrame(Inflated(R, -1, -1), cl3DDkShadow, cl3DLight, ToSides(Edges), 1);
+        ACanvas.DrawTwoColorFrame(Inflated(R, -LineWidth, -LineWidth), cl3DDkShadow, cl3DLight, ToSides(Edges), 1);
         break;
     default:
         break;
@@ -711,9 +714,10 @@ void TcxContainer::CalculateViewInfo(POINT P, bool AIsMouseOver)
 
     const TcxContainerBorderStyle styleBorder = style.BorderStyle();
     vi.BorderStyle = GetDrawnBorderStyle(styleBorder, vi.HotState);
-    vi.BorderWidth = GetContainerBorderWidth(vi.BorderStyle);
-    const int extent = style.TransparentBorder() || style.HotTrack() ? 2 : vi.BorderWidth;
-    const int shadow = vi.Shadow ? 3 : 0;
+    vi.LineWidth = LineWidthForDpi(CurrentDpi());
+    vi.BorderWidth = GetContainerBorderWidth(vi.BorderStyle) * vi.LineWidth;
+    const int extent = style.TransparentBorder() || style.HotTrack() ? 2 * vi.LineWidth : vi.BorderWidth;
+    const int shadow = vi.ShadowSize();
     vi.BorderRect = Rect(vi.Bounds.left + extent, vi.Bounds.top + extent, vi.Bounds.right - extent - shadow,
                          vi.Bounds.bottom - extent - shadow);
     vi.Edges = style.Edges();
@@ -1027,6 +1031,7 @@ void TcxContainer::DoPaint(TcxCanvas& ACanvas)
     if (buffer_->Width() != w || buffer_->Height() != h)
         buffer_->SetSize(w, h);
     TcxCanvas canvas(&buffer_->Canvas());
+    canvas.SetDpi(ACanvas.Dpi());
     // The transparent ring outside the border shows the parent.
     canvas.FillRect(Rect(0, 0, w, h), Parent() ? Parent()->Color() : Color());
     vi.Paint(canvas);
@@ -1356,13 +1361,14 @@ void TcxCustomPopupWindow::StyleChanged(TcxContainerStyle*)
 int TcxCustomPopupWindow::StyleFrameWidth() const
 {
     TcxContainerStyle& style = const_cast<TcxCustomPopupWindow*>(this)->Style();
-    return GetContainerBorderWidth(GetDrawnBorderStyle(style.BorderStyle(), style.HotTrack() ? chsNormal : chsNoHotTrack));
+    return GetContainerBorderWidth(GetDrawnBorderStyle(style.BorderStyle(), style.HotTrack() ? chsNormal : chsNoHotTrack))
+        * LineWidthForDpi(CurrentDpi());
 }
 
 int TcxCustomPopupWindow::GetBorderWidth(int ASide) const
 {
     const bool shadow = ASide >= 2 && const_cast<TcxCustomPopupWindow*>(this)->Style().Shadow();
-    return TcxPopupWindow::GetBorderWidth(ASide) + StyleFrameWidth() + (shadow ? 3 : 0);
+    return TcxPopupWindow::GetBorderWidth(ASide) + StyleFrameWidth() + (shadow ? 3 * LineWidthForDpi(CurrentDpi()) : 0);
 }
 
 void TcxCustomPopupWindow::CalculateViewInfo()
@@ -1380,9 +1386,10 @@ void TcxCustomPopupWindow::CalculateViewInfo()
     vi.ContainerState = Enabled() ? TcxContainerState{csNormal} : TcxContainerState{csDisabled};
     vi.HotState = style.HotTrack() ? chsNormal : chsNoHotTrack;
     vi.BorderStyle = GetDrawnBorderStyle(style.BorderStyle(), vi.HotState);
-    vi.BorderWidth = GetContainerBorderWidth(vi.BorderStyle);
+    vi.LineWidth = LineWidthForDpi(CurrentDpi());
+    vi.BorderWidth = GetContainerBorderWidth(vi.BorderStyle) * vi.LineWidth;
     vi.Edges = style.Edges();
-    const int w = vi.BorderWidth, shadow = vi.Shadow ? 3 : 0;
+    const int w = vi.BorderWidth, shadow = vi.ShadowSize();
     vi.BorderRect = Rect(vi.Bounds.left + w, vi.Bounds.top + w, vi.Bounds.right - w - shadow,
                          vi.Bounds.bottom - w - shadow);
     vi.ClientRect = vi.BorderRect;
@@ -1395,8 +1402,9 @@ void TcxCustomPopupWindow::UpdateWindowRegion()
     CalculateViewInfo();
     const TcxContainerViewInfo& vi = ViewInfo();
     const RECT outer = vi.GetOuterRect();
-    SetShadowCorners(vi.Shadow, Rect(outer.right - 3, outer.top, outer.right, outer.top + 3),
-                     Rect(outer.left, outer.bottom - 3, outer.left + 3, outer.bottom));
+    const int s = vi.ShadowSize();
+    SetShadowCorners(vi.Shadow, Rect(outer.right - s, outer.top, outer.right, outer.top + s),
+                     Rect(outer.left, outer.bottom - s, outer.left + s, outer.bottom));
 }
 
 void TcxCustomPopupWindow::SetShadowCorners(bool ACut, const RECT& ATopRight, const RECT& ABottomLeft)

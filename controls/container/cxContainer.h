@@ -224,7 +224,9 @@ public:
     qv::TColor BorderColor = qv::clBtnShadow;
     // The border style drawn.
     TcxContainerBorderStyle BorderStyle = cbsNone;
+    // Pixels, for the display density the control is drawn at (LineWidth per line).
     int BorderWidth = 0;
+    int LineWidth = 1;
     TcxBorders Edges = cxBordersAll;
     bool Shadow = false;
     bool NativeStyle = false;
@@ -241,6 +243,8 @@ public:
     // Copies and compares every field (descendants include their own).
     virtual void Assign(const TcxContainerViewInfo& ASource);
     virtual bool IsEqual(const TcxContainerViewInfo& AOther) const;
+    // The shadow's bands right and below: three lines wide.
+    int ShadowSize() const { return Shadow ? 3 * LineWidth : 0; }
     // The border rectangle grown by the border and the shadow.
     RECT GetOuterRect() const;
 

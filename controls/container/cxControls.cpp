@@ -133,7 +133,11 @@ TcxControl::~TcxControl()
     lookAndFeel_->OnChanged = nullptr;
 }
 
-void TcxControl::Paint() { DoPaint(*cxCanvas_); }
+void TcxControl::Paint()
+{
+    cxCanvas_->SetDpi(CurrentDpi());
+    DoPaint(*cxCanvas_);
+}
 
 void TcxControl::DoPaint(TcxCanvas&) {}
 
@@ -250,6 +254,8 @@ TcxPopupWindow::TcxPopupWindow(qv::TComponent* AOwner) : qv::TForm(AOwner)
 {
     SetBorderStyle(qv::TFormBorderStyle::bsNone);
     SetFormStyle(qv::TFormStyle::fsStayOnTop);
+    // A popup is sized around what it shows, which is laid out for the display already.
+    SetScaled(false);
     canvas_ = std::make_unique<qv::TControlCanvas>();
     canvas_->SetControl(this);
     cxCanvas_ = std::make_unique<TcxCanvas>(canvas_.get());
@@ -374,12 +380,13 @@ POINT TcxPopupWindow::CalculatePosition()
 
 int TcxPopupWindow::GetBorderWidth(int) const
 {
+    const int line = qv::LineWidthForDpi(CurrentDpi());
     switch (popupBorderStyle_) {
     case pbsSingle:
     case pbs3D:
-        return 1;
+        return line;
     case pbsDouble3D:
-        return 2;
+        return 2 * line;
     default:
         return 0;
     }
@@ -425,6 +432,7 @@ void TcxPopupWindow::InitPopupFont()
 void TcxPopupWindow::DrawFrame()
 {
     RECT r = ClientRect();
+    cxCanvas_->SetDpi(CurrentDpi());
     switch (popupBorderStyle_) {
     case pbsSingle:
         cxCanvas_->FrameSides(r, frameColor_);
@@ -434,7 +442,7 @@ void TcxPopupWindow::DrawFrame()
         break;
     case pbsDouble3D:
         cxCanvas_->Draw3DEdge(r, false, true);
-        cxCanvas_->Draw3DEdge(qv::Inflated(r, -1, -1), false, false);
+        cxCanvas_->Draw3DEdge(qv::Inflated(r, -cxCanvas_->LineWidth(), -cxCanvas_->LineWidth()), false, false);
         break;
     default:
         break;

@@ -26,7 +26,10 @@ TcxPopupAlignHorz PopupAlignHorz(TAlignment AAlignment)
 }
 
 // The larger of the two system metrics the sizing zones and the system panel use.
-int SizingOffset() { return std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE)); }
+int SizingOffset(int ADpi)
+{
+    return std::max(SystemMetricForDpi(SM_CYHSCROLL, ADpi), SystemMetricForDpi(SM_CYSIZE, ADpi));
+}
 
 TcxButtonState CloseButtonStateToButtonState(int AState)
 {
@@ -923,23 +926,24 @@ void TcxCustomEditPopupWindowViewInfo::Paint(TcxCanvas& ACanvas)
 void TcxCustomEditPopupWindowViewInfo::PaintBorder(TcxCanvas& ACanvas)
 {
     RECT r = BorderRect;
+    const int line = LineWidth;
     if (EditBorderStyle == epbsFrame3D) {
         ACanvas.Draw3DEdge(r, false, true);
-        ACanvas.Draw3DEdge(Inflated(r, -1, -1), false, false);
+        ACanvas.Draw3DEdge(Inflated(r, -line, -line), false, false);
     } else {
-        ACanvas.FrameSides(r, BorderColor, sdAll, BorderWidth);
+        ACanvas.FrameSides(r, BorderColor, sdAll, BorderWidth / line);
     }
     r = Inflated(r, -BorderWidth, -BorderWidth);
     if (ClientEdge) {
         ACanvas.Draw3DEdge(r, true, true);
-        ACanvas.Draw3DEdge(Inflated(r, -1, -1), true, false);
+        ACanvas.Draw3DEdge(Inflated(r, -line, -line), true, false);
     }
     if (Shadow) {
-        // Below and to the right, starting 3 pixels in; the corners outside are cut
-        // off the window by its region.
-        const int w = Bounds.right, h = Bounds.bottom;
-        ACanvas.FillRect(Rect(w - 3, Bounds.top + 3, w, h), clBtnShadow);
-        ACanvas.FillRect(Rect(Bounds.left + 3, h - 3, w, h), clBtnShadow);
+        // Below and to the right, starting its own width in; the corners outside are
+        // cut off the window by its region.
+        const int w = Bounds.right, h = Bounds.bottom, s = ShadowSize();
+        ACanvas.FillRect(Rect(w - s, Bounds.top + s, w, h), clBtnShadow);
+        ACanvas.FillRect(Rect(Bounds.left + s, h - s, w, h), clBtnShadow);
     }
 }
 
@@ -1003,15 +1007,17 @@ std::unique_ptr<TcxContainerViewInfo> TcxCustomEditPopupWindow::CreateViewInfo()
 
 int TcxCustomEditPopupWindow::FrameWidth() const
 {
-    return !nativeStyle_ && editBorderStyle_ == epbsFrame3D ? 2 : 1;
+    return (!nativeStyle_ && editBorderStyle_ == epbsFrame3D ? 2 : 1) * Line();
 }
 
-int TcxCustomEditPopupWindow::PanelHeight() const { return sysPanelStyle_ ? SizingOffset() : 0; }
+int TcxCustomEditPopupWindow::Line() const { return LineWidthForDpi(CurrentDpi()); }
+
+int TcxCustomEditPopupWindow::PanelHeight() const { return sysPanelStyle_ ? SizingOffset(CurrentDpi()) : 0; }
 
 RECT TcxCustomEditPopupWindow::BorderExtents() const
 {
-    const int w = FrameWidth() + (clientEdge_ ? 2 : 0);
-    const int shadow = shadow_ ? 3 : 0;
+    const int w = FrameWidth() + (clientEdge_ ? 2 * Line() : 0);
+    const int shadow = shadow_ ? 3 * Line() : 0;
     RECT r{w, w, w + shadow, w + shadow};
     if (sizeGripCorner_ < 2)
         r.top += PanelHeight();
@@ -1087,7 +1093,7 @@ POINT TcxCustomEditPopupWindow::CalculatePosition()
     sizeGripCorner_ = (above ? 0 : 2) + (right ? 1 : 0);
     // The shadow of a popup above the edit covers the edit's top edge.
     if (shadow_ && above)
-        p.y += 3;
+        p.y += 3 * Line();
     return p;
 }
 
@@ -1106,9 +1112,10 @@ void TcxCustomEditPopupWindow::CalculateViewInfo()
 {
     TcxCustomEditPopupWindowViewInfo& vi = ViewInfo();
     TcxContainerStyle& style = Style();
-    const int w = Width(), h = Height(), shadow = shadow_ ? 3 : 0;
+    const int w = Width(), h = Height(), shadow = shadow_ ? 3 * Line() : 0;
     const int panel = PanelHeight();
     vi.Bounds = Rect(0, 0, w, h);
+    vi.LineWidth = Line();
     vi.Shadow = shadow_;
     vi.NativeStyle = nativeStyle_;
     vi.ThemedObjectType = 0;
@@ -1126,12 +1133,12 @@ void TcxCustomEditPopupWindow::CalculateViewInfo()
     vi.SysPanelStyle = sysPanelStyle_;
     vi.SysPanelHeight = panel;
     vi.SizeGripCorner = sizeGripCorner_;
-    vi.SizingOffset = SizingOffset();
+    vi.SizingOffset = SizingOffset(CurrentDpi());
     vi.Painter = style.LookAndFeel().GetPainter();
     vi.BorderRect = Rect(0, 0, std::max(0, w - shadow), std::max(0, h - shadow));
     RECT inner = Inflated(vi.BorderRect, -vi.BorderWidth, -vi.BorderWidth);
     if (clientEdge_)
-        inner = Inflated(inner, -2, -2);
+        inner = Inflated(inner, -2 * vi.LineWidth, -2 * vi.LineWidth);
     RECT client = inner;
     vi.SysPanelRect = vi.SizeGripRect = vi.CloseButtonRect = RECT{};
     if (panel > 0) {
@@ -1174,7 +1181,8 @@ void TcxCustomEditPopupWindow::Relayout()
 void TcxCustomEditPopupWindow::UpdateWindowRegion()
 {
     const int w = Width(), h = Height();
-    SetShadowCorners(shadow_, Rect(w - 3, 0, w, 3), Rect(0, h - 3, 3, h));
+    const int s = 3 * Line();
+    SetShadowCorners(shadow_, Rect(w - s, 0, w, s), Rect(0, h - s, s, h));
 }
 
 bool TcxCustomEditPopupWindow::CloseQuery()
@@ -1238,8 +1246,8 @@ void TcxCustomEditPopupWindow::DrawTrackFrame(const RECT& R)
 {
     RECT frame = R;
     if (shadow_) {
-        frame.right -= 3;
-        frame.bottom -= 3;
+        frame.right -= 3 * Line();
+        frame.bottom -= 3 * Line();
     }
     TScreenCanvas screen;
     HDC dc = screen.Handle();
@@ -1859,7 +1867,7 @@ SIZE TcxComboBoxPopupWindow::CalculateSize()
         RECT r;
         GetWindowRect(combo->Handle(), &r);
         const RECT work = GetMonitorWorkArea(POINT{r.left, r.top});
-        maxHeight = std::max(r.top - work.top - (Shadow() ? 3 : 0), work.bottom - r.bottom) - bv;
+        maxHeight = std::max(r.top - work.top - (Shadow() ? 3 * LineWidthForDpi(CurrentDpi()) : 0), work.bottom - r.bottom) - bv;
     }
     const SIZE preferred = combo->LookupData().ListPreferredSize(maxHeight, widthLimit);
 

@@ -404,6 +404,8 @@ public:
 
     // The border extents of each side: frame, client edge, shadow, system panel.
     virtual RECT BorderExtents() const;
+    // Pixels of a line at the popup's display density.
+    int Line() const;
     // The smallest size the frame allows.
     virtual SIZE MinimalSize() const;
     // The size for the visual area's preferred size and the settings.

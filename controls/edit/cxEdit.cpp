@@ -935,9 +935,10 @@ RECT TcxCustomEditViewData::GetBorderExtent() const
         border = RECT{2, 2, 2, 2};
         ThemeMargins(totEdit, dxtpEditText, border);
     } else {
-        const int w = Style->TransparentBorder() || Style->HotTrack()
-            ? 2
-            : GetContainerBorderWidth(static_cast<TcxContainerBorderStyle>(BorderStyle));
+        const int w = (Style->TransparentBorder() || Style->HotTrack()
+                           ? 2
+                           : GetContainerBorderWidth(static_cast<TcxContainerBorderStyle>(BorderStyle)))
+            * Line();
         border = RECT{w, w, w, w};
     }
     // An edge the style leaves out reserves nothing (the shadow stays).
@@ -951,8 +952,8 @@ RECT TcxCustomEditViewData::GetBorderExtent() const
     if (!edges.Contains(bBottom))
         border.bottom = 0;
     if (Style->Shadow() && !NativeStyle) {
-        border.right += 3;
-        border.bottom += 3;
+        border.right += 3 * Line();
+        border.bottom += 3 * Line();
     }
     return border;
 }
@@ -967,7 +968,9 @@ RECT TcxCustomEditViewData::GetTextMargins() const
             --m.bottom;
         }
     }
-    return m;
+    // Margins of lines: wider on a dense display.
+    const int line = Line();
+    return RECT{m.left * line, m.top * line, m.right * line, m.bottom * line};
 }
 
 int TcxCustomEditViewData::GetTextLineHeight() const
@@ -1056,7 +1059,8 @@ void TcxCustomEditViewData::Calculate(const RECT& ABounds, POINT P, bool AMouseO
 
     const TcxEditBorderStyle drawn = GetEditDrawnBorderStyle(BorderStyle, vi.HotState);
     vi.BorderStyle = static_cast<TcxContainerBorderStyle>(drawn);
-    vi.BorderWidth = GetContainerBorderWidth(vi.BorderStyle);
+    vi.LineWidth = Line();
+    vi.BorderWidth = GetContainerBorderWidth(vi.BorderStyle) * vi.LineWidth;
     if (BorderStyle == ebsUltraFlat) {
         bool highlighted = vi.ContainerState.Contains(csFocused)
             || (vi.ContainerState.Contains(csHot) && Style->HotTrack()) || (IsDesigning && Enabled);
@@ -1126,7 +1130,7 @@ void TcxCustomEditViewData::CalculateButtons(TcxCustomEditViewInfo& vi, POINT P,
         else if (b.Kind() == bkGlyph && info.Glyph)
             width = info.Glyph->Width() + minimum;
         else
-            width = GetSystemMetrics(SM_CYHSCROLL);
+            width = SystemMetricForDpi(SM_CYHSCROLL, Dpi);
         RECT& c = vi.ContentRect;
         width = std::max(0, std::min(width, static_cast<int>(c.right - c.left)));
         if (b.LeftAlignment()) {
@@ -1234,8 +1238,9 @@ void TcxCustomEditViewInfo::PaintClassic(TcxCanvas& ACanvas)
     outer.right += BorderWidth;
     outer.bottom += BorderWidth;
     if (Shadow) {
-        RECT below = Rect(outer.left + 3, outer.bottom, outer.right, outer.bottom + 3);
-        RECT right = Rect(outer.right, outer.top + 3, outer.right + 3, outer.bottom + 3);
+        const int s = ShadowSize();
+        RECT below = Rect(outer.left + s, outer.bottom, outer.right, outer.bottom + s);
+        RECT right = Rect(outer.right, outer.top + s, outer.right + s, outer.bottom + s);
         ACanvas.FillRect(below, clBtnShadow);
         ACanvas.FillRect(right, clBtnShadow);
     }
@@ -1964,6 +1969,7 @@ void TcxCustomEdit::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
     if (autoSize_ && created_ && !initializing_) {
         auto data = ActiveProperties().CreateViewData(&Style());
+        data->Dpi = CurrentDpi();
         AHeight = data->GetEditSize(AWidth).cy;
     }
     TcxContainer::SetBounds(ALeft, ATop, AWidth, AHeight);
@@ -2013,6 +2019,7 @@ void TcxCustomEdit::CalculateViewInfo(POINT P, bool AIsMouseOver)
 {
     EnsureCreated();
     auto data = ActiveProperties().CreateViewData(&Style());
+    data->Dpi = CurrentDpi();
     data->Enabled = Enabled();
     data->Focused = IsFocusedNow();
     data->IsDesigning = IsDesigning();

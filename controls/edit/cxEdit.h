@@ -569,6 +569,9 @@ public:
     int MaxHeight = INT_MAX;
     // The edit's pressed button (-1) and whether the edit holds the mouse capture.
     int PressedButton = -1;
+    // The display density the edit is drawn at; Line() is a line's width there.
+    int Dpi = qv::kDesignDpi;
+    int Line() const { return qv::LineWidthForDpi(Dpi); }
     bool MouseCaptured = false;
     bool IsDesigning = false;
 

@@ -982,6 +982,7 @@ void TcxCustomTextEdit::PlaceInnerEdit()
     TcxCustomTextEditViewInfo& vi = ViewInfo();
     const RECT c = vi.ContentRect;
     auto data = ActiveProperties().CreateViewData(&Style());
+    data->Dpi = CurrentDpi();
     const RECT border = data->GetBorderExtent();
     const int h = data->GetEditSize(Width()).cy - border.top - border.bottom;
     int top = c.top + 1;

@@ -173,8 +173,15 @@ RECT SideStrip(const RECT& R, TcxSides side, int w)
 
 } // namespace
 
+void TcxCanvas::SetDpi(int Value)
+{
+    dpi_ = Value > 0 ? Value : qv::kDesignDpi;
+    lineWidth_ = qv::LineWidthForDpi(dpi_);
+}
+
 void TcxCanvas::FrameSides(const RECT& R, TColor AColor, TcxSides ASides, int ABorderWidth)
 {
+    ABorderWidth *= lineWidth_;
     if (AColor != clDefault)
         SetBrushColor(AColor);
     if (IsRectEmptyR(R))
@@ -187,6 +194,7 @@ void TcxCanvas::FrameSides(const RECT& R, TColor AColor, TcxSides ASides, int AB
 void TcxCanvas::DrawTwoColorFrame(const RECT& R, TColor ALeftTopColor, TColor ARightBottomColor, TcxSides ASides,
                                   int ABorderWidth)
 {
+    ABorderWidth *= lineWidth_;
     if (IsRectEmptyR(R))
         return;
     for (TcxSides side : {sdLeft, sdTop, sdRight, sdBottom})
@@ -215,7 +223,9 @@ void TcxCanvas::DrawFocusFrame(const RECT& R)
     SetBrushColor(clWhite);
     Font().SetColor(clBlack);
     canvas_->RequireFont();
-    canvas_->DrawFocusRect(R);
+    // One dotted ring per pixel of a line.
+    for (int i = 0; i < lineWidth_; ++i)
+        canvas_->DrawFocusRect(Rect(R.left + i, R.top + i, R.right - i, R.bottom - i));
 }
 
 void TcxCanvas::InvertArea(const RECT& R)

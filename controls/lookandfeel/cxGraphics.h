@@ -4,6 +4,7 @@
 // they become real RGB only inside the framework canvas.
 #pragma once
 
+#include "framework/Dpi.h"
 #include "framework/Graphics.h"
 
 #include <cstdint>
@@ -91,6 +92,11 @@ public:
 
     qv::TCanvas* Canvas() const { return canvas_; }
     void SetCanvas(qv::TCanvas* Value) { canvas_ = Value; }
+    // The display density drawn for, and the width of a line there: frames, edges
+    // and the focus frame of one line are this many pixels wide.
+    int Dpi() const { return dpi_; }
+    void SetDpi(int Value);
+    int LineWidth() const { return lineWidth_; }
     HDC Handle() const { return canvas_->Handle(); }
     qv::TBrush& Brush() const { return canvas_->Brush(); }
     qv::TFont& Font() const { return canvas_->Font(); }
@@ -104,7 +110,7 @@ public:
     void FillRect(const RECT& R, qv::TBitmap* ABitmap = nullptr);
     // Brush := AColor, then a plain fill.
     void FillRect(const RECT& R, qv::TColor AColor);
-    // Strips of AWidth inside R on the chosen sides (left, right, top, bottom);
+    // Strips of AWidth lines inside R on the chosen sides (left, right, top, bottom);
     // clDefault keeps the current brush colour.
     void FrameSides(const RECT& R, qv::TColor AColor, TcxSides ASides = sdAll, int ABorderWidth = 1);
     // Left and top strips in ALeftTopColor, right and bottom strips in ARightBottomColor.
@@ -157,6 +163,8 @@ private:
     void TextBlock(const std::wstring& AText, RECT& R, TcxTextFlags AFlags);
 
     qv::TCanvas* canvas_;
+    int dpi_ = qv::kDesignDpi;
+    int lineWidth_ = 1;
 };
 
 // Narrows the canvas's clipping to a rectangle for the lifetime of the scope (when

@@ -10,6 +10,8 @@ using namespace qv;
 namespace {
 
 RECT Shrunk(const RECT& r, int n) { return Inflated(r, -n, -n); }
+// Inside n lines of a frame drawn on the canvas (a line is wider on a dense display).
+RECT InsetLines(const TcxCanvas& c, const RECT& r, int n) { return Shrunk(r, n * c.LineWidth()); }
 
 // The pixels the points cover (a box one pixel wider and higher than their span),
 // moved by (0..dx, 0..dy).
@@ -320,9 +322,9 @@ int TcxCustomLookAndFeelPainter::ButtonBorderWidth(TcxButtonState) const { retur
 
 TColor TcxCustomLookAndFeelPainter::ButtonFaceColor(TcxButtonState) const { return clBtnFace; }
 
-RECT TcxCustomLookAndFeelPainter::ButtonFocusBounds(TcxCanvas&, const RECT& R) const
+RECT TcxCustomLookAndFeelPainter::ButtonFocusBounds(TcxCanvas& ACanvas, const RECT& R) const
 {
-    const RECT r = Shrunk(R, 4);
+    const RECT r = InsetLines(ACanvas, R, 4);
     return IsRectEmptyR(r) ? R : r;
 }
 
@@ -350,7 +352,7 @@ void TcxCustomLookAndFeelPainter::PaintButton(TcxCanvas& ACanvas, const RECT& R,
     RECT r = R;
     if (ADrawBorder) {
         PaintButtonBorder(ACanvas, r, AState);
-        r = Shrunk(r, ButtonBorderWidth(AState));
+        r = InsetLines(ACanvas, r, ButtonBorderWidth(AState));
     }
     ACanvas.FillRect(r, AColor == clDefault ? ButtonFaceColor(AState) : AColor);
     ACanvas.Font().SetColor(ATextColor == clDefault ? ButtonGlyphColor(AState) : ATextColor);
@@ -406,7 +408,7 @@ void TcxCustomLookAndFeelPainter::PaintSmallExpandButton(TcxCanvas& ACanvas, con
                                                          TColor ABorderColor, bool AExpanded) const
 {
     ACanvas.FrameSides(R, ABorderColor);
-    const RECT inner = Shrunk(R, 1);
+    const RECT inner = InsetLines(ACanvas, R, 1);
     if (AColor != clDefault)
         ACanvas.FillRect(inner, AColor);
     DrawExpandSign(ACanvas, inner, AExpanded, clBtnText);
@@ -453,7 +455,7 @@ void TcxCustomLookAndFeelPainter::PaintCheckBox(TcxCanvas& ACanvas, const RECT& 
                                                 TcxButtonState AState) const
 {
     PaintCheckBorder(ACanvas, R, AState);
-    PaintCheckMark(ACanvas, Shrunk(R, CheckBorderWidth()), AState == cxbsDisabled ? clGrayText : clBtnText, AChecked,
+    PaintCheckMark(ACanvas, InsetLines(ACanvas, R, CheckBorderWidth()), AState == cxbsDisabled ? clGrayText : clBtnText, AChecked,
                    AState);
 }
 
@@ -641,7 +643,7 @@ void TcxCustomLookAndFeelPainter::PaintSizeGripButton(TcxCanvas& ACanvas, const 
                                                       TcxButtonState AState) const
 {
     PaintButtonBorder(ACanvas, ABounds, AState);
-    const RECT r = Shrunk(ABounds, ButtonBorderWidth(cxbsNormal));
+    const RECT r = InsetLines(ACanvas, ABounds, ButtonBorderWidth(cxbsNormal));
     ACanvas.FillRect(r, ButtonFaceColor(AState));
     PaintSizeGripGlyph(ACanvas, r, AState);
 }
@@ -663,7 +665,7 @@ void TcxCustomLookAndFeelPainter::PaintAutoHideButton(TcxCanvas& ACanvas, const 
                                                       TcxButtonState AState) const
 {
     PaintButtonBorder(ACanvas, R, AState);
-    ACanvas.FillRect(Shrunk(R, ButtonBorderWidth(cxbsNormal)), ButtonFaceColor(AState));
+    ACanvas.FillRect(InsetLines(ACanvas, R, ButtonBorderWidth(cxbsNormal)), ButtonFaceColor(AState));
     TBitmap& glyph = cxAutoHideBitmap(APinned);
     RECT g = Centered(R, glyph.Width(), glyph.Height());
     if (AState == cxbsPressed)
@@ -745,7 +747,7 @@ void TcxCustomLookAndFeelPainter::PaintFlatScrollBarPart(TcxCanvas& ACanvas, boo
         PaintButton(ACanvas, R, L"", AState, true, clDefault, clDefault);
         if (APart == sbpThumb)
             break;
-        const RECT r = Shrunk(R, ButtonBorderWidth(cxbsNormal));
+        const RECT r = InsetLines(ACanvas, R, ButtonBorderWidth(cxbsNormal));
         const TcxArrowDirection direction = AHorizontal ? (APart == sbpLineUp ? adLeft : adRight)
                                                         : (APart == sbpLineUp ? adUp : adDown);
         PaintStateArrow(ACanvas, r, AState, direction);
@@ -778,7 +780,7 @@ int TcxStandardLookAndFeelPainter::ContentBorderWidth() const { return 2; }
 void TcxStandardLookAndFeelPainter::PaintBorder(TcxCanvas& ACanvas, const RECT& R) const
 {
     ACanvas.DrawTwoColorFrame(R, clBtnShadow, clBtnHighlight);
-    ACanvas.DrawTwoColorFrame(Shrunk(R, 1), cl3DDkShadow, cl3DLight);
+    ACanvas.DrawTwoColorFrame(InsetLines(ACanvas, R, 1), cl3DDkShadow, cl3DLight);
 }
 
 int TcxStandardLookAndFeelPainter::ButtonBorderWidth(TcxButtonState AState) const
@@ -795,16 +797,16 @@ void TcxStandardLookAndFeelPainter::PaintButtonBorder(TcxCanvas& ACanvas, const 
     switch (AState) {
     case cxbsPressed:
         ACanvas.FrameSides(R, clBlack);
-        ACanvas.FrameSides(Shrunk(R, 1), clBtnShadow);
+        ACanvas.FrameSides(InsetLines(ACanvas, R, 1), clBtnShadow);
         break;
     case cxbsDefault:
         ACanvas.FrameSides(R, clBlack);
-        ACanvas.DrawTwoColorFrame(Shrunk(R, 1), clBtnHighlight, cl3DDkShadow);
-        ACanvas.DrawTwoColorFrame(Shrunk(R, 2), cl3DLight, clBtnShadow);
+        ACanvas.DrawTwoColorFrame(InsetLines(ACanvas, R, 1), clBtnHighlight, cl3DDkShadow);
+        ACanvas.DrawTwoColorFrame(InsetLines(ACanvas, R, 2), cl3DLight, clBtnShadow);
         break;
     default:
         ACanvas.DrawTwoColorFrame(R, clBtnHighlight, cl3DDkShadow);
-        ACanvas.DrawTwoColorFrame(Shrunk(R, 1), cl3DLight, clBtnShadow);
+        ACanvas.DrawTwoColorFrame(InsetLines(ACanvas, R, 1), cl3DLight, clBtnShadow);
         break;
     }
 }
@@ -818,8 +820,8 @@ void TcxStandardLookAndFeelPainter::PaintExpandButton(TcxCanvas& ACanvas, const 
 {
     ACanvas.Draw3DEdge(R, false, false, sdLeft | sdTop);
     ACanvas.Draw3DEdge(R, false, true, sdRight | sdBottom);
-    ACanvas.Draw3DEdge(Shrunk(R, 1), false, false, sdAll);
-    const RECT inner = Shrunk(R, 2);
+    ACanvas.Draw3DEdge(InsetLines(ACanvas, R, 1), false, false, sdAll);
+    const RECT inner = InsetLines(ACanvas, R, 2);
     ACanvas.FillRect(inner, AColor == clDefault ? clBtnFace : AColor);
     DrawExpandSign(ACanvas, inner, AExpanded, clBtnText);
     ACanvas.ExcludeClip(R);
@@ -834,7 +836,7 @@ void TcxStandardLookAndFeelPainter::PaintGroupExpandButton(TcxCanvas& ACanvas, c
 void TcxStandardLookAndFeelPainter::PaintCheckBorder(TcxCanvas& ACanvas, const RECT& R, TcxButtonState) const
 {
     ACanvas.Draw3DEdge(R, true, false);
-    ACanvas.Draw3DEdge(Shrunk(R, 1), true, true);
+    ACanvas.Draw3DEdge(InsetLines(ACanvas, R, 1), true, true);
 }
 
 void TcxStandardLookAndFeelPainter::PaintHeaderBorder(TcxCanvas& ACanvas, const RECT& R, TcxNeighbors ANeighbors,
@@ -885,7 +887,7 @@ void TcxStandardLookAndFeelPainter::PaintFilterDropDownButton(TcxCanvas& ACanvas
         ACanvas.Draw3DEdge(R, true, true);
     else
         ACanvas.Draw3DEdge(R, false, false);
-    const RECT inner = Shrunk(R, 1);
+    const RECT inner = InsetLines(ACanvas, R, 1);
     ACanvas.FillRect(inner, clBtnFace);
     PaintFilterArrow(ACanvas, inner, FilterDropDownButtonArrowColor(AIsFilterActive));
 }
@@ -917,10 +919,10 @@ void TcxStandardLookAndFeelPainter::PaintScrollBarButtonFrame(TcxCanvas& ACanvas
 {
     if (APressedArrow) {
         ACanvas.DrawTwoColorFrame(R, clBtnShadow, clBtnShadow);
-        ACanvas.DrawTwoColorFrame(Shrunk(R, 1), clBtnFace, clBtnFace);
+        ACanvas.DrawTwoColorFrame(InsetLines(ACanvas, R, 1), clBtnFace, clBtnFace);
     } else {
         ACanvas.DrawTwoColorFrame(R, clBtnFace, cl3DDkShadow);
-        ACanvas.DrawTwoColorFrame(Shrunk(R, 1), clBtnHighlight, clBtnShadow);
+        ACanvas.DrawTwoColorFrame(InsetLines(ACanvas, R, 1), clBtnHighlight, clBtnShadow);
     }
 }
 
@@ -940,7 +942,7 @@ void TcxStandardLookAndFeelPainter::PaintScrollBarPart(TcxCanvas& ACanvas, bool 
         break;
     case sbpThumb:
         PaintScrollBarButtonFrame(ACanvas, R, false);
-        ACanvas.FillRect(Shrunk(R, ButtonBorderWidth(cxbsNormal)), clBtnFace);
+        ACanvas.FillRect(InsetLines(ACanvas, R, ButtonBorderWidth(cxbsNormal)), clBtnFace);
         break;
     case sbpLineUp:
     case sbpLineDown: {
@@ -1000,7 +1002,7 @@ void TcxFlatLookAndFeelPainter::PaintButtonBorder(TcxCanvas& ACanvas, const RECT
         break;
     case cxbsDefault:
         ACanvas.FrameSides(R, clBlack);
-        ACanvas.DrawTwoColorFrame(Shrunk(R, 1), clBtnHighlight, clBtnShadow);
+        ACanvas.DrawTwoColorFrame(InsetLines(ACanvas, R, 1), clBtnHighlight, clBtnShadow);
         break;
     default:
         ACanvas.DrawTwoColorFrame(R, clBtnHighlight, clBtnShadow);
@@ -1016,14 +1018,14 @@ void TcxFlatLookAndFeelPainter::PaintExpandButton(TcxCanvas& ACanvas, const RECT
                                                   bool AExpanded) const
 {
     PaintButton(ACanvas, R, L"", cxbsNormal, true, AColor, clDefault);
-    DrawExpandSign(ACanvas, Shrunk(R, 1), AExpanded, clBtnText);
+    DrawExpandSign(ACanvas, InsetLines(ACanvas, R, 1), AExpanded, clBtnText);
     ACanvas.ExcludeClip(R);
 }
 
 void TcxFlatLookAndFeelPainter::PaintCheckBorder(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState) const
 {
     ACanvas.Draw3DEdge(R, true, true);
-    ACanvas.FrameSides(Shrunk(R, 1), CheckFaceColor(AState));
+    ACanvas.FrameSides(InsetLines(ACanvas, R, 1), CheckFaceColor(AState));
 }
 
 void TcxFlatLookAndFeelPainter::PaintHeaderBorder(TcxCanvas& ACanvas, const RECT& R, TcxNeighbors ANeighbors,
@@ -1125,9 +1127,9 @@ TColor TcxUltraFlatLookAndFeelPainter::ButtonFaceColor(TcxButtonState AState) co
     }
 }
 
-RECT TcxUltraFlatLookAndFeelPainter::ButtonFocusBounds(TcxCanvas&, const RECT& R) const
+RECT TcxUltraFlatLookAndFeelPainter::ButtonFocusBounds(TcxCanvas& ACanvas, const RECT& R) const
 {
-    const RECT r = Shrunk(R, 3);
+    const RECT r = InsetLines(ACanvas, R, 3);
     return IsRectEmptyR(r) ? R : r;
 }
 
@@ -1169,7 +1171,7 @@ void TcxUltraFlatLookAndFeelPainter::PaintEditButton(TcxCanvas& ACanvas, const R
     if (AState == cxbsNormal || AState == cxbsDisabled) {
         // The edit's background around the button, so that it blends in.
         ACanvas.FrameSides(r, AColor == clDefault ? clWindow : AColor, sdAll, 1);
-        r = Shrunk(r, 1);
+        r = InsetLines(ACanvas, r, 1);
     } else {
         // A highlight line separates it from its neighbours.
         ACanvas.SetBrushColor(UltraFlatHighlightColor());
@@ -1190,7 +1192,7 @@ void TcxUltraFlatLookAndFeelPainter::PaintButtonBorder(TcxCanvas& ACanvas, const
     switch (AState) {
     case cxbsDefault:
         ACanvas.FrameSides(R, clWindowFrame, sdAll, 1);
-        ACanvas.FrameSides(Shrunk(R, 1), clWindowFrame, sdAll, 1);
+        ACanvas.FrameSides(InsetLines(ACanvas, R, 1), clWindowFrame, sdAll, 1);
         break;
     case cxbsNormal:
         ACanvas.FrameSides(R, clBtnText, sdAll, 1);
@@ -1211,7 +1213,7 @@ void TcxUltraFlatLookAndFeelPainter::PaintExpandButton(TcxCanvas& ACanvas, const
                                                        bool AExpanded) const
 {
     ACanvas.FrameSides(R, clBtnShadow);
-    const RECT inner = Shrunk(R, 1);
+    const RECT inner = InsetLines(ACanvas, R, 1);
     ACanvas.FillRect(inner, AColor == clDefault ? clBtnFace : AColor);
     DrawExpandSign(ACanvas, inner, AExpanded, clBtnText);
     ACanvas.ExcludeClip(R);
@@ -1224,7 +1226,7 @@ bool TcxUltraFlatLookAndFeelPainter::HotTracksButtons() const { return true; }
 void TcxUltraFlatLookAndFeelPainter::PaintCheckBorder(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState) const
 {
     ACanvas.FrameSides(R, clBtnText);
-    ACanvas.FrameSides(Shrunk(R, 1), CheckFaceColor(AState));
+    ACanvas.FrameSides(InsetLines(ACanvas, R, 1), CheckFaceColor(AState));
 }
 
 void TcxUltraFlatLookAndFeelPainter::PaintHeaderBorder(TcxCanvas& ACanvas, const RECT& R, TcxNeighbors,
@@ -1272,7 +1274,7 @@ void TcxUltraFlatLookAndFeelPainter::PaintFilterDropDownButton(TcxCanvas& ACanva
                                                                TcxButtonState AState, bool AIsFilterActive) const
 {
     ACanvas.FrameSides(R, UltraFlatFrameColor(AState));
-    const RECT inner = Shrunk(R, 1);
+    const RECT inner = InsetLines(ACanvas, R, 1);
     ACanvas.FillRect(inner, ButtonFaceColor(AState));
     PaintFilterArrow(ACanvas, inner,
                      AState == cxbsPressed ? ButtonGlyphColor(AState) : FilterDropDownButtonArrowColor(AIsFilterActive));

@@ -18,6 +18,16 @@ using namespace qv::app;
 
 namespace {
 
+// A picture of the window as the screen shows it, to be looked at (dpi-<dpi>-<name>.png
+// in the working folder).
+void Picture(HWND wnd, int dpi, const char* name)
+{
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    const std::string file = "dpi-" + std::to_string(dpi) + "-" + name + ".png";
+    TScreenShot::Settled(r).WritePng(std::wstring(file.begin(), file.end()));
+}
+
 SIZE ClientSize(HWND wnd)
 {
     RECT r{};
@@ -133,6 +143,35 @@ TEST(DpiLayout, EveryWindowIsItsLayoutScaledWithNothingCut)
     EXPECT_TRUE(ShowsText(RECT{lr.left + frame, lr.top + frame, lr.right - qv::ScaleDpi(20, dpi), lr.bottom - frame},
                           app.ConfigNames().front(), L"SimSun", qv::ScaleDpi(-12, dpi)));
     EXPECT_TRUE(ScreenMatchesRepaintOfProcess(app.ProcessId()));
+    Picture(main, dpi, "main");
+
+    // The list opened with its arrow: rows of the scaled font.
+    {
+        Person me(app);
+        ASSERT_TRUE(me.Front(main));
+        me.Click(POINT{lr.right - qv::ScaleDpi(8, dpi), (lr.top + lr.bottom) / 2});
+        HWND popup = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            for (HWND w : app.VisibleWindows())
+                if (!(GetWindowLongW(w, GWL_STYLE) & WS_CAPTION))
+                    popup = w;
+            return popup != nullptr;
+        }));
+        HWND rows = GetWindow(popup, GW_CHILD);
+        ASSERT_TRUE(rows);
+        EXPECT_GE(static_cast<int>(Ask(rows, LB_GETITEMHEIGHT)), qv::ScaleDpi(12, dpi)) << "a row holds a line";
+        EXPECT_GE(WindowSize(popup).cy, 2 * qv::ScaleDpi(12, dpi)) << "both rows show";
+        EXPECT_TRUE(ScreenMatchesRepaintOfProcess(app.ProcessId()));
+        RECT both{};
+        GetWindowRect(main, &both);
+        RECT pr{};
+        GetWindowRect(popup, &pr);
+        UnionRect(&both, &both, &pr);
+        const std::string file = "dpi-" + std::to_string(dpi) + "-list.png";
+        TScreenShot::Settled(both).WritePng(std::wstring(file.begin(), file.end()));
+        me.Key(VK_ESCAPE);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(popup); }));
+    }
 
     // The name dialog: centred, 135 pixels (scaled) below the middle of the screen.
     AppDriver::Click(ChildById(main, idModifyNameBT));
@@ -151,6 +190,7 @@ TEST(DpiLayout, EveryWindowIsItsLayoutScaledWithNothingCut)
     EXPECT_TRUE(WaitUntil([&] { return WindowText(ChildById(dialog, idNameEdit)) == app.ConfigNames().front(); }));
     EXPECT_GE(ClientSize(GetWindow(ChildById(dialog, idNameEdit), GW_CHILD)).cy, qv::ScaleDpi(12, dpi));
     EXPECT_TRUE(ScreenMatchesRepaintOfProcess(app.ProcessId()));
+    Picture(dialog, dpi, "dialog");
     AppDriver::Click(ChildById(dialog, idCanceBT));
     ASSERT_TRUE(app.WaitWindowGone(L"设置文件名称"));
 
@@ -187,6 +227,7 @@ TEST(DpiLayout, EveryWindowIsItsLayoutScaledWithNothingCut)
         EXPECT_FALSE(scrolls) << "a scroll bar only when the text does not fit";
     EXPECT_TRUE(CaptionFits(ChildById(help, idHelpOKBT), L"确定", qv::ScaleDpi(-12, dpi)));
     EXPECT_TRUE(ScreenMatchesRepaintOfProcess(app.ProcessId()));
+    Picture(help, dpi, "help");
     AppDriver::Click(ChildById(help, idHelpOKBT));
     ASSERT_TRUE(app.WaitWindowGone(L"帮助说明"));
 }

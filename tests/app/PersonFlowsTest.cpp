@@ -302,7 +302,8 @@ TEST(PersonKeyboard, PastedNameEndsAtItsLineBreak)
     EXPECT_TRUE(me.ScreenFresh());
     EXPECT_EQ(L"家庭", WindowText(edit));
     RECT r = ScreenRectOf(edit);
-    EXPECT_TRUE(ShowsText(RECT{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2}, L"家庭", L"SimSun", Px(-12)));
+    const int frame = 2 * qv::LineWidthForDpi(qv::SystemDpi());
+    EXPECT_TRUE(ShowsText(RECT{r.left + frame, r.top + frame, r.right - frame, r.bottom - frame}, L"家庭", L"SimSun", Px(-12)));
     ASSERT_TRUE(me.TabTo(dialog, ChildById(dialog, idOKBT)));
     me.Key(VK_SPACE);
     ASSERT_TRUE(app.WaitStatus(kDone));

@@ -244,8 +244,8 @@ bool Ink(COLORREF c) { return GetRValue(c) * 30 + GetGValue(c) * 59 + GetBValue(
 {
     const TScreenShot shot = TScreenShot::Settled(region);
     const int W = shot.Width(), H = shot.Height();
-    // Selected text is light on the highlight: inside the highlighted box, whatever is
-    // not the highlight is ink. The caret of the foreground window is no ink.
+    // Selected text is light on the highlight: inside the highlighted box, light
+    // pixels are its ink. The caret of the foreground window is no ink.
     const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
     RECT selected{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
     for (int y = 0; y < H; ++y)
@@ -264,7 +264,7 @@ bool Ink(COLORREF c) { return GetRValue(c) * 30 + GetGValue(c) * 59 + GetBValue(
             const COLORREF c = shot.At(region.left + x, region.top + y);
             const bool inSelection = PtInRect(&selected, POINT{x, y}) != 0;
             const bool ink = !Inside(carets, region.left + x, region.top + y)
-                && (inSelection ? c != highlight : Ink(c));
+                && (inSelection ? !Ink(c) : Ink(c));
             inkCount += seen[static_cast<size_t>(y * W + x)] = ink;
         }
     if (text.empty()) {
@@ -280,8 +280,10 @@ bool Ink(COLORREF c) { return GetRValue(c) * 30 + GetGValue(c) * 59 + GetBValue(
     qv::TBitmap drawn(std::max<LONG>(1, size.cx), std::max<LONG>(1, size.cy));
     drawn.Canvas().Font().SetName(fontName);
     drawn.Canvas().Font().SetHeight(fontHeight);
-    drawn.Canvas().Font().SetColor(qv::clBlack);
-    drawn.Canvas().Brush().SetColor(qv::clWhite);
+    // Drawn as the screen shows it: selected (light on the highlight) or plain.
+    const bool selectedText = selected.right > selected.left;
+    drawn.Canvas().Font().SetColor(selectedText ? qv::clHighlightText : qv::clBlack);
+    drawn.Canvas().Brush().SetColor(selectedText ? qv::clHighlight : qv::clWhite);
     drawn.Canvas().FillRect(RECT{0, 0, drawn.Width(), drawn.Height()});
     SetBkMode(drawn.Canvas().Handle(), TRANSPARENT);
     drawn.Canvas().TextOut(0, 0, text);
@@ -291,7 +293,7 @@ bool Ink(COLORREF c) { return GetRValue(c) * 30 + GetGValue(c) * 59 + GetBValue(
     int wantInk = 0;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            wantInk += want[static_cast<size_t>(y * w + x)] = Ink(drawn.PixelAt(x, y));
+            wantInk += want[static_cast<size_t>(y * w + x)] = selectedText != Ink(drawn.PixelAt(x, y));
     // Rasterising a scaled font may differ in a pixel or two between two programs:
     // a few pixels may differ, far fewer than another text would.
     const int tolerance = std::max(2, wantInk / 25);
@@ -311,9 +313,12 @@ bool Ink(COLORREF c) { return GetRValue(c) * 30 + GetGValue(c) * 59 + GetBValue(
             if (differing <= tolerance)
                 return ::testing::AssertionSuccess();
         }
+    static int failures = 0;
+    const std::wstring file = DumpName(++failures, "text");
+    shot.WritePng(file);
     return ::testing::AssertionFailure() << "the screen does not show \"" << Utf8(text) << "\" alone (" << inkCount
                                          << " pixels of ink in the region, the text has " << wantInk
-                                         << "; at best " << best << " pixels differ)";
+                                         << "; at best " << best << " pixels differ; see " << Utf8(file) << ")";
 }
 
 ::testing::AssertionResult ScreenMatchesRepaint(HWND top)
