@@ -29,6 +29,9 @@ struct TSearchHandleCloser {
 struct TModuleCloser {
     static BOOL Close(HANDLE handle) { return FreeLibrary(static_cast<HMODULE>(handle)); }
 };
+struct TRegistryKeyCloser {
+    static BOOL Close(HANDLE handle) { return RegCloseKey(static_cast<HKEY>(handle)) == ERROR_SUCCESS; }
+};
 } // namespace detail
 
 // Owns one handle and closes it with the closer's call. The system answers
@@ -101,6 +104,8 @@ using THandle = TOwnedHandle<detail::TKernelHandleCloser>;
 using TSearchHandle = TOwnedHandle<detail::TSearchHandleCloser>;
 // A loaded library.
 using TModule = TOwnedHandle<detail::TModuleCloser>;
+// An open registry key.
+using TRegistryKey = TOwnedHandle<detail::TRegistryKeyCloser>;
 
 // Loads a library of the system from the system folder only: not from the program's
 // folder (which may hold anything, and where looking among thousands of files is slow).
