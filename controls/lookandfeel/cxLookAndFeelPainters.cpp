@@ -1341,7 +1341,7 @@ TColor TcxWinXPLookAndFeelPainter::DefaultHyperlinkTextColor() const { return 0x
 void TcxWinXPLookAndFeelPainter::PaintScrollArrow(TcxCanvas& ACanvas, const RECT& R, bool ADrawFace,
                                                   TcxArrowDirection AArrowDirection, TcxButtonState AState) const
 {
-    HTHEME theme = OpenTheme(totScrollBar);
+    HTHEME theme = OpenThemeForDpi(totScrollBar, ACanvas.Dpi());
     if (!theme) {
         TcxStandardLookAndFeelPainter::PaintScrollArrow(ACanvas, R, ADrawFace, AArrowDirection, AState);
         return;
@@ -1360,7 +1360,7 @@ void TcxWinXPLookAndFeelPainter::PaintScrollArrow(TcxCanvas& ACanvas, const RECT
 
 void TcxWinXPLookAndFeelPainter::PaintArrowButtonFace(TcxCanvas& ACanvas, const RECT& R, TcxButtonState AState) const
 {
-    if (HTHEME theme = OpenTheme(totButton))
+    if (HTHEME theme = OpenThemeForDpi(totButton, ACanvas.Dpi()))
         dxDrawThemeBackground(theme, ACanvas.Handle(), dxtpPushButton, cxButtonThemeState(AState), R);
     else
         TcxStandardLookAndFeelPainter::PaintArrowButtonFace(ACanvas, R, AState);
@@ -1370,7 +1370,7 @@ int TcxWinXPLookAndFeelPainter::ContentBorderWidth() const { return OpenTheme(to
 
 void TcxWinXPLookAndFeelPainter::PaintBorder(TcxCanvas& ACanvas, const RECT& R) const
 {
-    HTHEME theme = OpenTheme(totListView);
+    HTHEME theme = OpenThemeForDpi(totListView, ACanvas.Dpi());
     if (!theme) {
         TcxStandardLookAndFeelPainter::PaintBorder(ACanvas, R);
         return;
@@ -1416,7 +1416,7 @@ TColor TcxWinXPLookAndFeelPainter::ButtonFaceColor(TcxButtonState AState) const
 
 RECT TcxWinXPLookAndFeelPainter::ButtonFocusBounds(TcxCanvas& ACanvas, const RECT& R) const
 {
-    HTHEME theme = OpenTheme(totButton);
+    HTHEME theme = OpenThemeForDpi(totButton, ACanvas.Dpi());
     RECT content;
     if (!theme || FAILED(dxGetThemeBackgroundContentRect(theme, ACanvas.Handle(), dxtpPushButton, 1, R, content)))
         return TcxStandardLookAndFeelPainter::ButtonFocusBounds(ACanvas, R);
@@ -1457,7 +1457,7 @@ void TcxWinXPLookAndFeelPainter::PaintButton(TcxCanvas& ACanvas, const RECT& R, 
                                              TcxButtonState AState, bool ADrawBorder, TColor AColor,
                                              TColor ATextColor) const
 {
-    HTHEME theme = OpenTheme(totButton);
+    HTHEME theme = OpenThemeForDpi(totButton, ACanvas.Dpi());
     if (!theme) {
         TcxStandardLookAndFeelPainter::PaintButton(ACanvas, R, ACaption, AState, ADrawBorder, AColor, ATextColor);
         return;
@@ -1492,7 +1492,7 @@ int ThemePartWidth(TdxThemeClassKind AClass, int APart, int AState)
 // A part drawn by its class's theme; false when the theme could not draw it.
 bool DrawThemePart(TcxCanvas& ACanvas, TdxThemeClassKind AClass, int APart, int AState, const RECT& R)
 {
-    HTHEME theme = OpenTheme(AClass);
+    HTHEME theme = OpenThemeForDpi(AClass, ACanvas.Dpi());
     return theme && dxDrawThemeBackground(theme, ACanvas.Handle(), APart, AState, R) == S_OK;
 }
 
@@ -1573,7 +1573,7 @@ void TcxWinXPLookAndFeelPainter::PaintThemedText(TcxCanvas& ACanvas, const RECT&
 {
     if (AText.empty() || IsRectEmptyR(R))
         return;
-    HTHEME theme = OpenTheme(static_cast<TdxThemeClassKind>(AThemeClass));
+    HTHEME theme = OpenThemeForDpi(static_cast<TdxThemeClassKind>(AThemeClass), ACanvas.Dpi());
     if (!theme) {
         ACanvas.Brush().SetStyle(TBrushStyle::bsClear);
         ACanvas.DrawCaption(AText, R, AFlags);

@@ -1,10 +1,12 @@
 #include "controls/lookandfeel/dxUxTheme.h"
 
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
+#include <map>
 #include <cwctype>
 
 namespace {
@@ -43,6 +45,12 @@ struct Binding {
     bool themesActive = false;
     TdxThemeData themes[dxThemeClassCount];
     std::function<void(HMODULE)> freeLibrary;
+    // Windows 10 draws themes for another density than the system's with themes opened
+    // for it; they are kept by class and density.
+    std::function<FARPROC(HMODULE, const char*)> resolve;
+    bool openForDpiLooked = false;
+    FARPROC openForDpi = nullptr;
+    std::map<std::pair<int, int>, HTHEME> dpiThemes;
 };
 
 // Constructed on first use: other units' start-up may reach the binding first.
@@ -110,6 +118,8 @@ void InitializeUxTheme(const TdxUxThemeLoader& ALoader)
     g_binding.freeLibrary = ALoader.Free;
     for (int i = 0; i < kEntryPointCount; ++i)
         g_binding.entries[i] = ALoader.Resolve(g_binding.module, kEntryPoints[i]);
+    // Looked up when first needed: only a display of another density needs it.
+    g_binding.resolve = ALoader.Resolve;
     // A library without the functions the painters call counts as missing.
     for (EntryIndex needed : {epOpenThemeData, epCloseThemeData, epIsThemeActive, epDrawThemeBackground})
         if (!g_binding.entries[needed]) {
@@ -125,6 +135,7 @@ void FinalizeUxTheme()
         for (TdxThemeData& theme : g_binding.themes)
             if (theme.Handle)
                 Entry<HRESULT(WINAPI*)(HTHEME)>(epCloseThemeData)(theme.Handle);
+        CloseDpiThemes();
         if (g_binding.freeLibrary)
             g_binding.freeLibrary(g_binding.module);
     }
@@ -173,6 +184,40 @@ HTHEME OpenTheme(TdxThemeClassKind AKind, const wchar_t* AClassName)
     return theme.Handle;
 }
 
+HTHEME OpenThemeForDpi(TdxThemeClassKind AKind, int ADpi)
+{
+    if (ADpi <= 0 || ADpi == qv::SystemDpi() || !AreVisualStylesAvailable())
+        return OpenTheme(AKind);
+    if (!g_binding.openForDpiLooked) {
+        g_binding.openForDpiLooked = true;
+        if (g_binding.resolve)
+            g_binding.openForDpi = g_binding.resolve(g_binding.module, "OpenThemeDataForDpi");
+    }
+    if (!g_binding.openForDpi)
+        return OpenTheme(AKind);
+    const auto key = std::make_pair(static_cast<int>(AKind), ADpi);
+    if (auto found = g_binding.dpiThemes.find(key); found != g_binding.dpiThemes.end())
+        return found->second;
+    const TdxThemeData& theme = g_binding.themes[AKind];
+    const std::wstring name = !theme.ClassName.empty() ? theme.ClassName : kDefaultClassNames[AKind];
+    using TOpenForDpi = HTHEME(WINAPI*)(HWND, LPCWSTR, UINT);
+    HTHEME handle = reinterpret_cast<TOpenForDpi>(reinterpret_cast<void*>(g_binding.openForDpi))(
+        nullptr, name.c_str(), static_cast<UINT>(ADpi));
+    if (!handle)
+        return OpenTheme(AKind);
+    g_binding.dpiThemes[key] = handle;
+    return handle;
+}
+
+void CloseDpiThemes()
+{
+    if (!g_binding.entries[epCloseThemeData])
+        return;
+    for (auto& [key, handle] : g_binding.dpiThemes)
+        Entry<HRESULT(WINAPI*)(HTHEME)>(epCloseThemeData)(handle);
+    g_binding.dpiThemes.clear();
+}
+
 HRESULT CloseTheme(TdxThemeClassKind AKind)
 {
     if (!AreVisualStylesAvailable())
@@ -190,6 +235,7 @@ void CloseAllThemes()
 {
     if (!IsUxThemeLoaded())
         return;
+    CloseDpiThemes();
     for (TdxThemeData& theme : g_binding.themes)
         if (theme.Handle) {
             Entry<HRESULT(WINAPI*)(HTHEME)>(epCloseThemeData)(theme.Handle);

@@ -56,6 +56,11 @@ bool AreVisualStylesAvailable(std::initializer_list<TdxThemeClassKind> AClasses 
 // The cached handle of the class, opened on first use; 0 when it cannot be opened.
 // A different class name closes the entry first.
 HTHEME OpenTheme(TdxThemeClassKind AKind, const wchar_t* AClassName = nullptr);
+// The class's theme with its parts for a display density: at the system's density (or
+// where the system cannot open themes for another) the one above, else one of its own.
+HTHEME OpenThemeForDpi(TdxThemeClassKind AKind, int ADpi);
+// Closes the themes opened for other densities (a theme change, the end).
+void CloseDpiThemes();
 // 1 when visual styles are unavailable, 0 for an entry without handle, else the system's answer.
 HRESULT CloseTheme(TdxThemeClassKind AKind);
 // Closes every open handle; the class names stay, so the same classes open again.

@@ -57,6 +57,7 @@ struct Fake {
     int nextHandle = 100;
     std::vector<std::pair<int, int>> backgrounds;  // part, state
     std::vector<DWORD> textFlags;
+    HTHEME drawnWith = nullptr;
 };
 Fake g_fake;
 
@@ -72,9 +73,15 @@ HRESULT WINAPI FakeCloseThemeData(HTHEME theme)
     g_fake.closed.push_back(theme);
     return S_OK;
 }
-BOOL WINAPI FakeIsThemeActive() { return g_fake.active; }
-HRESULT WINAPI FakeDrawThemeBackground(HTHEME, HDC dc, int part, int state, const RECT* r, const RECT*)
+HTHEME WINAPI FakeOpenThemeDataForDpi(HWND, LPCWSTR name, UINT dpi)
 {
+    g_fake.opened.push_back(std::wstring(name) + L"@" + std::to_wstring(dpi));
+    return reinterpret_cast<HTHEME>(static_cast<INT_PTR>(++g_fake.nextHandle));
+}
+BOOL WINAPI FakeIsThemeActive() { return g_fake.active; }
+HRESULT WINAPI FakeDrawThemeBackground(HTHEME theme, HDC dc, int part, int state, const RECT* r, const RECT*)
+{
+    g_fake.drawnWith = theme;
     g_fake.backgrounds.push_back({part, state});
     HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
     FillRect(dc, r, brush);
@@ -137,6 +144,7 @@ TdxUxThemeLoader FakeLoader()
             {"IsThemeBackgroundPartiallyTransparent", AsProc(&FakePartiallyTransparent)},
             {"GetThemePartSize", AsProc(&FakePartSize)},
             {"GetThemeBackgroundRegion", AsProc(&FakeBackgroundRegion)},
+            {"OpenThemeDataForDpi", AsProc(&FakeOpenThemeDataForDpi)},
         };
         const auto found = table.find(name);
         return found == table.end() ? nullptr : found->second;
@@ -335,4 +343,32 @@ TEST(SystemThemes, TheTestSystemDrawsCheckBoxesThroughItsTheme)
     TcxStandardLookAndFeelPainter::Instance()->PaintCheckBox(standard.canvas, Rect(0, 0, 13, 13), true, cxbsNormal);
     EXPECT_FALSE(themed.SameAs(standard)) << "the theme's check box, not the standard one";
     EXPECT_LT(themed.Count(RGB(255, 0, 255)), 13 * 13 / 2) << "something was drawn";
+}
+
+TEST_F(StandInThemes, PartsForAnotherDensityComeFromAThemeOpenedForIt)
+{
+    const int system = SystemDpi(), other = system == 192 ? 144 : 192;
+    HTHEME plain = OpenTheme(totButton);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain, OpenThemeForDpi(totButton, system)) << "the system's density: the class's theme";
+    HTHEME dense = OpenThemeForDpi(totButton, other);
+    EXPECT_TRUE(std::find(g_fake.resolved.begin(), g_fake.resolved.end(), "OpenThemeDataForDpi") != g_fake.resolved.end())
+        << "looked up when first needed";
+    ASSERT_TRUE(dense);
+    EXPECT_NE(plain, dense);
+    EXPECT_EQ(L"Button@" + std::to_wstring(other), g_fake.opened.back());
+    const size_t opened = g_fake.opened.size();
+    EXPECT_EQ(dense, OpenThemeForDpi(totButton, other)) << "kept";
+    EXPECT_EQ(opened, g_fake.opened.size());
+    // A painter drawing for that density asks for it.
+    TPaintSurface surface(75, 25);
+    surface.canvas.SetDpi(other);
+    XP()->PaintButton(surface.canvas, Rect(0, 0, 75, 25), L"OK", cxbsNormal);
+    EXPECT_EQ(opened, g_fake.opened.size()) << "the kept theme served the painter";
+    EXPECT_EQ(dense, g_fake.drawnWith);
+    surface.canvas.SetDpi(system);
+    XP()->PaintButton(surface.canvas, Rect(0, 0, 75, 25), L"OK", cxbsNormal);
+    EXPECT_EQ(plain, g_fake.drawnWith);
+    CloseAllThemes();
+    EXPECT_TRUE(std::find(g_fake.closed.begin(), g_fake.closed.end(), dense) != g_fake.closed.end());
 }
