@@ -797,6 +797,22 @@ void TcxContainer::MouseLeave() { ShortRefreshContainer(true); }
 
 void TcxContainer::ViewInfoChanged(const TcxContainerViewInfo&) { Invalidate(); }
 
+void TcxContainer::ChangeScale(int toDpi, int fromDpi)
+{
+    if (toDpi == fromDpi)
+        return;
+    TControl::ChangeScale(toDpi, fromDpi);
+    // Controls of other kinds in it scale as children do; the inner control is laid out
+    // again for the new density, whatever scaling its bounds alone would give.
+    for (int i = 0; i < ControlCount(); ++i)
+        if (Control(i) != innerControl_)
+            Control(i)->ChangeScale(toDpi, fromDpi);
+    Recalculate();
+    if (viewInfo_)
+        AdjustInnerControl();
+    Invalidate();
+}
+
 void TcxContainer::AdjustInnerControl()
 {
     if (!innerControl_)

@@ -320,6 +320,12 @@ protected:
     void CreateHandle() override;
     void AdjustClientRect(RECT& R) override;
     void BoundsChanged() override;
+
+public:
+    // The container scales itself; its inner control is placed by it, not scaled.
+    void ChangeScale(int toDpi, int fromDpi) override;
+
+protected:
     void FontChanged() override;
     void ColorChanged() override;
     void EnabledChanged() override;
