@@ -1,8 +1,6 @@
 // A fixed list paints its text itself: whatever changes the text, the item or the
 // search selection, the screen shows it at once (and equals a full repaint).
-#include "controls/container/PopupTestSupport.h"
-#include "controls/dropdown/cxDropDownEdit.h"
-#include "controls/edit/EditTestSupport.h"
+#include "DropDownTestSupport.h"
 #include "support/ScreenCheck.h"
 
 #include <gtest/gtest.h>
@@ -16,37 +14,16 @@ using qvtest::TypeText;
 
 namespace {
 
-struct FixedListScreenTest : ::testing::Test {
-    qvtest::TPopupWatchdog watchdog;
-    TForm* form = nullptr;
-    TEdit* before = nullptr;
+struct FixedListScreenTest : qvtest::dropdown::DropDownTest {
     TcxComboBox* combo = nullptr;
 
     void SetUp() override
     {
-        watchdog.Start();
-        SetCursorPos(0, 0);
-        form = NewForm<TForm>(nullptr);
-        form->SetBounds(100, 100, 320, 240);
-        form->SetClientSize(300, 200);
-        form->Font().SetName(L"SimSun");
-        form->Font().SetHeight(-12);
-        before = new TEdit(form);
-        before->SetBounds(10, 10, 80, 20);
-        before->SetParent(form);
-        combo = new TcxComboBox(form);
+        DropDownTest::SetUp();
+        combo = MakeEdit<TcxComboBox>(10, 50);
         combo->SetBounds(10, 50, 200, 20);
         combo->Properties().SetDropDownListStyle(lsFixedList);
-        combo->SetParent(form);
         combo->Items().Assign(std::vector<std::wstring>{L"Office", L"School", L"Home", L"Lab", L"Cafe"});
-        form->Show();
-        before->SetFocus();
-        Pump();
-    }
-    void TearDown() override
-    {
-        EXPECT_FALSE(watchdog.Stop()) << "a popup stayed open until the watchdog closed it";
-        delete form;
         Pump();
     }
 

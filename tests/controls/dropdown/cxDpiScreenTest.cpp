@@ -1,9 +1,7 @@
 // The library's controls at twice the density: a form moved to a 192-DPI display
 // draws one-pixel lines two pixels wide, and the drop-down button and the text are
 // laid out for that display.
-#include "controls/container/PopupTestSupport.h"
-#include "controls/dropdown/cxDropDownEdit.h"
-#include "controls/edit/EditTestSupport.h"
+#include "DropDownTestSupport.h"
 #include "framework/Dpi.h"
 #include "support/ScreenCheck.h"
 
@@ -22,43 +20,23 @@ COLORREF At(TControl* c, int x, int y)
     return qvtest::TScreenShot::Settled(Bounds(r.left + x, r.top + y, 1, 1)).pixels[0];
 }
 
-struct DenseDisplayTest : ::testing::Test {
-    qvtest::TPopupWatchdog watchdog;
-    TForm* form = nullptr;
+struct DenseDisplayTest : qvtest::dropdown::DropDownTest {
     TcxTextEdit* edit = nullptr;
     TcxComboBox* combo = nullptr;
 
+    // The focus stays in the plain edit: the frames keep their plain colour.
     void SetUp() override
     {
-        watchdog.Start();
-        SetCursorPos(0, 0);
-        form = NewForm<TForm>(nullptr);
-        form->SetBounds(50, 50, 400, 300);
-        form->SetClientSize(300, 160);
-        form->Font().SetName(L"SimSun");
-        form->Font().SetHeight(-12);
+        DropDownTest::SetUp();
         edit = new TcxTextEdit(form);
-        edit->SetBounds(10, 10, 121, 21);
+        edit->SetBounds(10, 40, 121, 21);
         edit->SetParent(form);
         edit->Style().SetShadow(true);
-        combo = new TcxComboBox(form);
-        combo->SetBounds(10, 60, 150, 20);
+        combo = MakeEdit<TcxComboBox>(10, 90);
+        combo->SetBounds(10, 90, 150, 20);
         combo->Properties().SetDropDownListStyle(lsFixedList);
-        combo->SetParent(form);
         combo->Items().Assign(std::vector<std::wstring>{L"Office", L"Home"});
         combo->SetItemIndex(0);
-        // The focus elsewhere: the frames keep their plain colour.
-        auto other = new TEdit(form);
-        other->SetBounds(200, 120, 60, 20);
-        other->SetParent(form);
-        form->Show();
-        other->SetFocus();
-        Pump();
-    }
-    void TearDown() override
-    {
-        EXPECT_FALSE(watchdog.Stop());
-        delete form;
         Pump();
     }
     void MoveTo(int dpi)
