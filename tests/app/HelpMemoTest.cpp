@@ -1,6 +1,5 @@
-// The help window's memo in the running program, used with the keyboard: every key a
-// person tries leaves the text in place, a cut copies, and with a font of other
-// metrics than SimSun's a scroll bar lets every line be read. Texts of the library's
+// The help window's memo in the running program: with a font of other metrics than
+// SimSun's a scroll bar lets every line be read. Texts of the library's
 // edits are answered to other programs (screen readers ask for the length first).
 #include "AppDriver.h"
 
@@ -30,33 +29,6 @@ void Settle(HWND top)
     SendMessageTimeoutW(top, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
 }
 
-std::wstring ClipboardText()
-{
-    std::wstring text;
-    if (OpenClipboard(nullptr)) {
-        if (HANDLE h = GetClipboardData(CF_UNICODETEXT))
-            if (auto p = static_cast<const wchar_t*>(GlobalLock(h))) {
-                text = p;
-                GlobalUnlock(h);
-            }
-        CloseClipboard();
-    }
-    return text;
-}
-
-void SetClipboardText(const std::wstring& text)
-{
-    if (!OpenClipboard(nullptr))
-        return;
-    EmptyClipboard();
-    if (HGLOBAL m = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t))) {
-        std::wmemcpy(static_cast<wchar_t*>(GlobalLock(m)), text.c_str(), text.size() + 1);
-        GlobalUnlock(m);
-        if (!SetClipboardData(CF_UNICODETEXT, m))
-            GlobalFree(m);
-    }
-    CloseClipboard();
-}
 
 // The top of a line of a memo window, in its client coordinates.
 int LineTop(HWND memo, int line)
@@ -127,55 +99,6 @@ int LineHeightOf(const std::wstring& face)
 const wchar_t kOtherFace[] = L"WenQuanYi Zen Hei";
 
 } // namespace
-
-TEST(HelpMemo, EveryKeyLeavesTheTextAndItsWindowsAndCutCopies)
-{
-    AppDriver app;
-    app.Start();
-    HWND help = app.WaitWindow(L"帮助说明");
-    ASSERT_TRUE(help);
-    const DWORD pid = ProcessOf(help);
-    HWND memo = ChildById(help, idHelpMemo);
-    HWND inner = GetWindow(memo, GW_CHILD);
-    ASSERT_TRUE(inner);
-    ASSERT_TRUE(WaitUntil([&] { return FocusOf(help) == inner; })) << "the memo has the focus";
-    ASSERT_TRUE(input::BringToFront(help));
-    const std::wstring text = WindowText(memo);
-    ASSERT_FALSE(text.empty());
-
-    const struct {
-        WORD vk;
-        unsigned modifiers;
-    } keys[] = {{VK_ESCAPE, 0}, {VK_ESCAPE, 0}, {'X', 0}, {VK_DELETE, 0}, {VK_BACK, 0}, {VK_RETURN, 0},
-                {VK_DOWN, 0},   {VK_END, input::modCtrl}, {VK_HOME, input::modCtrl}, {'V', input::modCtrl},
-                {'Z', input::modCtrl}, {VK_SPACE, 0}};
-    SetClipboardText(L"粘贴");
-    for (const auto& k : keys) {
-        SCOPED_TRACE(testing::Message() << "key " << k.vk << " with " << k.modifiers);
-        input::Key(k.vk, k.modifiers);
-        Settle(help);
-        EXPECT_SCREEN_FRESH_OF(pid);
-        EXPECT_TRUE(IsWindow(inner)) << "the memo's text window is still there";
-        EXPECT_TRUE(IsWindowVisible(help));
-        EXPECT_EQ(text, WindowText(memo));
-    }
-    // The text is still on screen: the memo's window shows ink.
-    TScreenPixels shot = TScreenPixels::OfClient(inner);
-    const RECT ink = shot.BoundsOf(RGB(0, 0, 0));
-    EXPECT_GT(ink.bottom - ink.top, 100) << "the lines are shown";
-
-    // Select all and cut: the read-only memo copies.
-    SetClipboardText(L"before");
-    input::Key('A', input::modCtrl);
-    input::Key('X', input::modCtrl);
-    Settle(help);
-    EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == text; }, 3000)) << "copied: " << ClipboardText().size();
-    EXPECT_EQ(text, WindowText(memo));
-    EXPECT_SCREEN_FRESH_OF(pid);
-
-    AppDriver::Click(ChildById(help, idHelpOKBT));
-    EXPECT_TRUE(app.WaitWindowGone(L"帮助说明"));
-}
 
 TEST(HelpMemo, TextThatDoesNotFitGetsAScrollBarAndEveryLineCanBeRead)
 {
@@ -284,25 +207,3 @@ TEST(LibraryEdits, TextLengthIsAnsweredToOtherProgramsAsTheTextIs)
     EXPECT_TRUE(app.WaitWindowGone(L"帮助说明"));
 }
 
-TEST(LibraryEdits, ANamePastedWithALineBreakIsTakenUpToTheBreak)
-{
-    AppDriver app;
-    HWND main = app.StartWith({{L"办公室", "x"}});
-    ASSERT_TRUE(main);
-    AppDriver::Click(ChildById(main, idModifyNameBT));
-    HWND dialog = app.WaitWindow(L"设置文件名称");
-    ASSERT_TRUE(dialog);
-    HWND edit = ChildById(dialog, idNameEdit);
-    ASSERT_TRUE(WaitUntil([&] { return IsChild(edit, FocusOf(dialog)); }));
-    ASSERT_TRUE(input::BringToFront(dialog));
-    SetClipboardText(L"家庭\r\n");
-    input::Key(VK_HOME);
-    input::Key(VK_END, input::modShift);
-    input::Key('V', input::modCtrl);
-    Settle(dialog);
-    EXPECT_SCREEN_FRESH_OF(ProcessOf(dialog));
-    EXPECT_EQ(L"家庭", WindowText(edit)) << "the field holds what it shows";
-    AppDriver::Click(ChildById(dialog, idOKBT));
-    EXPECT_TRUE(app.WaitStatus(L"修改完成。"));
-    EXPECT_EQ(std::vector<std::wstring>{L"家庭"}, app.ConfigNames());
-}

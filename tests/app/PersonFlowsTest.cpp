@@ -348,10 +348,14 @@ TEST(PersonKeyboard, EveryKeyInTheHelpWindowKeepsItsText)
     // Ctrl+X with everything selected copied the text.
     std::wstring copied = input::ClipboardText();
     EXPECT_EQ(text, copied);
-    // Back at the top the memo shows what it showed at the start.
+    // Back at the top the memo shows what it showed at the start (the caret aside).
     me.Key(VK_HOME, input::modCtrl);
     const TScreenShot end = TScreenShot::Settled(ScreenRectOf(memo));
-    EXPECT_EQ(start.pixels.size(), end.pixels.size());
+    ASSERT_EQ(start.pixels.size(), end.pixels.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < start.pixels.size(); ++i)
+        differing += start.pixels[i] != end.pixels[i];
+    EXPECT_LE(differing, static_cast<size_t>(2 * Px(16))) << "the lines are shown as at the start";
 
     ASSERT_TRUE(me.TabTo(help, ChildById(help, idHelpOKBT)));
     me.Key(VK_SPACE);
