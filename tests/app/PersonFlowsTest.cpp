@@ -69,6 +69,17 @@ HWND OpenPopup(AppDriver& app)
     return ShowsText(ListTextArea(list), name, L"SimSun", Px(-12));
 }
 
+// Tab to a button of the main window, press Space, and the window it opens.
+HWND OpenBy(AppDriver& app, Person& me, HWND main, int button, const wchar_t* caption)
+{
+    if (!me.TabTo(main, ChildById(main, button)))
+        return nullptr;
+    me.Key(VK_SPACE);
+    return app.WaitWindow(caption);
+}
+
+const char kEmptyScript[] = "pushd interface ip\r\npopd\r\n";
+
 } // namespace
 
 // Everything with the keyboard alone: the help window at the first start, three
@@ -95,9 +106,7 @@ TEST(PersonKeyboard, SaveSwitchRenameAndDelete)
     std::map<std::wstring, std::string> saved;
     auto save = [&](const std::wstring& name, const char* address) {
         ASSERT_TRUE(app.ChangeSimulatedAddress(address));
-        ASSERT_TRUE(me.TabTo(main, ChildById(main, idSaveBT)));
-        me.Key(VK_SPACE);
-        HWND dialog = app.WaitWindow(L"设置文件名称");
+        HWND dialog = OpenBy(app, me, main, idSaveBT, L"设置文件名称");
         ASSERT_TRUE(dialog);
         HWND edit = ChildById(dialog, idNameEdit);
         ASSERT_TRUE(WaitUntil([&] { return FocusIn(dialog, edit); }));
@@ -139,9 +148,7 @@ TEST(PersonKeyboard, SaveSwitchRenameAndDelete)
     EXPECT_TRUE(ListShows(list, names[1])) << "the selection stays";
 
     // Rename what the list shows.
-    ASSERT_TRUE(me.TabTo(main, ChildById(main, idModifyNameBT)));
-    me.Key(VK_SPACE);
-    HWND dialog = app.WaitWindow(L"设置文件名称");
+    HWND dialog = OpenBy(app, me, main, idModifyNameBT, L"设置文件名称");
     ASSERT_TRUE(dialog);
     HWND edit = ChildById(dialog, idNameEdit);
     ASSERT_TRUE(WaitUntil([&] { return FocusIn(dialog, edit); }));
@@ -161,9 +168,7 @@ TEST(PersonKeyboard, SaveSwitchRenameAndDelete)
 
     // Delete what the list shows: the question is answered with Enter (Yes).
     const std::wstring doomed = app.ConfigNames().front();
-    ASSERT_TRUE(me.TabTo(main, ChildById(main, idDelBT)));
-    me.Key(VK_SPACE);
-    HWND question = app.WaitWindow(L"警告");
+    HWND question = OpenBy(app, me, main, idDelBT, L"警告");
     ASSERT_TRUE(question);
     EXPECT_TRUE(me.ScreenFresh());
     me.Key(VK_RETURN);
@@ -180,15 +185,13 @@ TEST(PersonKeyboard, FailedSaveLeavesTheListShowingItsFirstItem)
     AppDriver app;
     Person me(app);
     app.SetEnv(L"QUORVANE_NETSH_FAIL", L"1");
-    HWND main = app.StartWith({{L"办公室", "pushd interface ip\r\npopd\r\n"}, {L"学校", "pushd interface ip\r\npopd\r\n"}});
+    HWND main = app.StartWith({{L"办公室", kEmptyScript}, {L"学校", kEmptyScript}});
     ASSERT_TRUE(me.Front(main));
     HWND list = ChildById(main, idConfigList);
     ASSERT_TRUE(me.TabTo(main, list));
     me.Key(VK_DOWN);
     EXPECT_TRUE(ListShows(list, app.ConfigNames()[1]));
-    ASSERT_TRUE(me.TabTo(main, ChildById(main, idSaveBT)));
-    me.Key(VK_SPACE);
-    HWND dialog = app.WaitWindow(L"设置文件名称");
+    HWND dialog = OpenBy(app, me, main, idSaveBT, L"设置文件名称");
     ASSERT_TRUE(dialog);
     ASSERT_TRUE(WaitUntil([&] { return FocusIn(dialog, ChildById(dialog, idNameEdit)); }));
     me.Type(L"家庭");
@@ -289,11 +292,9 @@ TEST(PersonKeyboard, PastedNameEndsAtItsLineBreak)
 {
     AppDriver app;
     Person me(app);
-    HWND main = app.StartWith({{L"办公室", "pushd interface ip\r\npopd\r\n"}});
+    HWND main = app.StartWith({{L"办公室", kEmptyScript}});
     ASSERT_TRUE(me.Front(main));
-    ASSERT_TRUE(me.TabTo(main, ChildById(main, idSaveBT)));
-    me.Key(VK_SPACE);
-    HWND dialog = app.WaitWindow(L"设置文件名称");
+    HWND dialog = OpenBy(app, me, main, idSaveBT, L"设置文件名称");
     ASSERT_TRUE(dialog);
     HWND edit = ChildById(dialog, idNameEdit);
     ASSERT_TRUE(WaitUntil([&] { return FocusIn(dialog, edit); }));
@@ -316,11 +317,9 @@ TEST(PersonKeyboard, EveryKeyInTheHelpWindowKeepsItsText)
 {
     AppDriver app;
     Person me(app);
-    HWND main = app.StartWith({{L"办公室", "pushd interface ip\r\npopd\r\n"}});
+    HWND main = app.StartWith({{L"办公室", kEmptyScript}});
     ASSERT_TRUE(me.Front(main));
-    ASSERT_TRUE(me.TabTo(main, ChildById(main, idHelpBT)));
-    me.Key(VK_SPACE);
-    HWND help = app.WaitWindow(L"帮助说明");
+    HWND help = OpenBy(app, me, main, idHelpBT, L"帮助说明");
     ASSERT_TRUE(me.Front(help));
     HWND memo = ChildById(help, idHelpMemo);
     ASSERT_TRUE(WaitUntil([&] { return FocusIn(help, memo); }));
