@@ -36,6 +36,13 @@ int g_nextAutoId = 0x4000;
 
 LRESULT CALLBACK FrameworkWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+bool IsKeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+bool IsWindowOrChild(HWND parent, HWND wnd)
+{
+    return parent && wnd && (wnd == parent || IsChild(parent, wnd));
+}
+
 TShiftState KeysToShiftState(WPARAM keys)
 {
     TShiftState s = 0;
@@ -270,7 +277,18 @@ void TControl::SetWindowProc(TWndMethod value)
     if (value)
         windowProc_ = std::move(value);
     else
-        windowProc_ = [this](TMessage& m) { WndProc(m); };
+        windowProc_ = [this](TMessage& m) { HostedWndProc(m); };
+}
+
+void TControl::HostedWndProc(TMessage& m)
+{
+    // Kept: the control's handling may destroy the control (not its host).
+    IMessageHost* host = messageHost_;
+    if (host && host->InnerMessage(m, TMessagePhase::mpBefore))
+        return;
+    WndProc(m);
+    if (host)
+        host->InnerMessage(m, TMessagePhase::mpAfter);
 }
 
 void TControl::WndProc(TMessage& m)

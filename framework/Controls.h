@@ -32,6 +32,27 @@ using TContextPopupEvent = std::function<void(TObject* sender, POINT mousePos, b
 // What receives a control's messages (see TControl::WindowProc).
 using TWndMethod = std::function<void(TMessage& message)>;
 
+// Whether a key or mouse button is held down now (as of the message being handled).
+bool IsKeyDown(int key);
+// wnd is the window parent or one of its descendants (false for no window).
+bool IsWindowOrChild(HWND parent, HWND wnd);
+
+// A control may have a host: the object that sees each of its messages just before
+// and just after the control's own handling (a bordered container and the window
+// inside it). The host says in the first phase whether it has handled the message
+// itself; the control's handling and the second phase are then skipped.
+enum class TMessagePhase { mpBefore, mpAfter };
+class IMessageHost {
+public:
+    // A message of the control inside the host. mpBefore: true when the message is
+    // handled here. The after phase runs after the control's own handling, which may
+    // have destroyed the control.
+    virtual bool InnerMessage(TMessage& message, TMessagePhase phase) = 0;
+
+protected:
+    ~IMessageHost() = default;
+};
+
 enum TControlStyleFlag : unsigned {
     csOpaque = 1,          // paints its whole client area itself
     csReflector = 2,       // receives notifications reflected from its parent
@@ -122,13 +143,18 @@ public:
 
     // Sends a message straight to this control's WindowProc (no window needed).
     LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
-    // Every message of the control goes to its WindowProc, which is WndProc unless
-    // another object (a container watching its inner control, a test recording
-    // messages) put itself in between; such a method passes the message on to the
-    // method it replaced. An empty method restores WndProc.
+    // Every message of the control goes to its WindowProc, which is HostedWndProc
+    // unless another object (a test recording messages) put itself in between; such
+    // a method passes the message on to the method it replaced. An empty method
+    // restores HostedWndProc.
     const TWndMethod& WindowProc() const { return windowProc_; }
     void SetWindowProc(TWndMethod value);
     void Dispatch(TMessage& message) { windowProc_(message); }
+    // The host (see IMessageHost) sees the messages around WndProc; nullptr for none.
+    IMessageHost* MessageHost() const { return messageHost_; }
+    void SetMessageHost(IMessageHost* host) { messageHost_ = host; }
+    // The host's first phase, WndProc, the host's second phase.
+    void HostedWndProc(TMessage& message);
     virtual void WndProc(TMessage& message);
     virtual void DefaultHandler(TMessage& message);
 
@@ -178,6 +204,7 @@ protected:
 private:
     TWinControl* parent_ = nullptr;
     TWndMethod windowProc_;
+    IMessageHost* messageHost_ = nullptr;
     bool visible_ = true;
     bool enabled_ = true;
     TFont font_;

@@ -26,11 +26,6 @@ TcxSides ToSides(TcxBorders AEdges)
     return sides;
 }
 
-bool IsWindowOrChild(HWND AParent, HWND AWnd)
-{
-    return AWnd && (AWnd == AParent || IsChild(AParent, AWnd));
-}
-
 } // namespace
 
 int GetContainerBorderWidth(TcxContainerBorderStyle ABorderStyle)
@@ -625,7 +620,7 @@ TcxContainer::TcxContainer(TComponent* AOwner) : TcxControl(AOwner)
 TcxContainer::~TcxContainer()
 {
     EndMouseTracking(this);
-    UnhookInnerControl();
+    ReleaseInnerControl();
     Destroying();
     // The style goes before the control's look-and-feel that follows it.
     LookAndFeel().SetMaster(nullptr);
@@ -674,7 +669,7 @@ int TcxContainer::GetNativeState() const
     // The edit-text part's states: normal 1, hot 2, disabled 4, focused 5.
     if (!Enabled())
         return 4;
-    if (Focused())
+    if (DrawAsFocused())
         return 5;
     return viewInfo_ && viewInfo_->ContainerState.Contains(csHot) ? 2 : 1;
 }
@@ -699,7 +694,7 @@ void TcxContainer::CalculateViewInfo(POINT P, bool AIsMouseOver)
 
     if (!enabled)
         vi.ContainerState = {csDisabled};
-    else if (designing || !Focused())
+    else if (designing || !DrawAsFocused())
         vi.ContainerState = {csNormal};
     else
         vi.ContainerState = {csFocused};
@@ -833,7 +828,7 @@ void TcxContainer::SetInnerControl(TWinControl* AControl)
 {
     if (AControl == innerControl_)
         return;
-    UnhookInnerControl();
+    ReleaseInnerControl();
     innerControl_ = AControl;
     if (!AControl)
         return;
@@ -842,43 +837,37 @@ void TcxContainer::SetInnerControl(TWinControl* AControl)
     AControl->SetCursor(Cursor());
     AControl->SetDragMode(DragMode());
     AControl->SetParent(this);
-    HookInnerControl(AControl);
+    AControl->SetMessageHost(this);
     Recalculate();
     if (viewInfo_)
         AdjustInnerControl();
 }
 
-void TcxContainer::HookInnerControl(TWinControl* AControl)
-{
-    innerWindowProc_ = AControl->WindowProc();
-    AControl->SetWindowProc([this](TMessage& m) { InnerControlWndProc(m); });
-}
-
-void TcxContainer::UnhookInnerControl()
+void TcxContainer::ReleaseInnerControl()
 {
     if (!innerControl_)
         return;
-    innerControl_->SetWindowProc(innerWindowProc_);
+    innerControl_->SetMessageHost(nullptr);
     innerControl_->RemoveFreeNotification(this);
-    innerWindowProc_ = nullptr;
 }
 
-void TcxContainer::InnerControlWndProc(TMessage& Message)
+bool TcxContainer::InnerMessage(TMessage& Message, TMessagePhase Phase)
 {
-    // The inner control may be destroyed by its own handling: keep what is needed.
-    TWndMethod next = innerWindowProc_;
-    next(Message);
+    if (Phase != TMessagePhase::mpAfter)
+        return false;
     switch (Message.Msg) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         FocusChanged();
         break;
     case WM_MOUSEMOVE:
+        // The pointer over the inner window is over the container: hot tracking.
         ShortRefreshContainer(true);
         break;
     default:
         break;
     }
+    return false;
 }
 
 void TcxContainer::Notification(TComponent* AComponent, TOperation Operation)
@@ -886,7 +875,6 @@ void TcxContainer::Notification(TComponent* AComponent, TOperation Operation)
     TcxControl::Notification(AComponent, Operation);
     if (Operation == TOperation::opRemove && AComponent == innerControl_) {
         innerControl_ = nullptr;
-        innerWindowProc_ = nullptr;
     }
 }
 
@@ -897,7 +885,7 @@ bool TcxContainer::Focused() const
     HWND focus = GetFocus();
     if (!focus)
         return false;
-    return TcxControl::Focused() || (innerControl_ && innerControl_->HandleAllocated() && focus == innerControl_->Handle());
+    return HasOwnWindowFocus() || (innerControl_ && innerControl_->HandleAllocated() && focus == innerControl_->Handle());
 }
 
 void TcxContainer::SetFocus()
@@ -907,7 +895,7 @@ void TcxContainer::SetFocus()
     TcxControl::SetFocus();
     // The container's own window handed the focus on as it arrived (WM_SETFOCUS);
     // a window that could not take it leaves it here.
-    if (TcxControl::Focused() && innerControl_ && innerControl_->CanFocus())
+    if (HasOwnWindowFocus() && innerControl_ && innerControl_->CanFocus())
         innerControl_->SetFocus();
 }
 
@@ -1014,7 +1002,7 @@ void TcxContainer::KeyDown(WORD& Key, TShiftState Shift)
     Key = 0;
     if (TCustomForm* form = GetParentForm())
         form->SelectNext(this, !(Shift & ssShift), true);
-    if (TcxControl::Focused() && innerControl_ && innerControl_->CanFocus())
+    if (HasOwnWindowFocus() && innerControl_ && innerControl_->CanFocus())
         innerControl_->SetFocus();
 }
 
@@ -1063,7 +1051,7 @@ void TcxContainer::WndProc(TMessage& Message)
         return;
     case WM_SETFOCUS:
         TcxControl::WndProc(Message);
-        if (!IsDesigning() && innerControl_ && innerControl_->CanFocus() && TcxControl::Focused())
+        if (!IsDesigning() && innerControl_ && innerControl_->CanFocus() && HasOwnWindowFocus())
             innerControl_->SetFocus();
         return;
     case WM_GETDLGCODE:

@@ -260,7 +260,8 @@ protected:
 };
 
 // A bordered control hosting one inner control.
-class TcxContainer : public TcxControl, public IcxMouseTrackingCaller, public IcxContainerStyleOwner {
+class TcxContainer : public TcxControl, public IcxMouseTrackingCaller, public IcxContainerStyleOwner,
+                    private qv::IMessageHost {
 public:
     explicit TcxContainer(qv::TComponent* AOwner);
     ~TcxContainer() override;
@@ -280,7 +281,14 @@ public:
     void SetParent(qv::TWinControl* AParent) override;
 
     // The container counts as focused when its window or the inner control has the focus.
+    // The container or its inner control has the focus.
     bool Focused() const override;
+    // Whether the container is drawn in its focused state: it has the focus (a drop-down
+    // edit also while its popup is open).
+    virtual bool DrawAsFocused() const { return Focused(); }
+    // The container's own window has the focus (not its inner control): it hands the
+    // focus on as it gets it.
+    bool HasOwnWindowFocus() const { return TcxControl::Focused(); }
     void SetFocus() override;
 
     // Recalculates the view info from the mouse position now and repaints what changed.
@@ -313,8 +321,13 @@ protected:
     virtual void AdjustInnerControl();
     // The view info changed: repaint what needs it (all by default).
     virtual void ViewInfoChanged(const TcxContainerViewInfo& APrevious);
-    // A message of the inner control, before the inner control handles it.
-    virtual void InnerControlWndProc(qv::TMessage& Message);
+    // Every message of the inner control passes here (the container is its message
+    // host), once before the inner control's own handling (mpBefore: true when it is
+    // handled here, and the inner control does not see it) and once after it (mpAfter).
+    // This is the one place where the edits built on the container give the inner
+    // window's keys, clicks and focus their meaning; each override handles its own
+    // messages and passes the rest on to its base.
+    bool InnerMessage(qv::TMessage& Message, qv::TMessagePhase Phase) override;
 
     void CreateParams(qv::TCreateParams& Params) override;
     void CreateHandle() override;
@@ -340,8 +353,7 @@ protected:
     void Notification(qv::TComponent* AComponent, qv::TOperation Operation) override;
 
 private:
-    void HookInnerControl(qv::TWinControl* AControl);
-    void UnhookInnerControl();
+    void ReleaseInnerControl();
     void BeginHotTracking();
 
     std::unique_ptr<TcxContainerStyle> style_;
@@ -349,7 +361,6 @@ private:
     std::unique_ptr<TcxContainerViewInfo> previous_;
     std::unique_ptr<qv::TBitmap> buffer_;
     qv::TWinControl* innerControl_ = nullptr;
-    qv::TWndMethod innerWindowProc_;
     bool calculating_ = false;
     bool syncingFont_ = false;
 };

@@ -9,13 +9,6 @@ using namespace qv;
 
 namespace {
 
-bool IsKeyDown(int AKey) { return (GetKeyState(AKey) & 0x8000) != 0; }
-
-bool IsWindowOrChild(HWND AParent, HWND AWnd)
-{
-    return AParent && AWnd && (AWnd == AParent || IsChild(AParent, AWnd));
-}
-
 TcxPopupAlignHorz PopupAlignHorz(TAlignment AAlignment)
 {
     switch (AAlignment) {
@@ -234,36 +227,6 @@ void TcxEditPopupControlLookAndFeel::Update(TcxLookAndFeelKind AKind, bool ANati
 }
 
 // ---------------------------------------------------------------------------
-// Inner edit
-
-bool TcxCustomDropDownInnerEdit::CanShowHint()
-{
-    auto edit = dynamic_cast<TcxCustomDropDownEdit*>(container_);
-    return !edit || edit->CanShowHint();
-}
-
-void TcxCustomDropDownInnerEdit::WndProc(TMessage& Message)
-{
-    // Alt released after Alt+Up or Alt+Down: the character that Alt and the keypad's
-    // arrow key make on release is not typed, and the release does not go on to open
-    // the form's menu.
-    if ((Message.Msg == WM_KEYUP || Message.Msg == WM_SYSKEYUP) && Message.WParam == VK_MENU
-        && !IsKeyDown(VK_SHIFT) && !IsKeyDown(VK_CONTROL))
-        if (auto edit = dynamic_cast<TcxCustomDropDownEdit*>(container_); edit && edit->TakeAltArrowUsed()
-            && HandleAllocated()) {
-            MSG msg;
-            while (PeekMessageW(&msg, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE))
-                if (msg.message == WM_QUIT) {
-                    PostQuitMessage(static_cast<int>(msg.wParam));
-                    break;
-                }
-            Message.Result = 0;
-            return;
-        }
-    TcxCustomInnerTextEdit::WndProc(Message);
-}
-
-// ---------------------------------------------------------------------------
 // The edit
 
 TcxCustomDropDownEdit::TcxCustomDropDownEdit(TComponent* AOwner) : TcxCustomMaskEdit(AOwner)
@@ -304,6 +267,13 @@ TWinControl* TcxCustomDropDownEdit::CreateInnerEdit()
     return inner;
 }
 
+std::unique_ptr<TcxCustomTextEditLookupData> TcxCustomDropDownEdit::CreateLookupData()
+{
+    auto data = TcxCustomMaskEdit::CreateLookupData();
+    data->OnQueryListShown = [this] { return DroppedDown(); };
+    return data;
+}
+
 TcxCustomEditPopupWindow& TcxCustomDropDownEdit::PopupWindow()
 {
     if (!popup_) {
@@ -335,7 +305,7 @@ void TcxCustomDropDownEdit::SetDroppedDown(bool Value)
         CloseUp(false);
 }
 
-bool TcxCustomDropDownEdit::Focused() const { return TcxCustomMaskEdit::Focused() || DroppedDown(); }
+bool TcxCustomDropDownEdit::DrawAsFocused() const { return Focused() || DroppedDown(); }
 
 bool TcxCustomDropDownEdit::WantsDialogKey(WORD AKey, TShiftState AShift)
 {
@@ -350,13 +320,6 @@ bool TcxCustomDropDownEdit::CanAcceptPopupChoice()
     if (accept && OnEditing)
         OnEditing(this, accept);
     return accept;
-}
-
-bool TcxCustomDropDownEdit::TakeAltArrowUsed()
-{
-    const bool used = altArrowUsed_;
-    altArrowUsed_ = false;
-    return used;
 }
 
 void TcxCustomDropDownEdit::DropDown()
@@ -381,21 +344,14 @@ void TcxCustomDropDownEdit::CloseUp(bool AAccept)
         return;
     const auto alive = alive_;
     TcxCustomDropDownEditProperties& p = ActiveProperties();
-    LockChangeEvents(true);
-    try {
+    // The choice and its post report their changes once, after both.
+    const bool stays = WithChangeEventsLocked([&] {
         if (AAccept && p.UsesLookupData())
             AcceptLookupOnCloseUp();
         if (*alive && AAccept && !p.PostOnPopupClosed() && p.ImmediatePost() && DataBinding().CanModify())
             PostEditValue(true);
-    } catch (...) {
-        if (*alive)
-            LockChangeEvents(false);
-        throw;
-    }
-    if (!*alive)
-        return;
-    LockChangeEvents(false);
-    if (*alive && popup_)
+    });
+    if (stays && *alive && popup_)
         popup_->ClosePopup(false);
 }
 
@@ -469,14 +425,11 @@ void TcxCustomDropDownEdit::AcceptLookupOnCloseUp()
 {
     TcxCustomTextEditLookupData& lookup = LookupData();
     const int old = lookup.CurrentKey();
-    ++clickLock_;
-    try {
+    {
+        // The choice raises Click below, when it is the user's.
+        auto lock = ClickLock();
         lookup.AcceptHighlight();
-    } catch (...) {
-        --clickLock_;
-        throw;
     }
-    --clickLock_;
     if (ModifiedAfterEnter() && lookup.CurrentKey() != old) {
         SetModifiedAfterEnter(true);
         Click();
@@ -630,17 +583,10 @@ void TcxCustomDropDownEdit::PopupWindowClosed(TcxPopupCloseReason AReason)
     DoCloseUp();
     if (!*alive)
         return;
-    LockChangeEvents(true);
-    try {
+    WithChangeEventsLocked([&] {
         if (p.PostOnPopupClosed() && p.ImmediatePost() && DataBinding().CanModify() && ValidateEdit(false))
             PostEditValue(false);
-    } catch (...) {
-        if (*alive)
-            LockChangeEvents(false);
-        throw;
-    }
-    if (*alive)
-        LockChangeEvents(false);
+    });
 }
 
 void TcxCustomDropDownEdit::PopupWindowDestroying(TcxCustomEditPopupWindow* APopup)
@@ -691,7 +637,7 @@ void TcxCustomDropDownEdit::DoExit()
 
 void TcxCustomDropDownEdit::HandleEditKey(WORD& Key, TShiftState Shift)
 {
-    SetCloseUpMark(false);
+    closeUpMark_ = false;
     if (Key == VK_MENU)
         altArrowUsed_ = false;
     const auto alive = alive_;
@@ -722,7 +668,7 @@ void TcxCustomDropDownEdit::HandleEditKey(WORD& Key, TShiftState Shift)
             return;
         if (!DroppedDown() && IsCloseUpKeyConsumed()) {
             // The character the key makes is not typed either.
-            SetCloseUpMark(true);
+            closeUpMark_ = true;
             Key = 0;
             return;
         }
@@ -779,7 +725,7 @@ void TcxCustomDropDownEdit::MouseDown(TMouseButton Button, TShiftState Shift, in
     const int button = ButtonAt(POINT{X, Y});
     const bool pressClosed = TakePressThatClosed();
     if (button >= 0 && button == p.DropDownButtonIndex()) {
-        if (!IsDesigning() && CanFocus() && !TcxCustomMaskEdit::Focused())
+        if (!IsDesigning() && CanFocus() && !Focused())
             SetFocus();
         if (!*alive)
             return;
@@ -802,11 +748,11 @@ void TcxCustomDropDownEdit::MouseDown(TMouseButton Button, TShiftState Shift, in
         return;
     // A press in the text area focuses the edit (where it paints its text itself, the
     // press reaches this window, which takes no focus of its own).
-    if (!IsDesigning() && CanFocus() && !TcxCustomMaskEdit::Focused())
+    if (!IsDesigning() && CanFocus() && !Focused())
         SetFocus();
     if (!*alive)
         return;
-    if (p.TextAreaClickOpens() && !hotAndPopup_ && !popupRequested_ && TcxCustomMaskEdit::Focused())
+    if (p.TextAreaClickOpens() && !hotAndPopup_ && !popupRequested_ && Focused())
         DropDown();
 }
 
@@ -821,20 +767,59 @@ void TcxCustomDropDownEdit::CalculateViewInfo(POINT P, bool AIsMouseOver)
         hotAndPopup_ = false;
 }
 
-void TcxCustomDropDownEdit::InnerControlWndProc(TMessage& Message)
+bool TcxCustomDropDownEdit::InnerMessage(TMessage& Message, TMessagePhase Phase)
 {
     const auto alive = alive_;
-    const UINT msg = Message.Msg;
-    const WPARAM wParam = Message.WParam;
-    // A press in the text area closes an open popup unaccepted.
-    if ((msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) && DroppedDown()) {
-        CloseUp(false);
-        if (!*alive)
-            return;
+    if (Phase == TMessagePhase::mpAfter) {
+        const WPARAM wParam = Message.WParam;
+        const bool focusLeft = Message.Msg == WM_KILLFOCUS;
+        TcxCustomMaskEdit::InnerMessage(Message, Phase);
+        if (*alive && focusLeft)
+            FocusLeft(reinterpret_cast<HWND>(wParam));
+        return false;
     }
-    TcxCustomMaskEdit::InnerControlWndProc(Message);
-    if (*alive && msg == WM_KILLFOCUS)
-        FocusLeft(reinterpret_cast<HWND>(wParam));
+    switch (Message.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        // A press in the text area closes an open popup unaccepted.
+        if (DroppedDown()) {
+            CloseUp(false);
+            if (!*alive)
+                return true;
+        }
+        break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        // Alt released after Alt+Up or Alt+Down: the character that Alt and the keypad's
+        // arrow key make on release is not typed, and the release does not go on to open
+        // the form's menu.
+        if (Message.WParam == VK_MENU && !IsKeyDown(VK_SHIFT) && !IsKeyDown(VK_CONTROL) && altArrowUsed_) {
+            altArrowUsed_ = false;
+            if (TWinControl* inner = InnerControl(); inner && inner->HandleAllocated()) {
+                MSG msg;
+                while (PeekMessageW(&msg, inner->Handle(), WM_CHAR, WM_CHAR, PM_REMOVE))
+                    if (msg.message == WM_QUIT) {
+                        // Not ours to take: the loop still has to see it.
+                        PostQuitMessage(static_cast<int>(msg.wParam));
+                        break;
+                    }
+                Message.Result = 0;
+                return true;
+            }
+        }
+        break;
+    case WM_CHAR:
+        // Enter or Escape closed the popup: the character the key makes is theirs.
+        if ((Message.WParam == kEnterChar || Message.WParam == kEscapeChar) && closeUpMark_) {
+            closeUpMark_ = false;
+            SelfPaintedTextChanged();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return TcxCustomMaskEdit::InnerMessage(Message, Phase);
 }
 
 void TcxCustomDropDownEdit::PropertiesChanged(TcxCustomEditProperties* Sender)
@@ -1835,15 +1820,6 @@ void TcxComboBoxLookupData::ListPrepared(TcxCustomEditListBox& AList)
     static_cast<TcxComboBoxListBox&>(AList).CheckMeasuring();
 }
 
-// The inner edit
-
-void TcxCustomComboBoxInnerEdit::WndProc(TMessage& Message)
-{
-    TcxCustomDropDownInnerEdit::WndProc(Message);
-    if (Message.Msg == WM_LBUTTONUP && HandleAllocated() && GetCapture() == Handle())
-        ReleaseCapture();
-}
-
 // The popup
 
 SIZE TcxComboBoxPopupWindow::CalculateSize()
@@ -1908,7 +1884,9 @@ TWinControl* TcxCustomComboBox::CreateInnerEdit()
 
 std::unique_ptr<TcxCustomTextEditLookupData> TcxCustomComboBox::CreateLookupData()
 {
-    return std::make_unique<TcxComboBoxLookupData>(this);
+    auto data = std::make_unique<TcxComboBoxLookupData>(this);
+    data->OnQueryListShown = [this] { return DroppedDown(); };
+    return data;
 }
 
 void TcxCustomComboBox::CreatePopupVisualArea()
@@ -1970,18 +1948,11 @@ void TcxCustomComboBox::StepOnDoubleClick()
     TcxCustomTextEditLookupData& lookup = LookupData();
     const int old = lookup.CurrentKey();
     const auto alive = alive_;
-    LockChangeEvents(true);
-    try {
+    WithChangeEventsLocked([&] {
         lookup.StepItem(egdNext, true);
         if (*alive)
             LookupKeyChanged(old);
-    } catch (...) {
-        if (*alive)
-            LockChangeEvents(false);
-        throw;
-    }
-    if (*alive)
-        LockChangeEvents(false);
+    });
 }
 
 void TcxCustomComboBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
@@ -2036,17 +2007,31 @@ void TcxCustomComboBox::MouseWheel(TMessage& Message)
     LookupKeyChanged(old);
 }
 
-void TcxCustomComboBox::InnerControlWndProc(TMessage& Message)
+bool TcxCustomComboBox::InnerMessage(TMessage& Message, TMessagePhase Phase)
 {
-    if (Message.Msg == WM_MOUSEWHEEL) {
-        MouseWheel(Message);
-        return;
+    if (Phase == TMessagePhase::mpBefore) {
+        if (Message.Msg == WM_MOUSEWHEEL) {
+            MouseWheel(Message);
+            return true;
+        }
+        // A double click on the closed list's text steps to the next item once the
+        // window has had it.
+        if (Message.Msg == WM_LBUTTONDBLCLK)
+            stepOnDoubleClick_ = !DroppedDown();
+        return TcxCustomDropDownEdit::InnerMessage(Message, Phase);
     }
-    const bool doubleClick = Message.Msg == WM_LBUTTONDBLCLK && !DroppedDown();
+    // The window keeps the capture of its press after the button is up: the pointer
+    // must reach the list and the other windows again.
+    if (Message.Msg == WM_LBUTTONUP)
+        if (TWinControl* inner = InnerControl(); inner && inner->HandleAllocated() && GetCapture() == inner->Handle())
+            ReleaseCapture();
+    const bool step = Message.Msg == WM_LBUTTONDBLCLK && stepOnDoubleClick_;
+    stepOnDoubleClick_ = false;
     const auto alive = alive_;
-    TcxCustomDropDownEdit::InnerControlWndProc(Message);
-    if (doubleClick && *alive)
+    TcxCustomDropDownEdit::InnerMessage(Message, Phase);
+    if (step && *alive)
         StepOnDoubleClick();
+    return false;
 }
 
 void TcxCustomComboBox::WndProc(TMessage& Message)

@@ -181,12 +181,11 @@ private:
 // ---------------------------------------------------------------------------
 // The edit
 
+// The inner windows of the drop-down edit and the combo box are the text edit's:
+// what their messages mean there is the edit's (its InnerMessage).
 class TcxCustomDropDownInnerEdit : public TcxCustomInnerTextEdit {
 public:
     using TcxCustomInnerTextEdit::TcxCustomInnerTextEdit;
-    // No hint while the popup is open.
-    bool CanShowHint();
-    void WndProc(qv::TMessage& Message) override;
 };
 
 class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
@@ -238,9 +237,8 @@ public:
     // The popup is open and the pointer is on the drop-down button (a press there closes).
     bool HotAndPopup() const { return hotAndPopup_; }
 
-    // Focused while the popup is open, so that focus-dependent drawing stays.
-    bool Focused() const override;
-    bool IsPopupVisible() override { return DroppedDown(); }
+    // Drawn focused while the popup is open, so that focus-dependent drawing stays.
+    bool DrawAsFocused() const override;
     // No hint while the popup is open.
     bool CanShowHint() const { return !DroppedDown(); }
     bool WantsDialogKey(WORD AKey, qv::TShiftState AShift) override;
@@ -253,8 +251,6 @@ public:
     virtual void PopupWindowShown();
     // The popup window is being destroyed (by the edit or by anybody else).
     void PopupWindowDestroying(TcxCustomEditPopupWindow* APopup);
-    // Whether an Alt+arrow was used since Alt went down (its character is dropped).
-    bool TakeAltArrowUsed();
     // The user resized the popup: its stored size wins over the automatic one.
     bool PopupUserSized() const { return userSized_; }
 
@@ -263,6 +259,8 @@ public:
 protected:
     std::unique_ptr<TcxCustomEditProperties> CreateProperties() override;
     qv::TWinControl* CreateInnerEdit() override;
+    // The lookup data's list is shown while the edit is dropped down.
+    std::unique_ptr<TcxCustomTextEditLookupData> CreateLookupData() override;
 
     // Sets the popup up for showing (also while open, when the properties change).
     virtual void SetupPopupWindow();
@@ -289,7 +287,10 @@ protected:
     void DoExit() override;
     void PropertiesChanged(TcxCustomEditProperties* Sender) override;
     void CalculateViewInfo(POINT P, bool AIsMouseOver) override;
-    void InnerControlWndProc(qv::TMessage& Message) override;
+    // Before the text edit's meaning of the inner window's messages: a press there
+    // closes the open popup, the Alt release after Alt+Up/Down and the character of a
+    // key that closed the popup are dropped; a focus leaving the edit closes the popup.
+    bool InnerMessage(qv::TMessage& Message, qv::TMessagePhase Phase) override;
     void LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) override;
     void Notification(qv::TComponent* AComponent, qv::TOperation Operation) override;
 
@@ -300,7 +301,6 @@ protected:
     bool TakePressThatClosed();
 
     // Cleared by the destructor: code that called out learns whether the edit still exists.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
 private:
     void DestroyPopupWindow();
@@ -319,7 +319,11 @@ private:
     // The popup last closed because another window took the activation, at this tick.
     bool deactivated_ = false;
     DWORD deactivatedAt_ = 0;
+    // Alt+Up or Alt+Down opened or closed the popup since Alt went down: the release
+    // of Alt is used up (see InnerMessage).
     bool altArrowUsed_ = false;
+    // Enter or Escape closed the popup: the character the key makes next is not typed.
+    bool closeUpMark_ = false;
 };
 
 class TcxDropDownEdit : public TcxCustomDropDownEdit {
@@ -681,7 +685,6 @@ private:
 class TcxCustomComboBoxInnerEdit : public TcxCustomDropDownInnerEdit {
 public:
     using TcxCustomDropDownInnerEdit::TcxCustomDropDownInnerEdit;
-    void WndProc(qv::TMessage& Message) override;
 };
 
 class TcxComboBoxPopupWindow : public TcxCustomEditPopupWindow {
@@ -717,7 +720,9 @@ protected:
     void HandleEditKey(WORD& Key, qv::TShiftState Shift) override;
     void MouseDown(qv::TMouseButton Button, qv::TShiftState Shift, int X, int Y) override;
     void MouseMove(qv::TShiftState Shift, int X, int Y) override;
-    void InnerControlWndProc(qv::TMessage& Message) override;
+    // The wheel over the inner window, its double click (Revertable steps) and the
+    // capture it keeps after a press.
+    bool InnerMessage(qv::TMessage& Message, qv::TMessagePhase Phase) override;
 
 private:
     // A double click with Revertable: the next item, wrapping.
@@ -726,6 +731,9 @@ private:
     void MouseWheel(qv::TMessage& Message);
     // After Enter or Escape closed the list: the current item and the search state follow the text.
     void SyncLookup();
+
+    // A double click reached the closed list's inner window (see InnerMessage).
+    bool stepOnDoubleClick_ = false;
 };
 
 class TcxComboBox : public TcxCustomComboBox {

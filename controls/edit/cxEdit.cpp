@@ -13,23 +13,11 @@ namespace {
 
 const wchar_t kInvalidInputText[] = L"Invalid input value. Use escape key to abandon changes";
 
-// Restores a flag or a counter however the block is left. It runs in a destructor, so
-// it never calls anything that may raise (no event, no notification).
-template <class F>
-struct Finally {
-    F f;
-    ~Finally() { f(); }
-};
-template <class F>
-Finally(F) -> Finally<F>;
-
-bool IsKeyDown(int AKey) { return (GetKeyState(AKey) & 0x8000) != 0; }
-
 // The character a key gives with the keys held now (Ctrl+Enter a line feed).
 wchar_t CharOfKey(WORD AKey)
 {
     if (AKey == VK_RETURN)
-        return IsKeyDown(VK_CONTROL) ? L'\n' : L'\r';
+        return IsKeyDown(VK_CONTROL) ? kLineFeedChar : kEnterChar;
     BYTE state[256] = {};
     if (!GetKeyboardState(state))
         return 0;
@@ -1334,6 +1322,7 @@ TcxCustomEdit::TcxCustomEdit(TComponent* AOwner) : TcxContainer(AOwner)
 
 TcxCustomEdit::~TcxCustomEdit()
 {
+    *alive_ = false;
     Destroying();
     if (repositoryItem_)
         repositoryItem_->RemoveListener(this);
@@ -1347,13 +1336,14 @@ void TcxCustomEdit::EnsureCreated()
 {
     if (created_ || initializing_)
         return;
-    initializing_ = true;
-    Finally done{[this] { initializing_ = false; }};
+    TScopedValue<bool> initializing(initializing_, true);
     properties_ = CreateProperties();
     if (TWinControl* inner = CreateInnerEdit()) {
         innerEdit_ = dynamic_cast<IcxCustomInnerEdit*>(inner);
-        if (innerEdit_)
+        if (innerEdit_) {
             innerEdit_->SetContainer(this);
+            innerEdit_->SetOnChange([this](TObject*) { InnerEditChanged(); });
+        }
         SetInnerControl(inner);
     }
     dataBinding_ = std::make_unique<TcxEditDataBinding>(this);
@@ -1511,12 +1501,11 @@ void TcxCustomEdit::ApplyUserValue(const TcxEditValue& Value, bool ALockClick)
         return;
     if (userChanging_ && !RequestEditing())
         return;
-    if (ALockClick)
-        ++clickLock_;
-    Finally unlock{[this, ALockClick] {
-        if (ALockClick)
-            --clickLock_;
-    }};
+    if (!ALockClick) {
+        SetEditValue(Value);
+        return;
+    }
+    auto lock = ClickLock();
     SetEditValue(Value);
 }
 
@@ -1526,8 +1515,8 @@ bool TcxCustomEdit::RequestEditing()
         return false;
     if (DataBinding().IsInEditMode())
         return true;
-    ++editingLock_;
-    Finally unlock{[this] { --editingLock_; }};
+    // OnEditing may set values: they are not asked about again.
+    TScopedCount asking(editingLock_);
     bool can = CanModify();
     if (can && OnEditing)
         OnEditing(this, can);
@@ -1576,12 +1565,11 @@ bool TcxCustomEdit::ValidateEdit(bool ARaiseException)
     }
     if (!error) {
         if (!userChanging_ || RequestEditing()) {
-            SaveModified();
             {
-                Finally restore{[this] { RestoreModified(); }};
+                TModifiedFlagsKept kept(*this);
                 DisplayValueToEditValue(displayValue);
             }
-            if (!IsFocusedNow())
+            if (!Focused())
                 userModified_ = false;
             validated_ = true;
         }
@@ -1610,9 +1598,9 @@ bool TcxCustomEdit::ValidateEdit(bool ARaiseException)
 
 void TcxCustomEdit::HandleValidationError(const std::wstring& AErrorText)
 {
-    if (!IsFocusedNow() && Visible() && CanFocus()) {
-        errorFocus_ = true;
-        Finally done{[this] { errorFocus_ = false; }};
+    if (!Focused() && Visible() && CanFocus()) {
+        // The focus comes back without the enter and exit steps.
+        TScopedValue<bool> refocusing(errorFocus_, true);
         if (TWinControl* inner = InnerControl(); inner && inner->CanFocus())
             ::SetFocus(inner->Handle());
         else
@@ -1629,14 +1617,11 @@ void TcxCustomEdit::HandleValidationError(const std::wstring& AErrorText)
 void TcxCustomEdit::PostEditValue(bool AValidate)
 {
     if (AValidate) {
-        const bool saved = userChanging_;
-        userChanging_ = false;
-        Finally restore{[this, saved] { userChanging_ = saved; }};
+        auto byProgram = UserChange(false);
         if (!ValidateEdit(true))
             return;
     }
-    posting_ = true;
-    Finally done{[this] { posting_ = false; }};
+    TScopedValue<bool> posting(posting_, true);
     try {
         DataBinding().StoreValue(editValue_);
     } catch (...) {
@@ -1664,9 +1649,8 @@ void TcxCustomEdit::DoEnter()
 {
     if (errorFocus_)
         return;
-    SaveModified();
     {
-        Finally restore{[this] { RestoreModified(); }};
+        TModifiedFlagsKept kept(*this);
         TcxContainer::DoEnter();
         DataBinding().UpdateDisplayValue();
         if (ActiveProperties().CanReset())
@@ -1681,12 +1665,10 @@ void TcxCustomEdit::DoExit()
 {
     if (IsDestroying() || errorFocus_)
         return;
-    const bool savedChanging = userChanging_;
-    userChanging_ = false;
-    Finally restoreChanging{[this, savedChanging] { userChanging_ = savedChanging; }};
+    auto byProgram = UserChange(false);
     SaveModified();
     bool restored = false;
-    Finally restoreFlags{[this, &restored] {
+    TBlockEnd restoreFlags{[this, &restored] {
         if (!restored)
             RestoreModified();
     }};
@@ -1724,12 +1706,10 @@ void TcxCustomEdit::DoExit()
     modifiedSinceEnter_ = false;
 }
 
-bool TcxCustomEdit::IsFocusedNow() const { return TcxContainer::Focused(); }
-
 void TcxCustomEdit::FocusChanged()
 {
     TcxContainer::FocusChanged();
-    const bool now = IsFocusedNow() && GetActiveWindow() != nullptr;
+    const bool now = Focused() && GetActiveWindow() != nullptr;
     if (now != focusState_) {
         focusState_ = now;
         CheckModalClose();
@@ -1768,9 +1748,7 @@ void TcxCustomEdit::HandleEditKey(WORD& Key, TShiftState Shift)
     TcxCustomEditProperties& p = ActiveProperties();
     const TShortCut shortCut = ShortCutOf(Key, Shift);
     if (Key != 0 && p.ClearShortCut() != 0 && shortCut == p.ClearShortCut()) {
-        const bool saved = userChanging_;
-        userChanging_ = true;
-        Finally restore{[this, saved] { userChanging_ = saved; }};
+        auto byUser = UserChange();
         ApplyUserValue(TcxEditValue::Null());
         Key = 0;
     }
@@ -1801,7 +1779,7 @@ void TcxCustomEdit::HandleEditKey(WORD& Key, TShiftState Shift)
     }
     switch (Key) {
     case VK_TAB:
-        if (IsFocusedNow() && !(Shift & (ssAlt | ssCtrl)) && !p.WantTabs()) {
+        if (Focused() && !(Shift & (ssAlt | ssCtrl)) && !p.WantTabs()) {
             if (OnInternalKey) {
                 OnInternalKey(this, Key, Shift);
                 if (Key == 0)
@@ -1811,7 +1789,7 @@ void TcxCustomEdit::HandleEditKey(WORD& Key, TShiftState Shift)
             if (!KeepFocusOnTab()) {
                 if (TCustomForm* form = GetParentForm())
                     form->SelectNext(InnerControl() ? InnerControl() : this, !(Shift & ssShift), true);
-                if (qv::TWinControl::Focused() && InnerControl() && InnerControl()->CanFocus())
+                if (HasOwnWindowFocus() && InnerControl() && InnerControl()->CanFocus())
                     InnerControl()->SetFocus();
             }
         }
@@ -1845,7 +1823,7 @@ void TcxCustomEdit::HandleEditKey(WORD& Key, TShiftState Shift)
 
 void TcxCustomEdit::KeyPress(wchar_t& Key)
 {
-    if (Key == 27 && escapeHandled_) {
+    if (Key == kEscapeChar && escapeHandled_) {
         escapeHandled_ = false;
         Key = 0;
         return;
@@ -1979,8 +1957,7 @@ void TcxCustomEdit::AdjustSize()
 {
     if (!created_ || adjusting_)
         return;
-    adjusting_ = true;
-    Finally done{[this] { adjusting_ = false; }};
+    TScopedValue<bool> adjusting(adjusting_, true);
     if (autoSize_)
         SetBounds(Left(), Top(), Width(), Height());
     Recalculate();
@@ -2021,7 +1998,7 @@ void TcxCustomEdit::CalculateViewInfo(POINT P, bool AIsMouseOver)
     auto data = ActiveProperties().CreateViewData(&Style());
     data->Dpi = CurrentDpi();
     data->Enabled = Enabled();
-    data->Focused = IsFocusedNow();
+    data->Focused = Focused();
     data->IsDesigning = IsDesigning();
     data->PressedButton = pressedButton_;
     data->MouseCaptured = HandleAllocated() && GetCapture() == Handle();
@@ -2128,9 +2105,7 @@ void TcxCustomEdit::WndProc(TMessage& Message)
     case WM_CUT:
     case WM_PASTE:
     case WM_CLEAR: {
-        const bool saved = userChanging_;
-        userChanging_ = true;
-        Finally restore{[this, saved] { userChanging_ = saved; }};
+        auto byUser = UserChange();
         const bool readOnly = ActiveProperties().ReadOnly();
         if (Message.Msg == WM_COPY || (Message.Msg == WM_CUT && readOnly))
             CopyToClipboard();

@@ -9,6 +9,7 @@
 #include "controls/container/cxContainer.h"
 #include "controls/lookandfeel/cxLookAndFeelPainters.h"
 #include "framework/Forms.h"
+#include "framework/Scope.h"
 
 #include <climits>
 #include <cstdint>
@@ -24,6 +25,17 @@ class TcxCustomEditStyle;
 class TcxCustomEditViewData;
 class TcxCustomEditViewInfo;
 class TcxEditRepositoryItem;
+
+// The characters that keys make (WM_CHAR), by name.
+inline constexpr wchar_t kBackspaceChar = L'\b';
+inline constexpr wchar_t kTabChar = L'\t';
+inline constexpr wchar_t kLineFeedChar = L'\n';
+inline constexpr wchar_t kEnterChar = L'\r';
+inline constexpr wchar_t kEscapeChar = L'\x1b';
+// Ctrl+V, Ctrl+X and Ctrl+Z as characters: the window's paste, cut and undo.
+inline constexpr wchar_t kPasteChar = L'\x16';
+inline constexpr wchar_t kCutChar = L'\x18';
+inline constexpr wchar_t kUndoChar = L'\x1a';
 
 // ---------------------------------------------------------------------------
 // The edit value
@@ -682,20 +694,26 @@ public:
     // beeps when asked to, and raises the text when there is one.
     void HandleValidationError(const std::wstring& AErrorText);
     void LockChangeEvents(bool ALock, bool ANotify = true);
-    // Runs AStep with the change events held back; they fire once it is done, also when
-    // it raised (an exception of theirs then takes the place of the step's). They never
-    // fire from a destructor, so a raising handler reaches the application's handler.
+    // The change-event bracket: runs AStep with the change events held back; they fire
+    // once it is done, also when it raised (an exception of theirs then takes the place
+    // of the step's). They never fire from a destructor, so a raising handler reaches
+    // the application's handler. Nothing fires when the step destroyed the edit; the
+    // answer says whether the edit is still there.
     template <class F>
-    void WithChangeEventsLocked(F&& AStep)
+    bool WithChangeEventsLocked(F&& AStep)
     {
+        const auto alive = alive_;
         LockChangeEvents(true);
         try {
             AStep();
         } catch (...) {
-            LockChangeEvents(false);
+            if (*alive)
+                LockChangeEvents(false);
             throw;
         }
-        LockChangeEvents(false);
+        if (*alive)
+            LockChangeEvents(false);
+        return *alive;
     }
     void ClickDefaultButton();
     void FireButtonClick(int AButtonIndex);
@@ -787,6 +805,28 @@ protected:
     // Save and restore the two modified flags around a step.
     void SaveModified();
     void RestoreModified();
+    // The guards of a block (they put back what they changed however it ends):
+    // a change made by the user (true) or by the program (false) for the block's life;
+    [[nodiscard]] qv::TScopedValue<bool> UserChange(bool AByUser = true) { return {userChanging_, AByUser}; }
+    // Click held back while the block sets a value (OnClick is the user's choice only);
+    [[nodiscard]] qv::TScopedCount ClickLock() { return qv::TScopedCount(clickLock_); }
+    // the two modified flags put back after the block (SaveModified/RestoreModified).
+    class [[nodiscard]] TModifiedFlagsKept {
+    public:
+        explicit TModifiedFlagsKept(TcxCustomEdit& AEdit) : edit_(AEdit) { edit_.SaveModified(); }
+        ~TModifiedFlagsKept() { edit_.RestoreModified(); }
+        TModifiedFlagsKept(const TModifiedFlagsKept&) = delete;
+        TModifiedFlagsKept& operator=(const TModifiedFlagsKept&) = delete;
+
+    private:
+        TcxCustomEdit& edit_;
+    };
+    // The text of the inner edit changed (typed, or set by code).
+    virtual void InnerEditChanged() {}
+
+    // False once the edit is destroyed: a step that may destroy it (an event) keeps a
+    // copy and looks before it goes on.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
     bool userChanging_ = false;
     bool escapeHandled_ = false;
@@ -796,7 +836,6 @@ protected:
 
 private:
     int ButtonIndexAt(POINT P);
-    bool IsFocusedNow() const;
     void CheckModalClose();
 
     bool created_ = false;

@@ -120,11 +120,6 @@ void TcxCustomInnerMemo::CreateParams(TCreateParams& Params)
     Params.WinClassName = MemoNeedsHorizontalRedraw(ScrollBars(), WordWrap()) ? L"TcxInnerMemo" : L"TcxInnerMemoNoHRedraw";
 }
 
-void TcxCustomInnerMemo::WndProc(TMessage& Message)
-{
-    TcxInnerTextEditBase<TMemo>::WndProc(Message);
-}
-
 // ---------------------------------------------------------------------------
 
 TcxCustomMemo::TcxCustomMemo(TComponent* AOwner) : TcxCustomTextEdit(AOwner)
@@ -217,7 +212,7 @@ bool TcxCustomMemo::IsEditValueChangingKey(WORD AKey, TShiftState AShift)
 bool TcxCustomMemo::IsValueChangingChar(wchar_t AChar)
 {
     // Enter and Ctrl+Enter break the line where returns are wanted.
-    if (AChar == L'\r' || AChar == L'\n')
+    if (AChar == kEnterChar || AChar == kLineFeedChar)
         return ActiveProperties().WantReturns();
     return TcxCustomTextEdit::IsValueChangingChar(AChar);
 }

@@ -58,8 +58,6 @@ class TcxCustomInnerMemo : public TcxInnerTextEditBase<qv::TMemo> {
 public:
     explicit TcxCustomInnerMemo(qv::TComponent* AOwner);
 
-    void WndProc(qv::TMessage& Message) override;
-
 protected:
     void CreateParams(qv::TCreateParams& Params) override;
 };

@@ -9,16 +9,6 @@ using namespace qv;
 
 namespace {
 
-// Restores a flag or a counter however the block is left. It runs in a destructor, so
-// it never calls anything that may raise (no event, no notification).
-template <class F>
-struct Finally {
-    F f;
-    ~Finally() { f(); }
-};
-template <class F>
-Finally(F) -> Finally<F>;
-
 // The clipboard is open for the scope's life.
 class TClipboardScope {
 public:
@@ -105,6 +95,17 @@ bool GetTextFromClipboard(HWND AOwner, std::wstring& AText)
     AText = p;
     GlobalUnlock(data);
     return true;
+}
+
+std::wstring Upper(std::wstring s)
+{
+    CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
+    return s;
+}
+
+bool SameTextIgnoringCase(const std::wstring& a, const std::wstring& b)
+{
+    return a.size() == b.size() && Upper(a) == Upper(b);
 }
 
 } // namespace
@@ -210,8 +211,8 @@ void TcxCustomTextEditProperties::SortLookupItems()
         return;
     std::vector<std::wstring> items = lookupItems_.Items();
     std::stable_sort(items.begin(), items.end(), less);
-    sortingItems_ = true;
-    Finally done{[this] { sortingItems_ = false; }};
+    // Assigning the sorted items does not sort them again.
+    TScopedValue<bool> sorting(sortingItems_, true);
     lookupItems_.Assign(items);
 }
 
@@ -315,6 +316,22 @@ std::unique_ptr<TcxCustomEditViewInfo> TcxCustomTextEditProperties::CreateViewIn
 
 TcxCustomEdit* TcxCustomTextEditProperties::CreateEdit(TComponent* AOwner) { return new TcxTextEdit(AOwner); }
 
+bool TcxCustomTextEditProperties::HasLookupItem(const std::wstring& AText) const
+{
+    for (const std::wstring& item : lookupItems_.Items())
+        if (SameTextIgnoringCase(item, AText))
+            return true;
+    return false;
+}
+
+void TcxCustomTextEditProperties::SetImmediateUpdateText(bool Value)
+{
+    if (Value == immediateUpdateText_)
+        return;
+    immediateUpdateText_ = Value;
+    Changed();
+}
+
 bool TcxCustomTextEditViewData::IsListStyle() const
 {
     auto p = dynamic_cast<TcxCustomTextEditProperties*>(Properties);
@@ -407,22 +424,6 @@ TcxInnerTextEditBase<TBase>::TcxInnerTextEditBase(TComponent* AOwner) : TBase(AO
 }
 
 template <class TBase>
-TcxCustomEdit* TcxInnerTextEditBase<TBase>::GetContainer()
-{
-    return container_;
-}
-
-template <class TBase>
-void TcxInnerTextEditBase<TBase>::SetContainer(TcxCustomEdit* AContainer)
-{
-    container_ = dynamic_cast<TcxCustomTextEdit*>(AContainer);
-    this->OnChange = [this](TObject*) {
-        if (container_)
-            container_->InnerEditChanged();
-    };
-}
-
-template <class TBase>
 void TcxInnerTextEditBase<TBase>::CreateParams(TCreateParams& Params)
 {
     TBase::CreateParams(Params);
@@ -446,126 +447,12 @@ void TcxInnerTextEditBase<TBase>::SetMargins()
 }
 
 template <class TBase>
-LRESULT TcxInnerTextEditBase<TBase>::DialogCode(LRESULT ADefault, const MSG* AMessage)
-{
-    LRESULT code = ADefault | DLGC_WANTCHARS;
-    if (!(GetKeyState(VK_CONTROL) & 0x8000))
-        code |= DLGC_WANTTAB;
-    // Enter and Escape go to the dialog unless the edit gives them a meaning now:
-    // Enter validates when asked to, Escape restores a changed value.
-    if (container_ && AMessage && (AMessage->message == WM_KEYDOWN || AMessage->message == WM_SYSKEYDOWN)) {
-        const WORD key = static_cast<WORD>(AMessage->wParam);
-        if (container_->WantsDialogKey(key, KeyDataToShiftState(AMessage->lParam)))
-            code |= DLGC_WANTMESSAGE;
-        else if (key == VK_ESCAPE)
-            // A multi-line window asks for every key; Escape that restores nothing is
-            // the form's (its Cancel button).
-            code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
-    }
-    return code;
-}
-
-template <class TBase>
-void TcxInnerTextEditBase<TBase>::KeyMessage(TcxCustomTextEdit& outerEdit, TMessage& Message)
-{
-    TcxCustomTextEdit* outer = &outerEdit;
-    switch (Message.Msg) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: {
-            WORD key = static_cast<WORD>(Message.WParam);
-            // Nor Escape: a multi-line window answers it by closing its parent (the edit).
-            if (outer->InnerKeyDown(key, KeyDataToShiftState(Message.LParam)) || key == 0 || key == VK_TAB
-                || key == VK_ESCAPE)
-                return;
-            Message.WParam = key;
-            // The window's own handling, without the framework's key events a second time.
-            this->DefaultHandler(Message);
-            return;
-    }
-    case WM_CHAR: {
-            wchar_t ch = static_cast<wchar_t>(Message.WParam);
-            if (ch == 9 && !outer->ActiveProperties().WantTabs())
-                return;
-            if ((ch == 13 || ch == 27) && outer->CloseUpMark()) {
-                outer->SetCloseUpMark(false);
-                return;
-            }
-            if (ch == 13 && !outer->BeepOnEnter())
-                return;
-            if (outer->InnerKeyPress(ch) || ch == 0)
-                return;
-            if (ch == 9) {
-                // A wanted tab is typed here: some edit windows drop it when a
-                // dialog manager is about.
-                SendMessageW(this->Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\t"));
-                return;
-            }
-            Message.WParam = ch;
-            this->DefaultHandler(Message);
-            return;
-    }
-    case WM_KEYUP:
-    case WM_SYSKEYUP: {
-            WORD key = static_cast<WORD>(Message.WParam);
-            if (key == VK_TAB && !outer->ActiveProperties().WantTabs())
-                return;
-            outer->InnerKeyUp(key, KeyDataToShiftState(Message.LParam));
-            if (key == 0)
-                return;
-            Message.WParam = key;
-            this->DefaultHandler(Message);
-            return;
-    }
-    default:
-        break;
-    }
-}
-
-template <class TBase>
 void TcxInnerTextEditBase<TBase>::WndProc(TMessage& Message)
 {
-    TcxCustomTextEdit* outer = container_;
-    switch (Message.Msg) {
-    case WM_GETDLGCODE:
-        TBase::WndProc(Message);
-        Message.Result = DialogCode(Message.Result, reinterpret_cast<const MSG*>(Message.LParam));
-        return;
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_CHAR:
-    case WM_KEYUP:
-    case WM_SYSKEYUP:
-        if (outer) {
-            KeyMessage(*outer, Message);
-            // A key may have changed the text or the selection an edit paints itself.
-            outer->SelfPaintedTextChanged();
-            return;
-        }
-        break;
-    case WM_CUT:
-    case WM_PASTE:
-    case WM_CLEAR:
-        if (outer) {
-            Message.Result = SendMessageW(outer->Handle(), Message.Msg, 0, 0);
-            return;
-        }
-        break;
-    case WM_UNDO:
-    case EM_UNDO:
-        // The window's undo (its menu, Ctrl+Z) changes the text like typing does.
-        if (outer && !outer->CanUserChangeText()) {
-            Message.Result = 0;
-            return;
-        }
-        break;
-    case WM_SIZE:
-        TBase::WndProc(Message);
-        SetMargins();
-        return;
-    default:
-        break;
-    }
     TBase::WndProc(Message);
+    // The window puts its margins back when it is resized.
+    if (Message.Msg == WM_SIZE)
+        SetMargins();
 }
 
 template class TcxInnerTextEditBase<TCustomEdit>;
@@ -616,12 +503,12 @@ bool TcxCustomTextEdit::IsValueChangingChar(wchar_t AChar)
     // Besides printable characters: Backspace, the window's own Ctrl+V, Ctrl+X and
     // Ctrl+Z (paste, cut, undo), and a tab where it is typed.
     switch (AChar) {
-    case VK_BACK:
-    case 0x16:
-    case 0x18:
-    case 0x1A:
+    case kBackspaceChar:
+    case kPasteChar:
+    case kCutChar:
+    case kUndoChar:
         return true;
-    case VK_TAB:
+    case kTabChar:
         return ActiveProperties().WantTabs();
     default:
         return TcxCustomEdit::IsValueChangingChar(AChar);
@@ -666,13 +553,10 @@ void TcxCustomTextEdit::RefreshDisplay()
         return;
     const TcxEditValue& value = EditValue();
     std::wstring text = ActiveProperties().PrepareDisplayValue(value).ToString();
-    SaveModified();
-    displaySync_ = true;
     {
-        Finally done{[this] {
-            displaySync_ = false;
-            RestoreModified();
-        }};
+        // Showing the value is no change of the user's.
+        TModifiedFlagsKept kept(*this);
+        TScopedValue<bool> showing(displaySync_, true);
         // The window shows the text in its letter case: that is no difference.
         if (inner->GetEditValue().ToString() != ApplyCharCase(text))
             inner->SetEditValue(TcxEditValue(text));
@@ -697,8 +581,7 @@ void TcxCustomTextEdit::DisplayValueToEditValue(const TcxEditValue& ADisplayValu
     IcxCustomInnerEdit* inner = InnerEdit();
     const std::wstring text = ADisplayValue.ToString();
     if (inner && inner->GetEditValue().ToString() != text) {
-        syncingValue_ = true;
-        Finally done{[this] { syncingValue_ = false; }};
+        TScopedValue<bool> syncing(syncingValue_, true);
         inner->SetEditValue(TcxEditValue(text));
     }
     // The text becomes the value; OnEditValueChanged (not OnChange) tells of a difference.
@@ -718,12 +601,13 @@ void TcxCustomTextEdit::InnerEditChanged()
     }
     WithChangeEventsLocked([this] {
         if (!displaySync_ && !syncingValue_) {
-            if (Focused()) {
+            // The user is at the edit (it has the focus, or its popup is open): the
+            // text changed is theirs.
+            if (DrawAsFocused()) {
                 SetUserModified(true);
             } else if (!UserModified()) {
                 // Text put into the inner window by code (a memo's lines) is the value.
-                syncingValue_ = true;
-                Finally done{[this] { syncingValue_ = false; }};
+                TScopedValue<bool> syncing(syncingValue_, true);
                 SetEditValue(TcxEditValue(GetDisplayText()));
             }
         }
@@ -732,7 +616,7 @@ void TcxCustomTextEdit::InnerEditChanged()
         // fixed styles also while it is not.
         if (lookupData_ || ActiveProperties().LookupItems().Count() > 0) {
             const TcxEditEditingStyle style = ActiveProperties().EditingStyle();
-            if (IsPopupVisible() || style == esEditList || style == esFixedList || style == esNoEdit)
+            if ((lookupData_ && lookupData_->IsListShown()) || style == esEditList || style == esFixedList || style == esNoEdit)
                 LookupData().FollowText();
         }
         Recalculate();
@@ -859,16 +743,6 @@ void TcxCustomTextEdit::ClearSelection()
 
 bool TcxCustomTextEdit::InnerKeyDown(WORD& Key, TShiftState Shift) { return DoKeyDown(Key, Shift); }
 
-bool TcxCustomTextEdit::InnerKeyPress(wchar_t& Key)
-{
-    const bool saved = userChanging_;
-    userChanging_ = true;
-    Finally restore{[this, saved] { userChanging_ = saved; }};
-    return DoKeyPress(Key);
-}
-
-void TcxCustomTextEdit::InnerKeyUp(WORD& Key, TShiftState Shift) { KeyUp(Key, Shift); }
-
 void TcxCustomTextEdit::KeyDown(WORD& Key, TShiftState Shift)
 {
     const bool enter = Key == VK_RETURN;
@@ -894,9 +768,8 @@ void TcxCustomTextEdit::PropertiesChanged(TcxCustomEditProperties* Sender)
     if (inner && !IsInitializing()) {
         TcxCustomTextEditProperties& p = ActiveProperties();
         TCustomEdit* e = inner->GetEditControl();
-        const bool saved = applyingProperties_;
-        applyingProperties_ = true;
-        Finally done{[this, saved] { applyingProperties_ = saved; }};
+        // The window's text events of these settings are not the user's typing.
+        TScopedValue<bool> applying(applyingProperties_, true);
         e->SetAlignment(p.Alignment().Horz());
         e->SetAutoSelect(p.AutoSelect());
         e->SetCharCase(p.CharCase());
@@ -921,7 +794,7 @@ bool TcxCustomTextEdit::IsInnerEditVisible()
         return false;
     if (p.Alignment().Horz() == taLeftJustify)
         return true;
-    return p.UseLeftAlignmentOnEditing() && Focused();
+    return p.UseLeftAlignmentOnEditing() && DrawAsFocused();
 }
 
 void TcxCustomTextEdit::CalculateViewInfo(POINT P, bool AIsMouseOver)
@@ -935,7 +808,7 @@ void TcxCustomTextEdit::CalculateViewInfo(POINT P, bool AIsMouseOver)
         vi.Text.assign(vi.Text.size(), L'*');
     vi.SelStart = vi.SelLength = 0;
     // The search selection of a list is shown while the edit has the focus.
-    if (!visible && findSelection_ && Focused())
+    if (!visible && findSelection_ && DrawAsFocused())
         if (IcxInnerTextEdit* inner = InnerTextEdit(); inner && inner->GetEditControl()->HandleAllocated()) {
             vi.SelStart = inner->GetEditControl()->SelStart();
             vi.SelLength = inner->GetEditControl()->SelLength();
@@ -977,8 +850,7 @@ void TcxCustomTextEdit::PlaceInnerEdit()
     TWinControl* inner = InnerControl();
     if (!inner || placing_)
         return;
-    placing_ = true;
-    Finally done{[this] { placing_ = false; }};
+    TScopedValue<bool> placing(placing_, true);
     TcxCustomTextEditViewInfo& vi = ViewInfo();
     const RECT c = vi.ContentRect;
     auto data = ActiveProperties().CreateViewData(&Style());
@@ -1033,8 +905,7 @@ void TcxCustomTextEdit::WndProc(TMessage& Message)
         const bool accepted = SetDisplayText(text ? text : L"");
         if (accepted) {
             // The window's own caption follows, without coming back here.
-            settingText_ = true;
-            Finally done{[this] { settingText_ = false; }};
+            TScopedValue<bool> settingText(settingText_, true);
             DefaultHandler(Message);
         }
         Message.Result = accepted ? 1 : 0;
@@ -1056,20 +927,392 @@ void TcxCustomTextEdit::WndProc(TMessage& Message)
 }
 
 // ---------------------------------------------------------------------------
-// Item lookup
+// The inner window's messages. Derived edits add theirs in front (the drop-down
+// edit: the press that closes its popup, the Alt release, the character of a key
+// that closed it; the combo box: the wheel and the double click) and pass the rest
+// on to here.
+
+bool TcxCustomTextEdit::InnerMessage(TMessage& Message, TMessagePhase Phase)
+{
+    if (Phase == TMessagePhase::mpAfter) {
+        if (Message.Msg == WM_GETDLGCODE)
+            Message.Result = InnerDialogCode(Message.Result, reinterpret_cast<const MSG*>(Message.LParam));
+        return TcxCustomEdit::InnerMessage(Message, Phase);
+    }
+    TWinControl* inner = InnerControl();
+    switch (Message.Msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+        // The edit's key events first (the form's key preview, KeyDown and the lookup).
+        WORD key = static_cast<WORD>(Message.WParam);
+        // Tab is the dialog's or the edit's, never the window's; nor Escape: a
+        // multi-line window answers it by closing its parent (the edit).
+        if (!DoKeyDown(key, KeyDataToShiftState(Message.LParam)) && key != 0 && key != VK_TAB && key != VK_ESCAPE) {
+            Message.WParam = key;
+            // The window's own handling, without the framework's key events a second time.
+            inner->DefaultHandler(Message);
+        }
+        break;
+    }
+    case WM_CHAR: {
+        wchar_t ch = static_cast<wchar_t>(Message.WParam);
+        // An unwanted tab is not typed; BeepOnEnter off drops the Enter character (the
+        // window would beep).
+        if ((ch == kTabChar && !ActiveProperties().WantTabs()) || (ch == kEnterChar && !BeepOnEnter()))
+            break;
+        bool used;
+        {
+            // A character typed is a change of the user's.
+            auto byUser = UserChange();
+            used = DoKeyPress(ch) || ch == 0;
+        }
+        if (used)
+            break;
+        if (ch == kTabChar) {
+            // A wanted tab is typed here: some edit windows drop it when a dialog
+            // manager is about.
+            SendMessageW(inner->Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\t"));
+            break;
+        }
+        Message.WParam = ch;
+        inner->DefaultHandler(Message);
+        break;
+    }
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+        WORD key = static_cast<WORD>(Message.WParam);
+        if (key == VK_TAB && !ActiveProperties().WantTabs())
+            break;
+        KeyUp(key, KeyDataToShiftState(Message.LParam));
+        if (key != 0) {
+            Message.WParam = key;
+            inner->DefaultHandler(Message);
+        }
+        break;
+    }
+    case WM_CUT:
+    case WM_PASTE:
+    case WM_CLEAR:
+        // The window's own menu and keys: the edit's clipboard operations decide.
+        Message.Result = SendMessageW(Handle(), Message.Msg, 0, 0);
+        return true;
+    case WM_UNDO:
+    case EM_UNDO:
+        // The window's undo (its menu, Ctrl+Z) changes the text like typing does.
+        if (!CanUserChangeText()) {
+            Message.Result = 0;
+            return true;
+        }
+        return TcxCustomEdit::InnerMessage(Message, Phase);
+    default:
+        return TcxCustomEdit::InnerMessage(Message, Phase);
+    }
+    // A key: it may have changed the text or the selection an edit paints itself.
+    SelfPaintedTextChanged();
+    return true;
+}
+
+LRESULT TcxCustomTextEdit::InnerDialogCode(LRESULT ADefault, const MSG* AMessage)
+{
+    LRESULT code = ADefault | DLGC_WANTCHARS;
+    // Ctrl+Tab always moves on; a plain Tab is the edit's (WantTabs decides what it does).
+    if (!IsKeyDown(VK_CONTROL))
+        code |= DLGC_WANTTAB;
+    // Enter and Escape go to the dialog unless the edit gives them a meaning now:
+    // Enter validates when asked to, Escape restores a changed value.
+    if (AMessage && (AMessage->message == WM_KEYDOWN || AMessage->message == WM_SYSKEYDOWN)) {
+        const WORD key = static_cast<WORD>(AMessage->wParam);
+        if (WantsDialogKey(key, KeyDataToShiftState(AMessage->lParam)))
+            code |= DLGC_WANTMESSAGE;
+        else if (key == VK_ESCAPE)
+            // A multi-line window asks for every key; Escape that restores nothing is
+            // the form's (its Cancel button).
+            code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
+    }
+    return code;
+}
+
+// ---------------------------------------------------------------------------
+// The text edit's item paths: its lookup data, the item index, the keys and
+// characters that move through the items
+
+std::unique_ptr<TcxCustomTextEditLookupData> TcxCustomTextEdit::CreateLookupData()
+{
+    return std::make_unique<TcxCustomTextEditLookupData>(this);
+}
+
+TcxCustomTextEditLookupData& TcxCustomTextEdit::LookupData()
+{
+    if (!lookupData_) {
+        lookupData_ = CreateLookupData();
+        lookupData_->OnSelectItem = [this] { return LookupSelectItem(); };
+    }
+    return *lookupData_;
+}
+
+bool TcxCustomTextEdit::CanNavigateItems() { return !IsDesigning(); }
+
+bool TcxCustomTextEdit::LookupSelectItem()
+{
+    const std::wstring text = lookupData_->ItemText(lookupData_->CurrentKey());
+    if (EditValue() == TcxEditValue(text) && GetDisplayText() == text)
+        return true;
+    if (EditValue() != TcxEditValue(text) && !programChoice_) {
+        // Only an edit that may be modified takes another value from the list.
+        if (ActiveProperties().ReadOnly())
+            return false;
+        bool can = true;
+        if (OnEditing)
+            OnEditing(this, can);
+        if (!can)
+            return false;
+    }
+    WithChangeEventsLocked([&] {
+        DisplayValueToEditValue(TcxEditValue(text));
+        SetModifiedAfterEnter(true);
+    });
+    return true;
+}
+
+void TcxCustomTextEdit::SetItemIndex(int Value)
+{
+    TcxCustomTextEditLookupData& lookup = LookupData();
+    if (Value < -1 || Value >= lookup.Count())
+        return;
+    const int old = lookup.CurrentKey();
+    {
+        // Click is raised below, once, for the program's choice; the program may choose
+        // an item the user may not (a read-only edit shows it).
+        auto lock = ClickLock();
+        TScopedValue<bool> byProgram(programChoice_, true);
+        lookup.SetCurrentItem(Value);
+    }
+    if (lookup.CurrentKey() != old) {
+        SetModifiedAfterEnter(false);
+        if (clickLock_ == 0)
+            Click();
+    }
+}
+
+void TcxCustomTextEdit::LookupKeyChanged(int AOldKey, bool AFound)
+{
+    if (!lookupData_ || lookupData_->CurrentKey() == AOldKey)
+        return;
+    if (clickLock_ == 0)
+        Click();
+    if (AFound && ActiveProperties().ImmediatePost()) {
+        const bool search = findSelection_;
+        PostEditValue(true);
+        findSelection_ = search;
+    }
+}
+
+bool TcxCustomTextEdit::LookupFoundOnEnter() { return lookupFound_; }
+
+// The navigation keys of an edit with items. Up, Down, PgUp and PgDn (Ctrl: the first
+// and last item) move through the items; Home and End too in the fixed styles, where
+// the text is never edited, while in the free styles they move the caret. Left and
+// Right end the search; Delete changes no text in the list styles.
+bool TcxCustomTextEdit::LookupKeyDown(WORD& Key, TShiftState Shift)
+{
+    // Nothing to move through, or not now (designing).
+    if (ActiveProperties().LookupItems().Count() == 0 || !CanNavigateItems())
+        return false;
+    TcxCustomTextEditLookupData& lookup = LookupData();
+    const TcxEditEditingStyle style = ActiveProperties().EditingStyle();
+    const bool fixedList = style == esFixedList || style == esNoEdit;
+    TcxEditLookupDataGoDirection direction;
+    switch (Key) {
+    case VK_UP:
+        direction = egdPrev;
+        break;
+    case VK_DOWN:
+        direction = egdNext;
+        break;
+    case VK_PRIOR:
+        direction = (Shift & ssCtrl) ? egdBegin : egdPageUp;
+        break;
+    case VK_NEXT:
+        direction = (Shift & ssCtrl) ? egdEnd : egdPageDown;
+        break;
+    case VK_HOME:
+    case VK_END:
+        if (!fixedList) {
+            // The caret leaves the search's selection behind.
+            if (Key == VK_END && SelLength() == 0)
+                findSelection_ = false;
+            return false;
+        }
+        direction = Key == VK_HOME ? egdBegin : egdEnd;
+        break;
+    case VK_LEFT:
+    case VK_RIGHT:
+        findSelection_ = false;
+        if (fixedList) {
+            // The search's selection goes with it, on the screen and in the search.
+            SetSelLength(0);
+            if (OnInternalKey)
+                OnInternalKey(this, Key, Shift);
+            Key = 0;
+            return true;
+        }
+        // A selection collapses to the side the arrow points to, as in the system's edit.
+        if (!(Shift & ssShift) && SelLength() > 0) {
+            const int start = SelStart(), end = start + SelLength();
+            SetSelLength(0);
+            SetSelStart(Key == VK_LEFT ? start : end);
+            Key = 0;
+            return true;
+        }
+        return false;
+    case VK_DELETE:
+        findSelection_ = false;
+        if (fixedList)
+            SetSelLength(0);
+        if (fixedList || style == esEditList) {
+            if (OnInternalKey)
+                OnInternalKey(this, Key, Shift);
+            Key = 0;
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+    const int old = lookup.CurrentKey();
+    lookup.StepItem(direction, false);
+    LookupKeyChanged(old);
+    // A step that changed the text selects it whole in a fixed list (the next
+    // character starts a new search); over the open list only the highlight moved.
+    if (!lookup.IsListShown() || ActiveProperties().ImmediateUpdateText())
+        findSelection_ = fixedList;
+    Key = 0;
+    return true;
+}
+
+// The incremental search. A character extends what was typed and the first item that
+// begins with it is shown, its untyped rest selected. In a fixed list the text is only
+// ever an item (a character that finds none is dropped); in the edit-list style a
+// character that finds none is dropped too, in the free style it is typed. Backspace
+// takes a typed character back.
+bool TcxCustomTextEdit::LookupKeyPress(wchar_t& Key)
+{
+    if (ActiveProperties().LookupItems().Count() == 0 || !CanNavigateItems())
+        return false;
+    TcxCustomTextEditLookupData& lookup = LookupData();
+    const TcxEditEditingStyle style = ActiveProperties().EditingStyle();
+    const bool fixedList = style == esFixedList || style == esNoEdit;
+    const std::wstring text = GetDisplayText();
+    const int selStart = SelStart(), selLength = SelLength();
+    const int old = lookup.CurrentKey();
+    // Shows a found item: the typed part plain, the rest selected; the change is the user's.
+    auto show = [&](const std::wstring& typed, const std::wstring& tail) {
+        WithChangeEventsLocked([&] {
+            auto byUser = UserChange();
+            SetDisplayText(typed + tail);
+        });
+        SetSelStart(static_cast<int>(typed.size()));
+        SetSelLength(static_cast<int>(tail.size()));
+        findSelection_ = true;
+    };
+    if (Key == kBackspaceChar) {
+        if (fixedList) {
+            if (findSelection_) {
+                std::wstring s = text.substr(0, static_cast<size_t>(selStart));
+                if (!s.empty())
+                    s.pop_back();
+                std::wstring tail;
+                if (s.empty()) {
+                    // Nothing typed is left: the search ends and the item stays, with
+                    // nothing selected, so that the next character begins a new search.
+                    findSelection_ = false;
+                    SetSelLength(0);
+                } else if (lookup.FindPrefix(s, tail, false)) {
+                    show(s, tail);
+                }
+            }
+            Key = 0;
+            LookupKeyChanged(old);
+            return true;
+        }
+        if (style == esEditList && !findSelection_ && !text.empty()) {
+            // The first Backspace selects the rest and starts the search.
+            SetSelLength(static_cast<int>(text.size()) - selStart);
+            findSelection_ = true;
+        }
+        if (!findSelection_)
+            return false;
+        std::wstring s = text.substr(0, static_cast<size_t>(SelStart()));
+        if (!s.empty())
+            s.pop_back();
+        std::wstring tail;
+        if (s.empty()) {
+            // An empty search finds nothing: no item is current, and the value is emptied.
+            lookup.FindPrefix(s, tail, false);
+            findSelection_ = false;
+            SetDisplayText(L"");
+        } else if (lookup.FindPrefix(s, tail, false)) {
+            show(s, tail);
+        }
+        Key = 0;
+        LookupKeyChanged(old);
+        return true;
+    }
+    // Control characters are not searched for.
+    if (Key < L' ')
+        return false;
+    // The free style searches only where typing appends to the text or replaces the
+    // selection; the list styles always do.
+    const bool search = style != esEdit || (selLength == 0 && selStart == static_cast<int>(text.size()))
+        || findSelection_ || selLength > 0;
+    if (!search)
+        return false;
+    // What is searched for: the typed part with the character, in place of the selection.
+    std::wstring s;
+    if (selLength > 0)
+        s = text.substr(0, static_cast<size_t>(selStart)) + Key;
+    else if (!fixedList)
+        s = text.substr(0, static_cast<size_t>(selStart)) + Key + text.substr(static_cast<size_t>(selStart));
+    else
+        s = findSelection_ ? text + Key : std::wstring(1, Key);
+    std::wstring tail;
+    bool found = lookup.FindPrefix(s, tail, false);
+    // Without a selection, a fixed list whose search continued the whole item starts
+    // again from the character alone (with the tail selected, the character only
+    // continues what was typed).
+    if (!found && fixedList && findSelection_ && selLength == 0 && s.size() > 1) {
+        s = std::wstring(1, Key);
+        found = lookup.FindPrefix(s, tail, false);
+    }
+    if (found) {
+        show(s, tail);
+        Key = 0;
+        LookupKeyChanged(old, true);
+        return true;
+    }
+    // Not found: the free style types the character, the list styles drop it.
+    if (style == esEdit) {
+        findSelection_ = false;
+        LookupKeyChanged(old, false);
+        return false;
+    }
+    if (style == esEditList && !text.empty())
+        findSelection_ = true;
+    Key = 0;
+    LookupKeyChanged(old, false);
+    return true;
+}
+
+void TcxCustomTextEdit::DoExit()
+{
+    findSelection_ = false;
+    TcxCustomEdit::DoExit();
+}
+
+// ---------------------------------------------------------------------------
+// Item lookup: the list window and the lookup data behind a text edit with items
 
 namespace {
-
-std::wstring Upper(std::wstring s)
-{
-    CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
-    return s;
-}
-
-bool SameTextIgnoringCase(const std::wstring& a, const std::wstring& b)
-{
-    return a.size() == b.size() && Upper(a) == Upper(b);
-}
 
 // The height and widths of texts in a font, measured on the screen.
 class TTextMeasure {
@@ -1129,7 +1372,7 @@ void TcxCustomEditListBox::DrawItem(int AIndex, const RECT& ARect, TOwnerDrawSta
         drawCanvas_ = std::make_unique<TControlCanvas>();
     drawCanvas_->SetControl(this);
     drawCanvas_->BindDC(DC);
-    Finally release{[this] { drawCanvas_->FreeHandle(); }};
+    TBlockEnd release{[this] { drawCanvas_->FreeHandle(); }};
     TcxCanvas canvas(drawCanvas_.get());
     canvas.Font().Assign(Font());
     const bool selected = (AState & ODS_SELECTED) != 0;
@@ -1234,15 +1477,6 @@ std::wstring TcxCustomTextEditLookupData::ItemText(int AKey) const
     return owner_->ActiveProperties().LookupItems()[AKey];
 }
 
-bool TcxCustomTextEditProperties::HasLookupItem(const std::wstring& AText) const
-{
-    const std::wstring upper = Upper(AText);
-    for (const std::wstring& item : lookupItems_.Items())
-        if (item.size() == AText.size() && Upper(item) == upper)
-            return true;
-    return false;
-}
-
 bool TcxCustomTextEditLookupData::ContainsText(const std::wstring& AText) const
 {
     return owner_->ActiveProperties().HasLookupItem(AText);
@@ -1287,8 +1521,7 @@ void TcxCustomTextEditLookupData::SetCurrentItem(int AKey)
     SetHighlight(AKey);
     bool taken = true;
     {
-        selecting_ = true;
-        Finally done{[this] { selecting_ = false; }};
+        TScopedValue<bool> selecting(selecting_, true);
         if (changed || (AKey >= 0 && owner_->GetDisplayText() != ItemText(AKey)))
             if (OnSelectItem)
                 taken = OnSelectItem();
@@ -1311,8 +1544,7 @@ void TcxCustomTextEditLookupData::AcceptHighlight()
     const int old = currentKey_;
     SetCurrentItem(listItemIndex_);
     if (currentKey_ == old && OnSelectItem) {
-        selecting_ = true;
-        Finally done{[this] { selecting_ = false; }};
+        TScopedValue<bool> selecting(selecting_, true);
         OnSelectItem();
     }
 }
@@ -1421,7 +1653,7 @@ void TcxCustomTextEditLookupData::StepItem(TcxEditLookupDataGoDirection ADirecti
         }
         break;
     }
-    if (owner_->IsPopupVisible() && !owner_->ActiveProperties().ImmediateUpdateText()) {
+    if (IsListShown() && !owner_->ActiveProperties().ImmediateUpdateText()) {
         SetHighlight(target);
         if (list_)
             list_->LockMouseMove();
@@ -1535,276 +1767,4 @@ bool TcxCustomTextEditLookupData::AdjustListSize(SIZE& ASize)
     ASize.cx = std::max<LONG>(ASize.cx, minWidth);
     ASize.cy = height;
     return true;
-}
-
-// ---------------------------------------------------------------------------
-// The text edit's lookup paths
-
-void TcxCustomTextEditProperties::SetImmediateUpdateText(bool Value)
-{
-    if (Value == immediateUpdateText_)
-        return;
-    immediateUpdateText_ = Value;
-    Changed();
-}
-
-std::unique_ptr<TcxCustomTextEditLookupData> TcxCustomTextEdit::CreateLookupData()
-{
-    return std::make_unique<TcxCustomTextEditLookupData>(this);
-}
-
-TcxCustomTextEditLookupData& TcxCustomTextEdit::LookupData()
-{
-    if (!lookupData_) {
-        lookupData_ = CreateLookupData();
-        lookupData_->OnSelectItem = [this] { return LookupSelectItem(); };
-    }
-    return *lookupData_;
-}
-
-bool TcxCustomTextEdit::CanNavigateItems() { return !IsDesigning(); }
-
-bool TcxCustomTextEdit::LookupSelectItem()
-{
-    const std::wstring text = lookupData_->ItemText(lookupData_->CurrentKey());
-    if (EditValue() == TcxEditValue(text) && GetDisplayText() == text)
-        return true;
-    if (EditValue() != TcxEditValue(text) && !programChoice_) {
-        // Only an edit that may be modified takes another value from the list.
-        if (ActiveProperties().ReadOnly())
-            return false;
-        bool can = true;
-        if (OnEditing)
-            OnEditing(this, can);
-        if (!can)
-            return false;
-    }
-    WithChangeEventsLocked([&] {
-        DisplayValueToEditValue(TcxEditValue(text));
-        SetModifiedAfterEnter(true);
-    });
-    return true;
-}
-
-void TcxCustomTextEdit::SetItemIndex(int Value)
-{
-    TcxCustomTextEditLookupData& lookup = LookupData();
-    if (Value < -1 || Value >= lookup.Count())
-        return;
-    const int old = lookup.CurrentKey();
-    ++clickLock_;
-    {
-        // The program may choose an item the user may not (a read-only edit shows it).
-        const bool saved = programChoice_;
-        programChoice_ = true;
-        Finally unlock{[this, saved] {
-            programChoice_ = saved;
-            --clickLock_;
-        }};
-        lookup.SetCurrentItem(Value);
-    }
-    if (lookup.CurrentKey() != old) {
-        SetModifiedAfterEnter(false);
-        if (clickLock_ == 0)
-            Click();
-    }
-}
-
-void TcxCustomTextEdit::LookupKeyChanged(int AOldKey, bool AFound)
-{
-    if (!lookupData_ || lookupData_->CurrentKey() == AOldKey)
-        return;
-    if (clickLock_ == 0)
-        Click();
-    if (AFound && ActiveProperties().ImmediatePost()) {
-        const bool search = findSelection_;
-        PostEditValue(true);
-        findSelection_ = search;
-    }
-}
-
-bool TcxCustomTextEdit::LookupFoundOnEnter() { return lookupFound_; }
-
-bool TcxCustomTextEdit::LookupKeyDown(WORD& Key, TShiftState Shift)
-{
-    if (ActiveProperties().LookupItems().Count() == 0 || !CanNavigateItems())
-        return false;
-    TcxCustomTextEditLookupData& lookup = LookupData();
-    const TcxEditEditingStyle style = ActiveProperties().EditingStyle();
-    const bool fixedList = style == esFixedList || style == esNoEdit;
-    TcxEditLookupDataGoDirection direction;
-    switch (Key) {
-    case VK_UP:
-        direction = egdPrev;
-        break;
-    case VK_DOWN:
-        direction = egdNext;
-        break;
-    case VK_PRIOR:
-        direction = (Shift & ssCtrl) ? egdBegin : egdPageUp;
-        break;
-    case VK_NEXT:
-        direction = (Shift & ssCtrl) ? egdEnd : egdPageDown;
-        break;
-    case VK_HOME:
-    case VK_END:
-        if (!fixedList) {
-            if (Key == VK_END && SelLength() == 0)
-                findSelection_ = false;
-            return false;
-        }
-        direction = Key == VK_HOME ? egdBegin : egdEnd;
-        break;
-    case VK_LEFT:
-    case VK_RIGHT:
-        findSelection_ = false;
-        if (fixedList) {
-            // The search's selection goes with it, on the screen and in the search.
-            SetSelLength(0);
-            if (OnInternalKey)
-                OnInternalKey(this, Key, Shift);
-            Key = 0;
-            return true;
-        }
-        if (!(Shift & ssShift) && SelLength() > 0) {
-            const int start = SelStart(), end = start + SelLength();
-            SetSelLength(0);
-            SetSelStart(Key == VK_LEFT ? start : end);
-            Key = 0;
-            return true;
-        }
-        return false;
-    case VK_DELETE:
-        findSelection_ = false;
-        if (fixedList)
-            SetSelLength(0);
-        if (fixedList || style == esEditList) {
-            if (OnInternalKey)
-                OnInternalKey(this, Key, Shift);
-            Key = 0;
-            return true;
-        }
-        return false;
-    default:
-        return false;
-    }
-    const int old = lookup.CurrentKey();
-    lookup.StepItem(direction, false);
-    LookupKeyChanged(old);
-    if (!IsPopupVisible() || ActiveProperties().ImmediateUpdateText())
-        findSelection_ = fixedList;
-    Key = 0;
-    return true;
-}
-
-bool TcxCustomTextEdit::LookupKeyPress(wchar_t& Key)
-{
-    if (ActiveProperties().LookupItems().Count() == 0 || !CanNavigateItems())
-        return false;
-    TcxCustomTextEditLookupData& lookup = LookupData();
-    const TcxEditEditingStyle style = ActiveProperties().EditingStyle();
-    const bool fixedList = style == esFixedList || style == esNoEdit;
-    const std::wstring text = GetDisplayText();
-    const int selStart = SelStart(), selLength = SelLength();
-    const int old = lookup.CurrentKey();
-    auto show = [&](const std::wstring& typed, const std::wstring& tail) {
-        const int savedKey = lookup.CurrentKey();
-        WithChangeEventsLocked([&] {
-            const bool saved = userChanging_;
-            userChanging_ = true;
-            Finally restore{[this, saved] { userChanging_ = saved; }};
-            SetDisplayText(typed + tail);
-        });
-        (void)savedKey;
-        SetSelStart(static_cast<int>(typed.size()));
-        SetSelLength(static_cast<int>(tail.size()));
-        findSelection_ = true;
-    };
-    if (Key == 8) {
-        if (fixedList) {
-            if (findSelection_) {
-                std::wstring s = text.substr(0, static_cast<size_t>(selStart));
-                if (!s.empty())
-                    s.pop_back();
-                std::wstring tail;
-                if (s.empty()) {
-                    // Nothing typed is left: the search ends and the item stays, with
-                    // nothing selected, so that the next character begins a new search.
-                    findSelection_ = false;
-                    SetSelLength(0);
-                } else if (lookup.FindPrefix(s, tail, false)) {
-                    show(s, tail);
-                }
-            }
-            Key = 0;
-            LookupKeyChanged(old);
-            return true;
-        }
-        if (style == esEditList && !findSelection_ && !text.empty()) {
-            // The first Backspace selects the rest and starts the search.
-            SetSelLength(static_cast<int>(text.size()) - selStart);
-            findSelection_ = true;
-        }
-        if (!findSelection_)
-            return false;
-        std::wstring s = text.substr(0, static_cast<size_t>(SelStart()));
-        if (!s.empty())
-            s.pop_back();
-        std::wstring tail;
-        if (s.empty()) {
-            // An empty search finds nothing: no item is current, and the value is emptied.
-            lookup.FindPrefix(s, tail, false);
-            findSelection_ = false;
-            SetDisplayText(L"");
-        } else if (lookup.FindPrefix(s, tail, false)) {
-            show(s, tail);
-        }
-        Key = 0;
-        LookupKeyChanged(old);
-        return true;
-    }
-    if (Key < 32)
-        return false;
-    const bool search = style != esEdit || (selLength == 0 && selStart == static_cast<int>(text.size()))
-        || findSelection_ || selLength > 0;
-    if (!search)
-        return false;
-    std::wstring s;
-    if (selLength > 0)
-        s = text.substr(0, static_cast<size_t>(selStart)) + Key;
-    else if (!fixedList)
-        s = text.substr(0, static_cast<size_t>(selStart)) + Key + text.substr(static_cast<size_t>(selStart));
-    else
-        s = findSelection_ ? text + Key : std::wstring(1, Key);
-    std::wstring tail;
-    bool found = lookup.FindPrefix(s, tail, false);
-    // Without a selection, a fixed list whose search continued the whole item starts
-    // again from the character alone (with the tail selected, the character only
-    // continues what was typed).
-    if (!found && fixedList && findSelection_ && selLength == 0 && s.size() > 1) {
-        s = std::wstring(1, Key);
-        found = lookup.FindPrefix(s, tail, false);
-    }
-    if (found) {
-        show(s, tail);
-        Key = 0;
-        LookupKeyChanged(old, true);
-        return true;
-    }
-    if (style == esEdit) {
-        findSelection_ = false;
-        LookupKeyChanged(old, false);
-        return false;
-    }
-    if (style == esEditList && !text.empty())
-        findSelection_ = true;
-    Key = 0;
-    LookupKeyChanged(old, false);
-    return true;
-}
-
-void TcxCustomTextEdit::DoExit()
-{
-    findSelection_ = false;
-    TcxCustomEdit::DoExit();
 }

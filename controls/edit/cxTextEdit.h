@@ -149,8 +149,9 @@ protected:
     ~IcxInnerTextEdit() = default;
 };
 
-// The forwarding every inner window of a text edit does: keys go to the outer edit
-// first, clipboard requests are the outer edit's, focus is reported.
+// The inner window of a text edit: a borderless system edit (or multi-line edit)
+// without margins of its own. What its keys, clipboard requests and focus mean is
+// decided by the outer edit, its message host (TcxCustomTextEdit::InnerMessage).
 template <class TBase>
 class TcxInnerTextEditBase : public TBase, public IcxInnerTextEdit {
 public:
@@ -158,8 +159,8 @@ public:
 
     // IcxCustomInnerEdit
     qv::TWinControl* GetControl() override { return this; }
-    TcxCustomEdit* GetContainer() override;
-    void SetContainer(TcxCustomEdit* AContainer) override;
+    TcxCustomEdit* GetContainer() override { return container_; }
+    void SetContainer(TcxCustomEdit* AContainer) override { container_ = AContainer; }
     TcxEditValue GetEditValue() override { return TcxEditValue(this->Text()); }
     void SetEditValue(const TcxEditValue& Value) override { this->SetText(Value.ToString()); }
     bool GetReadOnly() override { return this->ReadOnly(); }
@@ -173,13 +174,10 @@ public:
 protected:
     void CreateParams(qv::TCreateParams& Params) override;
     void CreateHandle() override;
-    // The answer to WM_GETDLGCODE: what the window wants besides its own answer.
-    virtual LRESULT DialogCode(LRESULT ADefault, const MSG* AMessage);
+    // The window's own margins are none: the outer edit places the text.
     void SetMargins();
-    // Keys and characters: the outer edit's meaning first, then the window's own.
-    void KeyMessage(TcxCustomTextEdit& AOuter, qv::TMessage& Message);
 
-    TcxCustomTextEdit* container_ = nullptr;
+    TcxCustomEdit* container_ = nullptr;
 };
 
 class TcxCustomInnerTextEdit : public TcxInnerTextEditBase<qv::TCustomEdit> {
@@ -283,6 +281,10 @@ public:
     // Snaps a size asked for by mouse sizing to whole rows.
     virtual bool AdjustListSize(SIZE& ASize);
     virtual int DropDownRows() const { return 8; }
+    // Whether the list window is on the screen now: a drop-down edit answers
+    // OnQueryListShown; a plain text edit never shows it. While it is, keys move the
+    // highlight only.
+    bool IsListShown() const { return OnQueryListShown && OnQueryListShown(); }
     // The height of a row of the list (the text height of "Wg", measured once per list font).
     virtual int RowHeight(int AIndex);
 
@@ -290,6 +292,8 @@ public:
     // item's text (false: it may not, and the item stays what it was).
     std::function<void()> OnCurrentKeyChanged;
     std::function<bool()> OnSelectItem;
+    // The edit that shows the list says whether it is shown.
+    std::function<bool()> OnQueryListShown;
 
 protected:
     virtual TcxCustomEditListBox* CreateListBox(qv::TComponent* AOwner);
@@ -358,18 +362,12 @@ public:
     // A change of the user's may be made now (the edit is in edit mode or editing is granted).
     bool CanUserChangeText();
 
-    // The keys of the inner window come here first; true when the key was used up.
+    // The key events of the inner window's keys (see InnerMessage); true when the key
+    // was used up.
     bool InnerKeyDown(WORD& Key, qv::TShiftState Shift);
-    bool InnerKeyPress(wchar_t& Key);
-    void InnerKeyUp(WORD& Key, qv::TShiftState Shift);
-    // The inner window's text changed.
-    void InnerEditChanged();
-    // The Enter and Escape characters that follow a drop-down's closing are dropped.
     // Recalculates the view when the edit paints its text itself, so that a changed
     // text or selection is repainted at once.
     void SelfPaintedTextChanged();
-    bool CloseUpMark() const { return closeUpMark_; }
-    void SetCloseUpMark(bool Value) { closeUpMark_ = Value; }
     // Whether the inner window is shown now (algorithm of the alignment rule).
     bool IsInnerEditVisible();
 
@@ -383,8 +381,6 @@ public:
     // The incremental search is under way (its selection shows the item's tail).
     bool FindSelection() const { return findSelection_; }
     void SetFindSelection(bool Value) { findSelection_ = Value; }
-    // Whether the item list is shown (a drop-down edit's popup).
-    virtual bool IsPopupVisible() { return false; }
     // Whether keys may move through the items (not while designing).
     virtual bool CanNavigateItems();
     // After a key, character or wheel step: a changed current item raises OnClick.
@@ -393,6 +389,12 @@ public:
     void WndProc(qv::TMessage& Message) override;
 
 protected:
+    // The inner window's keys, characters and clipboard requests are the outer edit's
+    // first; the window's own handling follows for what is left of them.
+    bool InnerMessage(qv::TMessage& Message, qv::TMessagePhase Phase) override;
+    // The answer to the inner window's WM_GETDLGCODE, from the window's own answer.
+    LRESULT InnerDialogCode(LRESULT ADefault, const MSG* AMessage);
+    void InnerEditChanged() override;
     std::unique_ptr<TcxCustomEditProperties> CreateProperties() override;
     qv::TWinControl* CreateInnerEdit() override;
     bool CanEditValue() override;
@@ -439,7 +441,6 @@ private:
     bool placing_ = false;
     bool settingText_ = false;
     bool applyingProperties_ = false;
-    bool closeUpMark_ = false;
 };
 
 class TcxTextEdit : public TcxCustomTextEdit {
