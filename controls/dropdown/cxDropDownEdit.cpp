@@ -635,9 +635,14 @@ void TcxCustomDropDownEdit::DoExit()
     CloseUp(false);
 }
 
+// The drop-down's keys: Alt+Up, Alt+Down and F4 open and close the popup; Enter takes
+// the popup's choice and Escape drops it while it is open. Everything else is the
+// edit's.
 void TcxCustomDropDownEdit::HandleEditKey(WORD& Key, TShiftState Shift)
 {
+    // Only the character of the key that closed the popup is dropped, not a later one.
     closeUpMark_ = false;
+    // A new Alt press: its release is the form's again unless an arrow is used with it.
     if (Key == VK_MENU)
         altArrowUsed_ = false;
     const auto alive = alive_;
@@ -659,6 +664,8 @@ void TcxCustomDropDownEdit::HandleEditKey(WORD& Key, TShiftState Shift)
             CloseUp(false);
             if (!*alive)
                 return;
+            // Escape while the mouse is held: the press (on the list or the button) ends
+            // here, nothing follows the pointer afterwards.
             HWND capture = GetCapture();
             if (IsWindowOrChild(HandleAllocated() ? Handle() : nullptr, capture)
                 || (popup_ && popup_->HandleAllocated() && IsWindowOrChild(popup_->Handle(), capture)))
@@ -680,7 +687,8 @@ void TcxCustomDropDownEdit::KeyPress(wchar_t& Key)
 {
     const auto alive = alive_;
     TcxCustomDropDownEditProperties& p = ActiveProperties();
-    if (Key >= 32) {
+    // A printable character opens the popup with ImmediateDropDown.
+    if (Key >= L' ') {
         if (p.ImmediateDropDown() && !DroppedDown() && !popupRequested_) {
             Perform(CXM_DROPDOWN);
             if (!*alive)

@@ -1747,6 +1747,7 @@ void TcxCustomEdit::HandleEditKey(WORD& Key, TShiftState Shift)
 {
     TcxCustomEditProperties& p = ActiveProperties();
     const TShortCut shortCut = ShortCutOf(Key, Shift);
+    // The clear shortcut empties the value, as the user's change.
     if (Key != 0 && p.ClearShortCut() != 0 && shortCut == p.ClearShortCut()) {
         auto byUser = UserChange();
         ApplyUserValue(TcxEditValue::Null());
@@ -1768,6 +1769,7 @@ void TcxCustomEdit::HandleEditKey(WORD& Key, TShiftState Shift)
     }
     if (Key == 0)
         return;
+    // A key that would change the value needs editing granted (OnEditing, ReadOnly).
     if (!DataBinding().IsInEditMode() && IsEditValueChangingKey(Key, Shift) && !RequestEditing()) {
         // A cut on a read-only edit copies.
         if (IsCutKey(Key, Shift) && ActiveProperties().ReadOnly())
@@ -1779,6 +1781,8 @@ void TcxCustomEdit::HandleEditKey(WORD& Key, TShiftState Shift)
     }
     switch (Key) {
     case VK_TAB:
+        // Without WantTabs, Tab moves on from the edit (the inner window stands in for
+        // it in the tab order); the focus never stays on the container's own window.
         if (Focused() && !(Shift & (ssAlt | ssCtrl)) && !p.WantTabs()) {
             if (OnInternalKey) {
                 OnInternalKey(this, Key, Shift);
@@ -1795,6 +1799,7 @@ void TcxCustomEdit::HandleEditKey(WORD& Key, TShiftState Shift)
         }
         return;
     case VK_RETURN:
+        // Enter validates and posts, reporting the changes once, after both.
         if (p.ValidateOnEnter()) {
             Key = 0;
             WithChangeEventsLocked([this] {
@@ -1814,6 +1819,7 @@ void TcxCustomEdit::HandleEditKey(WORD& Key, TShiftState Shift)
     default:
         break;
     }
+    // Without a text, the page, home, end and arrow keys are the edit's and go no further.
     if (!HasText() && Key >= VK_PRIOR && Key <= VK_DOWN) {
         if (OnInternalKey)
             OnInternalKey(this, Key, Shift);

@@ -5,6 +5,7 @@
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
 #include "support/ScreenCheck.h"
+#include "support/UserInput.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -290,4 +291,60 @@ TEST_F(Controls, HiddenWindowGetsItsMessages)
     EXPECT_NE(got.end(), std::find(got.begin(), got.end(), WM_SYSCOLORCHANGE));
     DeallocateHWnd(wnd);
     EXPECT_FALSE(IsWindow(wnd));
+}
+
+namespace {
+
+// Keeps the characters a control is sent, with the phase it saw them in, and takes
+// every 'x' before the control can type it.
+class TCharacterHost : public IMessageHost {
+public:
+    std::wstring seen;
+    bool InnerMessage(TMessage& m, TMessagePhase phase) override
+    {
+        if (m.Msg != WM_CHAR)
+            return false;
+        seen += phase == TMessagePhase::mpBefore ? L'<' : L'>';
+        seen += static_cast<wchar_t>(m.WParam);
+        return phase == TMessagePhase::mpBefore && m.WParam == L'x';
+    }
+};
+
+} // namespace
+
+TEST_F(Controls, AMessageHostSeesTypingAroundTheControlsOwnHandlingAndMayTakeIt)
+{
+    auto edit = new TEdit(form);
+    edit->SetBounds(10, 10, 150, 22);
+    edit->SetParent(form);
+    TCharacterHost host;
+    edit->SetMessageHost(&host);
+    ASSERT_TRUE(input::BringToFront(form->Handle()));
+    edit->SetFocus();
+    auto typed = [&](const std::wstring& keys, const std::wstring& text) {
+        input::Type(keys);
+        const bool shown = PumpUntil([&] { return edit->Text() == text; });
+        EXPECT_SCREEN_FRESH();
+        return shown;
+    };
+    ASSERT_TRUE(typed(L"axb", L"ab"));
+    EXPECT_EQ(L"<a>a<x<b>b", host.seen) << "before and after the edit's handling; 'x' never reached it";
+
+    // A recorder put in front of the control later still reaches the host behind it,
+    // and taking the recorder away leaves the host in place.
+    int recorded = 0;
+    edit->SetWindowProc([&, next = edit->WindowProc()](TMessage& m) {
+        recorded += m.Msg == WM_CHAR;
+        next(m);
+    });
+    ASSERT_TRUE(typed(L"xc", L"abc"));
+    EXPECT_EQ(2, recorded);
+    edit->SetWindowProc(nullptr);
+    ASSERT_TRUE(typed(L"xd", L"abcd"));
+
+    // Without a host the control types everything itself.
+    edit->SetMessageHost(nullptr);
+    host.seen.clear();
+    ASSERT_TRUE(typed(L"x", L"abcdx"));
+    EXPECT_EQ(L"", host.seen);
 }
