@@ -240,8 +240,13 @@ TEST(PersonMouse, OpenPickPressOutsideAndDrag)
 
     // A click on the second row takes it.
     const RECT rowsRect = ScreenRectOf(rows);
+    const RECT popupRect = ScreenRectOf(popup);
+    const TScreenShot open = TScreenShot::Read(popupRect);
     me.Click(POINT{rowsRect.left + Px(20), rowsRect.top + static_cast<int>(rowHeight) * 3 / 2});
     ASSERT_TRUE(WaitUntil([&] { return OpenPopup(app) == nullptr; }, 5000));
+    // The display uncovers what lay under the list when it gets round to it: the
+    // screen is read once the list's picture has left it.
+    WaitUntil([&] { return TScreenShot::Read(popupRect).pixels != open.pixels; }, 2000);
     EXPECT_TRUE(me.ScreenFresh()) << "row picked";
     EXPECT_TRUE(ListShows(list, names[1]));
 
