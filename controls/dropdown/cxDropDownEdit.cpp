@@ -351,7 +351,7 @@ void TcxCustomDropDownEdit::CloseUp(bool AAccept)
         if (*alive && AAccept && !p.PostOnPopupClosed() && p.ImmediatePost() && DataBinding().CanModify())
             PostEditValue(true);
     });
-    if (stays && *alive && popup_)
+    if (stays && popup_)
         popup_->ClosePopup(false);
 }
 

@@ -174,7 +174,8 @@ public:
 protected:
     void CreateParams(qv::TCreateParams& Params) override;
     void CreateHandle() override;
-    // The window's own margins are none: the outer edit places the text.
+    // The window's margins: none on the left, a pixel on the right (the outer edit
+    // places the text).
     void SetMargins();
 
     TcxCustomEdit* container_ = nullptr;
